@@ -1,0 +1,188 @@
+#include "core/tags/TransponderId.h"
+
+#include "core/util/Format.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* kHdxText = "  HDX";
+constexpr const char* kFdxBText = "FDX-B";
+constexpr size_t kFieldStart = 4;  // frame byte of the ID length byte, after the command code
+
+std::string HexBytes(const uint8_t* bytes, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) {
+        out += Format("%02x", bytes[i]);
+    }
+    return out;
+}
+
+// Splits a decimal number into 5 bytes, least significant first, truncating as the reader does.
+std::array<uint8_t, 5> SplitNational(double value) {
+    std::array<uint8_t, 5> out{};
+    if (!std::isfinite(value) || value < 0) {
+        value = 0;
+    }
+    for (auto& b : out) {
+        b = static_cast<uint8_t>(std::fmod(std::trunc(value), 256.0));
+        value = std::trunc(value / 256.0);
+    }
+    return out;
+}
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+bool CTransponderId::IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+void CTransponderId::DecodeIsoCode(const uint8_t* r) {
+    const int country = r[5] * 4 + (r[4] >> 6);
+    m_countryCode = Format("%04d", country);
+    const double national = static_cast<double>(r[4] & 0x3F) * 4294967296.0 + static_cast<double>(r[3]) * 16777216.0 +
+                            static_cast<double>(r[2]) * 65536.0 + static_cast<double>(r[1]) * 256.0 +
+                            static_cast<double>(r[0]);
+    m_nationalId = Format("%012.0f", national);
+}
+
+void CTransponderId::DecodeTagRecord(const uint8_t* record) {
+    m_countryCode.clear();
+    m_nationalId.clear();
+    m_tagType.clear();
+    DecodeIsoCode(record);
+    switch (record[8]) {
+        case kTypeHdx:
+            m_tagType = kHdxText;
+            break;
+        case kTypeFdxB:
+            m_tagType = kFdxBText;
+            break;
+        default:
+            m_tagType = Format("%02x", record[8]);
+            break;
+    }
+}
+
+void CTransponderId::DecodeTagData(const uint8_t* frame, size_t length) {
+    m_countryCode.clear();
+    m_nationalId.clear();
+    m_tagType.clear();
+    m_eventText.clear();
+    if (length <= kFieldStart) {
+        return;
+    }
+    const uint8_t* f = frame + kFieldStart;
+    const size_t available = length - kFieldStart;  // bytes from F[0] to the end of the frame
+    const size_t n = f[0];
+    if (n == 0) {
+        return;
+    }
+    const size_t idLength = n - 1;
+    // A message shorter than its own length bytes claim decodes to nothing rather than reading
+    // past the frame.
+    const auto has = [available](size_t index) { return index < available; };
+
+    if (idLength == 16 || idLength == 10) {
+        if (!has(n + 2)) {
+            return;
+        }
+        for (size_t i = 1; i < n; ++i) {
+            if (!IsHexDigit(static_cast<char>(f[i]))) {
+                return;
+            }
+        }
+        const std::string id(reinterpret_cast<const char*>(f + 1), idLength);
+        if (idLength == 16) {
+            m_countryCode = id.substr(0, 4);
+            m_nationalId = id.substr(4, 12);
+        } else {
+            m_nationalId = id;
+        }
+        m_tagType = Format("%c%c", f[n + 1], f[n + 2]);
+        if (f[n + 2] == '1') {
+            m_tagType = kHdxText;
+        } else if (f[n + 2] == '5') {
+            m_tagType = kFdxBText;
+        }
+        if (has(n + 8) && f[n + 3] != 0 && f[n + 8] != 0) {
+            const size_t m = f[n + 8];
+            if (has(n + 7 + m)) {
+                m_eventText.append(reinterpret_cast<const char*>(f + n + 9), m - 1);
+            }
+        }
+        return;
+    }
+
+    if (idLength == 0) {
+        m_nationalId = "Empty ID";
+        return;
+    }
+    if (idLength != 8 && idLength != 5 && idLength != 13) {
+        return;
+    }
+    if (!has(n + 2)) {
+        return;
+    }
+    if (idLength == 8) {
+        if (f[1] == 0xFF) {
+            return;
+        }
+        m_countryCode = HexBytes(f + 1, 2);
+        m_nationalId = HexBytes(f + 3, 6);
+    } else if (idLength == 5) {
+        m_nationalId = HexBytes(f + 1, 5);
+    } else {
+        DecodeIsoCode(f + 1);
+    }
+    m_tagType = Format("%02x", f[n + 1]);
+    if (f[n + 2] == kTypeHdx) {
+        m_tagType = kHdxText;
+    } else if (f[n + 2] == kTypeFdxB) {
+        m_tagType = kFdxBText;
+    }
+}
+
+int CTransponderId::EncodeTagText(const std::string& input, std::array<uint8_t, 8>& code) {
+    std::array<uint8_t, 8> out{};
+    out[7] = 0x80;
+    std::string text = input;
+    text.erase(0, text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
+    while (!text.empty() && text.front() == '0') {
+        text.erase(0, 1);
+    }
+    std::string country;
+    while (!text.empty() && text.front() != ' ' && country.size() < 3) {
+        country.push_back(text.front());
+        text.erase(0, 1);
+    }
+    int countryCode = 0;
+    if (!ParseInt(country, countryCode) || countryCode > 999 || countryCode < 1) {
+        return -1;
+    }
+    out[4] = static_cast<uint8_t>((countryCode & 3) << 6);
+    out[5] = static_cast<uint8_t>((countryCode >> 2) & 0xFF);
+    double national = 0;
+    ParseDouble(Trim(text), national);
+    const auto bytes = SplitNational(national);
+    for (size_t i = 0; i < 4; ++i) {
+        out[i] = bytes[i];
+    }
+    out[4] |= bytes[4] & 0x3F;
+    code = out;
+    return 0;
+}
+
+std::array<uint8_t, 5> CTransponderId::NationalIdToBytes(const std::string& text) {
+    double national = 0;
+    ParseDouble(text, national);
+    return SplitNational(national);
+}

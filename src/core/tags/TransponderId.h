@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The 9-byte tag record of stored and event datasets (least significant byte first).
+struct TagRecord {
+    std::array<uint8_t, 9> bytes{};
+};
+
+// The texts shown for a transponder, decoded from a tag data message or a tag record.
+class CTransponderId {
+public:
+    CTransponderId() = default;
+    virtual ~CTransponderId() = default;
+
+    // frame: the received frame as the frame parser delivers it (STX first, CRC byte last).
+    void DecodeTagData(const uint8_t* frame, size_t length);
+    void DecodeTagData(const std::vector<uint8_t>& frame) { DecodeTagData(frame.data(), frame.size()); }
+    void DecodeTagRecord(const uint8_t* record);
+    void DecodeTagRecord(const TagRecord& record) { DecodeTagRecord(record.bytes.data()); }
+
+    std::string GetCountryCode() const { return m_countryCode; }
+    std::string GetNationalId() const { return m_nationalId; }
+    std::string GetTagType() const { return m_tagType; }
+    std::string GetEventText() const { return m_eventText; }
+
+    // text: "ccc nnnnnnnnnnnn"; code receives the 8-byte ISO code. 0, or -1 for a bad country code.
+    static int EncodeTagText(const std::string& text, std::array<uint8_t, 8>& code);
+    static std::array<uint8_t, 5> NationalIdToBytes(const std::string& text);
+    static bool IsHexDigit(char c);
+
+    static constexpr uint8_t kTypeHdx = 1;
+    static constexpr uint8_t kTypeH4002 = 2;
+    static constexpr uint8_t kTypeFdxB = 5;
+
+private:
+    void DecodeIsoCode(const uint8_t* code);
+
+    std::string m_countryCode;
+    std::string m_nationalId;
+    std::string m_tagType;
+    std::string m_eventText;
+};

@@ -1,0 +1,158 @@
+#include "platform/SerialPort.h"
+
+#include "core/link/PortDevice.h"
+#include "core/util/Format.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
+
+CSerialPort::CSerialPort(QObject* parent) : QObject(parent), m_port(new QSerialPort(this)) {
+    connect(m_port, &QSerialPort::readyRead, this, &CSerialPort::OnReadyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, &CSerialPort::OnError);
+}
+
+CSerialPort::~CSerialPort() {
+    if (m_open) {
+        Close();
+    }
+}
+
+QString CSerialPort::EffectiveDevice() const {
+    if (!m_devicePath.isEmpty()) {
+        return m_devicePath;
+    }
+    return QString::fromStdString(DeviceForPort(m_portNumber));
+}
+
+int CSerialPort::Open() {
+    m_openError = OpenError::None;
+    m_openErrorText.clear();
+    const QString device = EffectiveDevice();
+    if (device.isEmpty()) {
+        m_openError = OpenError::Missing;
+        m_openErrorText = QStringLiteral("COM%1 is not a serial port of this system.").arg(m_portNumber);
+        return 0;
+    }
+    m_port->setPortName(device);
+    m_port->setBaudRate(static_cast<qint32>(m_baudRate));
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const auto error = m_port->error();
+        const QByteArray path = QFileInfo(device).absoluteFilePath().toLocal8Bit();
+        if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(device)) {
+            m_openError = OpenError::Missing;
+            m_openErrorText = QStringLiteral("The device %1 does not exist. Check that the reader or its adapter is "
+                                             "plugged in, or choose another port.")
+                                  .arg(device);
+        } else if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+            m_openError = OpenError::PermissionDenied;
+            m_openErrorText = QStringLiteral("Permission denied for %1. Add your user to the group that owns the "
+                                             "device (usually dialout), then log in again.")
+                                  .arg(device);
+        } else if (error == QSerialPort::PermissionError) {
+            m_openError = OpenError::InUse;
+            m_openErrorText =
+                QStringLiteral("%1 is in use by another program. Close that program and connect again.").arg(device);
+        } else {
+            m_openError = OpenError::Other;
+            m_openErrorText = QStringLiteral("%1 could not be opened: %2").arg(device, m_port->errorString());
+        }
+        m_port->clearError();
+        return 0;
+    }
+    // DTR and RTS stay on; a pseudo-terminal refuses both, which is harmless.
+    m_port->setDataTerminalReady(true);
+    m_port->setRequestToSend(true);
+    m_port->clear(QSerialPort::AllDirections);
+    m_port->clearError();
+    m_open = true;
+    return 1;
+}
+
+int CSerialPort::Close() {
+    m_open = false;
+    if (m_port->isOpen()) {
+        m_port->clear(QSerialPort::AllDirections);
+        m_port->close();
+    }
+    m_port->clearError();
+    return 1;
+}
+
+int CSerialPort::Write(const uint8_t* bytes, int count) {
+    if (!m_open) {
+        return 0;
+    }
+    const qint64 written = m_port->write(reinterpret_cast<const char*>(bytes), count);
+    if (written < 0) {
+        ReportComError(static_cast<unsigned>(m_port->error()));
+        return 0;
+    }
+    if (written == count) {
+        qDebug().noquote() << Format("\n%ld bytes written", static_cast<long>(written)).c_str();
+    } else {
+        qDebug().noquote() << Format("\nProbable Write Timeout: Total of %ld bytes sent", static_cast<long>(written))
+                                  .c_str();
+    }
+    return 1;
+}
+
+int CSerialPort::SetDtr() {
+    if (m_open) {
+        m_port->setDataTerminalReady(true);
+    }
+    return 0;
+}
+
+int CSerialPort::ClearDtr() {
+    if (m_open) {
+        m_port->setDataTerminalReady(false);
+    }
+    return 0;
+}
+
+void CSerialPort::OnReadyRead() {
+    uint8_t buffer[kBatch];
+    while (m_open) {
+        const qint64 n = m_port->read(reinterpret_cast<char*>(buffer), kBatch);
+        if (n <= 0) {
+            break;
+        }
+        if (m_receiver) {
+            m_receiver(buffer, static_cast<int>(n));
+        }
+    }
+}
+
+void CSerialPort::ReportComError(unsigned code) {
+    if (m_errorHandler) {
+        m_errorHandler(Format("COM Error <CE-%u>", code));
+    }
+}
+
+void CSerialPort::OnError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::NoError:
+        case QSerialPort::UnsupportedOperationError:  // DTR/RTS on a pseudo-terminal
+        case QSerialPort::TimeoutError:
+            return;
+        default:
+            break;
+    }
+    if (!m_open) {
+        return;
+    }
+    // The device went away (unplugged adapter, ended simulator): close at once, before a write
+    // to the dead device raises the same error thousands of times, and tell the owner once.
+    ReportComError(static_cast<unsigned>(error));
+    Close();
+    if (m_lostHandler) {
+        m_lostHandler();
+    }
+}

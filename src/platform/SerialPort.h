@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The tool's one connection to the reader: a serial device, 8N1, no flow control, DTR and RTS on.
+// Received bytes reach the owner synchronously on the GUI thread, in order, at most 1000 a batch.
+class CSerialPort final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kBatch = 1000;
+
+    enum class OpenError { None, Missing, InUse, PermissionDenied, Other };
+
+    using Receiver = std::function<void(const uint8_t* bytes, int count)>;
+    using TextHandler = std::function<void(const std::string& text)>;
+    using LostHandler = std::function<void()>;
+
+    explicit CSerialPort(QObject* parent = nullptr);
+    ~CSerialPort() override;
+
+    int Open();
+    int Close();
+    int IsOpen() const { return m_open ? 1 : 0; }
+    int Write(const uint8_t* bytes, int count);
+
+    void SetPortNumber(int port) { m_portNumber = port; }
+    int GetPortNumber() const { return m_portNumber; }
+    // A device path (a pseudo-terminal, /dev/serial/by-id/...) that overrides the port number;
+    // empty to go back to the port number.
+    void SetDevicePath(const QString& path) { m_devicePath = path; }
+    QString GetDevicePath() const { return m_devicePath; }
+    QString EffectiveDevice() const;
+    void SetBaudRate(uint32_t baud) { m_baudRate = baud; }
+    uint32_t GetBaudRate() const { return m_baudRate; }
+    int SetDtr();
+    int ClearDtr();
+
+    void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
+    // "COM Error <CE-%u>" texts of failed reads and writes.
+    void SetErrorHandler(TextHandler handler) { m_errorHandler = std::move(handler); }
+    // Called once when the device goes away while open; the port is closed by then.
+    void SetLostHandler(LostHandler handler) { m_lostHandler = std::move(handler); }
+
+    OpenError LastOpenError() const { return m_openError; }
+    // Why the last Open failed, in words a user can act on.
+    QString LastOpenErrorText() const { return m_openErrorText; }
+
+private:
+    void OnReadyRead();
+    void OnError(QSerialPort::SerialPortError error);
+    void ReportComError(unsigned code);
+
+    QSerialPort* m_port;
+    bool m_open = false;
+    int m_portNumber = 1;
+    QString m_devicePath;
+    uint32_t m_baudRate = 9600;
+    Receiver m_receiver;
+    TextHandler m_errorHandler;
+    LostHandler m_lostHandler;
+    OpenError m_openError = OpenError::None;
+    QString m_openErrorText;
+};
