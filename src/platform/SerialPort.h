@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/app/LinkPort.h"
+
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -10,7 +12,7 @@
 
 // The tool's one connection to the reader: a serial device, 8N1, no flow control, DTR and RTS on.
 // Received bytes reach the owner synchronously on the GUI thread, in order, at most 1000 a batch.
-class CSerialPort final : public QObject {
+class CSerialPort final : public QObject, public ILinkPort {
     Q_OBJECT
 
 public:
@@ -25,22 +27,22 @@ public:
     explicit CSerialPort(QObject* parent = nullptr);
     ~CSerialPort() override;
 
-    int Open();
-    int Close();
-    int IsOpen() const { return m_open ? 1 : 0; }
-    int Write(const uint8_t* bytes, int count);
+    int Open() override;
+    int Close() override;
+    int IsOpen() const override { return m_open ? 1 : 0; }
+    int Write(const uint8_t* bytes, int count) override;
 
-    void SetPortNumber(int port) { m_portNumber = port; }
-    int GetPortNumber() const { return m_portNumber; }
+    void SetPortNumber(int port) override { m_portNumber = port; }
+    int GetPortNumber() const override { return m_portNumber; }
     // A device path (a pseudo-terminal, /dev/serial/by-id/...) that overrides the port number;
     // empty to go back to the port number.
     void SetDevicePath(const QString& path) { m_devicePath = path; }
     QString GetDevicePath() const { return m_devicePath; }
     QString EffectiveDevice() const;
-    void SetBaudRate(uint32_t baud) { m_baudRate = baud; }
+    void SetBaudRate(uint32_t baud) override { m_baudRate = baud; }
     uint32_t GetBaudRate() const { return m_baudRate; }
-    int SetDtr();
-    int ClearDtr();
+    int SetDtr() override;
+    int ClearDtr() override;
 
     void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
     // "COM Error <CE-%u>" texts of failed reads and writes.
