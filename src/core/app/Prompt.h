@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// Message boxes, yes/no questions and file dialogs as the logic sees them, so tests can answer.
+class IPrompt {
+public:
+    virtual ~IPrompt() = default;
+    virtual void Message(const std::string& text, const std::string& detail = {}) = 0;
+    virtual bool YesNo(const std::string& text) = 0;
+    // filter as in "Configuration files (*.cfg)"; an empty result means cancelled.
+    virtual std::string OpenFileName(const std::string& filter) = 0;
+    virtual std::string SaveFileName(const std::string& filter) = 0;
+};
