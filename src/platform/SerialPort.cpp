@@ -27,13 +27,20 @@ QString CSerialPort::EffectiveDevice() const {
     return QString::fromStdString(DeviceForPort(m_portNumber));
 }
 
+std::string CSerialPort::PortLabel() const {
+    return m_devicePath.isEmpty() ? Format("COM%d", m_portNumber) : m_devicePath.toStdString();
+}
+
 int CSerialPort::Open() {
     m_openError = OpenError::None;
     m_openErrorText.clear();
     const QString device = EffectiveDevice();
     if (device.isEmpty()) {
         m_openError = OpenError::Missing;
-        m_openErrorText = QStringLiteral("COM%1 is not a serial port of this system.").arg(m_portNumber);
+        m_openErrorText = m_portNumber < 1
+                              ? QStringLiteral("No serial port has been chosen yet. Choose the reader's port under "
+                                               "Settings > Comport.")
+                              : QStringLiteral("COM%1 is not a serial port of this system.").arg(m_portNumber);
         return 0;
     }
     m_port->setPortName(device);

@@ -40,7 +40,9 @@ public:
     QString GetDevicePath() const { return m_devicePath; }
     QString EffectiveDevice() const;
     void SetBaudRate(uint32_t baud) override { m_baudRate = baud; }
-    uint32_t GetBaudRate() const { return m_baudRate; }
+    uint32_t GetBaudRate() const override { return m_baudRate; }
+    std::string PortLabel() const override;
+    std::string LastErrorText() const override { return m_openErrorText.toStdString(); }
     int SetDtr() override;
     int ClearDtr() override;
 

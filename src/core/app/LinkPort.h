@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The line to the reader as the engine sees it: a serial port, or a simulated reader wired
 // in-process. Received bytes come back through the engine's OnRxBytes.
@@ -16,4 +17,9 @@ public:
     virtual void SetBaudRate(uint32_t baud) = 0;
     virtual int SetDtr() = 0;
     virtual int ClearDtr() = 0;
+    // How the status line names the open line ("COM3", or a device path opened directly).
+    virtual std::string PortLabel() const { return "COM" + std::to_string(GetPortNumber()); }
+    virtual uint32_t GetBaudRate() const { return 9600; }
+    // Why the last Open failed, in words a user can act on; empty when unknown.
+    virtual std::string LastErrorText() const { return {}; }
 };

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/config/ConfigRecord.h"
+#include "core/link/Telegram.h"
+
+#include <cstdint>
+#include <string>
+
+// The eight configuration pages as the main window drives them. The page objects live as long as
+// the main window; only the sheet window comes and goes.
+class IConfigPages {
+public:
+    virtual ~IConfigPages() = default;
+    virtual void TickPage(int index) = 0;
+    virtual void AnswerPage(int index, int length, const uint8_t* frame) = 0;
+    virtual void ShowMainStatus(int index, const std::string& message) = 0;
+    virtual void SetProgressRangeAll(int high) = 0;
+    virtual void StepProgressAll(int step) = 0;
+    virtual ConfigRecord Collect() = 0;
+    virtual void ShowAll(const ConfigRecord& record) = 0;
+};
+
+// The open configuration sheet window.
+class IConfigSheet {
+public:
+    virtual ~IConfigSheet() = default;
+    virtual int ActivePage() const = 0;
+    virtual void BringToFront() = 0;
+};
+
+// The engine that reads or writes the whole configuration, one request per tick.
+class IConfigSequence {
+public:
+    enum Action { kIdle = 0, kStep = 1, kRepeat = 2, kGiveUp = 3 };
+
+    virtual ~IConfigSequence() = default;
+    virtual int IsRunning() const = 0;
+    // -1 when it cannot start, else the number of steps.
+    virtual int StartRead() = 0;
+    virtual int StartWrite(const ConfigRecord& record) = 0;
+    virtual void Stop() = 0;
+    // 1 when the frame completed a read sequence.
+    virtual int OnAnswer(int length, const uint8_t* frame) = 0;
+    virtual int BuildStep(CTelegram& request) = 0;
+    virtual ConfigRecord GetReadRecord() const = 0;
+};

@@ -1,0 +1,671 @@
+#include "core/app/ReaderToolDlg.h"
+
+#include "core/app/NodeList.h"
+#include "core/link/Commands.h"
+#include "core/util/Format.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kConnectedTicks = 60;
+constexpr int kTagTicks = 5;
+constexpr int kSampleTicks = 8;
+constexpr int kSampleStatusTicks = 20;
+constexpr uint8_t kKeepAliveAfterSend = 40;
+constexpr uint8_t kKeepAliveOnOpen = 2;
+constexpr uint8_t kKeepAliveRearm = 30;
+constexpr int kEchoSearch = 49;
+constexpr uint8_t kCaret = 0x5E;  // "^": a lone caret puts the Bluetooth module into command mode
+
+CTelegram ConnectRequest() {
+    return CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame);
+}
+
+}  // namespace
+
+CReaderToolDlg::CReaderToolDlg(ILinkPort& port, IMainView& view, IPrompt& prompt)
+    : m_port(port), m_view(view), m_prompt(prompt) {}
+
+const std::array<uint8_t, 8>& CReaderToolDlg::TestTransponder() {
+    // 984 123456789012, an FDX-B animal tag.
+    static const std::array<uint8_t, 8> code{0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80};
+    return code;
+}
+
+void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<SystemPort>& devices) {
+    StopSampling();
+    m_settingsPort = settings.port;
+    m_settingsBaud = settings.baud;
+    // The saved rate applies from the start: a reader set to 115200 baud would not answer at 9600.
+    m_port.SetBaudRate(settings.baud == 115200 ? 115200u : 9600u);
+    m_portList.EnumeratePorts(devices);
+    Connect(settings.port);
+    ResetEngine();
+    m_eventDatabaseActive = settings.eventDatabase != 0;
+    const auto address = static_cast<uint8_t>(settings.node);
+    m_nodeIndex = NodeList::AddressToIndex(address);
+    m_frameParser.SetNodeAddress(address);
+    UpdateStatusLine();
+}
+
+void CReaderToolDlg::Shutdown(AppSettings& settings) {
+    m_sheet = nullptr;
+    if (m_port.IsOpen()) {
+        m_port.Close();
+    }
+    settings.port = m_settingsPort;
+    settings.baud = m_settingsBaud;
+    settings.node = m_frameParser.GetNodeAddress();
+    settings.eventDatabase = m_eventDatabaseActive ? 1 : 0;
+}
+
+void CReaderToolDlg::ResetEngine() {
+    m_answerRetries = 0;
+    m_holdOffTicks = 0;
+    m_lastCommand = 0;
+    m_statusText.clear();
+    m_statusTicks = 0;
+    m_keepAliveTicks = 0;
+}
+
+void CReaderToolDlg::StopSampling() {
+    m_sample = SampleFlags{};
+    m_sampleTicks = 0;
+}
+
+int CReaderToolDlg::Connect(int port) {
+    m_port.SetPortNumber(port);
+    if (m_port.Open() != 0) {
+        m_view.ShowConnectCaption("Disconnect");
+    } else {
+        m_prompt.Message(kConnectionFailed, m_port.LastErrorText());
+    }
+    UpdateStatusLine();
+    return 0;
+}
+
+void CReaderToolDlg::Disconnect() {
+    m_port.Close();
+    m_view.ShowConnectCaption("Connect");
+    UpdateStatusLine();
+}
+
+void CReaderToolDlg::OnConnectButton() {
+    if (m_port.IsOpen() != 0) {
+        Disconnect();
+    } else {
+        Connect(m_port.GetPortNumber());
+    }
+}
+
+void CReaderToolDlg::OnPortLost() {
+    m_port.Close();
+    m_view.ShowConnectCaption("Connect");
+    UpdateStatusLine();
+    m_prompt.Message(kConnectionLost, "The connection to the reader was lost: the device went away (an unplugged "
+                                      "adapter or an ended simulator). Reconnect it and press Connect.");
+}
+
+CComPropertiesDlg CReaderToolDlg::BeginComProperties(const std::vector<SystemPort>& devices) {
+    Disconnect();
+    m_portList.EnumeratePorts(devices);
+    return CComPropertiesDlg(m_portList.Entries(), m_settingsPort, m_settingsBaud);
+}
+
+void CReaderToolDlg::EndComProperties(const CComPropertiesDlg* confirmed) {
+    if (confirmed != nullptr && confirmed->ChosenPort() >= 0) {
+        m_settingsPort = confirmed->ChosenPort();
+        m_port.SetPortNumber(m_settingsPort);
+        m_settingsBaud = static_cast<int>(confirmed->ChosenBaud());
+        m_port.SetBaudRate(confirmed->ChosenBaud());
+    }
+    Connect(m_port.GetPortNumber());
+}
+
+void CReaderToolDlg::OnNodeSelected(int index) {
+    m_nodeIndex = index;
+    m_frameParser.SetNodeAddress(NodeList::IndexToAddress(index));
+    UpdateStatusLine();
+}
+
+const std::string& CReaderToolDlg::UpdateStatusLine() {
+    std::string line;
+    if (m_port.IsOpen() != 0) {
+        line = Format("%s %u baud 8N1", m_port.PortLabel().c_str(), m_port.GetBaudRate());
+    } else {
+        line = "Disconnected";
+    }
+    line += m_eventDatabaseActive ? "    Event database active" : std::string(25, ' ');
+    line += "      Node ID: ";
+    const auto entries = NodeList::Entries();
+    line += (m_nodeIndex >= 0 && m_nodeIndex < static_cast<int>(entries.size()))
+                ? entries[static_cast<size_t>(m_nodeIndex)]
+                : std::string("none");
+    line += "      " + m_statusText;
+    m_statusLine = line;
+    m_view.ShowStatusLine(m_statusLine);
+    return m_statusLine;
+}
+
+void CReaderToolDlg::OnTestButton() {
+    CTelegram request(Cmd::kShowEvent, Desc::kShowEvent, kKindFrame);
+    request.AppendByte(0x00);
+    request.AppendBlock(TestTransponder().data(), static_cast<int>(TestTransponder().size()));
+    const std::string text = "This is an event";
+    request.AppendBlock(reinterpret_cast<const uint8_t*>(text.data()), static_cast<int>(text.size()));
+    request.ClearRepeat();
+    SendTelegram(request);
+}
+
+// ---- receiving ----
+
+void CReaderToolDlg::OnRxBytes(const uint8_t* bytes, int count) {
+    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
+        if (IToolWindow* window = m_windows.Find(caption)) {
+            window->OnRxBytes(bytes, count);
+        }
+    }
+    // A window may close the port while handling a frame; the batch is still handled whole,
+    // as it was already received.
+    const std::vector<uint8_t> copy(bytes, bytes + count);
+    for (const uint8_t b : copy) {
+        if (m_tagLineParser.PutChar(b) == 1) {
+            OnTagLine();
+        }
+        if (m_frameParser.PutByte(b) == CFrameParser::kGood) {
+            OnFrame();
+        }
+    }
+}
+
+void CReaderToolDlg::SendToWindow(const char* caption, const uint8_t* frame, int length) {
+    if (IToolWindow* window = m_windows.Find(caption)) {
+        window->OnResponse(frame, length);
+    }
+}
+
+void CReaderToolDlg::ShowTag(const std::string& cc, const std::string& id, const std::string& type,
+                             const std::string& ev) {
+    m_view.ShowTagFields(cc, id, type, ev);
+}
+
+void CReaderToolDlg::OnFrame() {
+    m_holdOffTicks = 0;
+    ShowStatus(kConnected, kConnectedTicks);
+    const auto& received = m_frameParser.Frame();
+    const std::vector<uint8_t> frame(received.begin(),
+                                     received.begin() + std::min<size_t>(received.size(), kMaxRxFrame));
+    if (IsEcho(frame)) {
+        return;
+    }
+    const int length = static_cast<int>(frame.size());
+    for (const char* caption :
+         {Caption::kTestTools, Caption::kMemory, Caption::kDatabase, Caption::kLcdConfiguration, Caption::kDiagnosis}) {
+        SendToWindow(caption, frame.data(), length);
+    }
+    const bool sequenceRunning = m_sequence != nullptr && m_sequence->IsRunning() != 0;
+    if (m_sheet != nullptr && m_pages != nullptr && !sequenceRunning) {
+        m_pages->AnswerPage(m_sheet->ActivePage(), length, frame.data());
+    }
+    if (m_sequence != nullptr && m_sequence->OnAnswer(length, frame.data()) == 1 && m_pages != nullptr) {
+        m_pages->ShowAll(m_sequence->GetReadRecord());
+    }
+    if (frame.size() > 4 && frame[4] == m_lastCommand) {
+        m_answerRetries = 0;
+    }
+    const uint8_t code = m_frameParser.GetAnswerCode();
+    if (code == CFrameParser::kTagData) {
+        SendToWindow(Caption::kAnimalCounter, frame.data(), length);
+        if (m_lastCommand == Cmd::kGetLastId || m_lastCommand == Cmd::kGetSingleId) {
+            m_answerRetries = 0;
+        }
+        m_lastTag.DecodeTagData(frame);
+        ShowTag(m_lastTag.GetCountryCode(), m_lastTag.GetNationalId(), m_lastTag.GetTagType(),
+                m_lastTag.GetEventText());
+        ShowStatus(kTagReceived, kTagTicks);
+        ShowEvent(m_lastTag.GetNationalId());
+    } else if (code == Cmd::kGetClock) {
+        SendToWindow(Caption::kRealTimeClock, frame.data(), length);
+    }
+}
+
+bool CReaderToolDlg::IsEcho(const std::vector<uint8_t>& frame) {
+    if ((frame.size() > 3 && frame[3] == CFrameParser::kTagData) || m_lastFrame.empty()) {
+        return false;
+    }
+    const size_t search = std::min<size_t>(m_lastFrame.size(), kEchoSearch);
+    size_t start = 0;
+    while (start < search && m_lastFrame[start] == 0x00) {
+        ++start;
+    }
+    if (start == search) {
+        return true;
+    }
+    const std::vector<uint8_t> last = std::move(m_lastFrame);
+    m_lastFrame.clear();
+    // The last transmission holds the ETX that the received frame lacks.
+    if (last.size() - start != frame.size() + 1) {
+        return false;
+    }
+    return std::equal(frame.begin(), frame.end(), last.begin() + static_cast<std::ptrdiff_t>(start));
+}
+
+void CReaderToolDlg::OnTagLine() {
+    const std::string line = m_tagLineParser.GetLine();
+    m_tagLineParser.Reset();
+    if (line.size() < 15) {
+        ShowTag({}, line, {}, {});
+        return;
+    }
+    const std::string id = line.substr(line.size() - 12);
+    ShowTag(line.substr(0, line.size() - 12), id, {}, {});
+    ShowEvent(id);
+}
+
+int CReaderToolDlg::ShowEvent(const std::string& nationalId) {
+    CTelegram request(Cmd::kShowEvent, Desc::kShowEvent, kKindFrame);
+    request.AppendByte(0x00);
+    std::array<uint8_t, 24> record{};
+    if (!m_eventDatabaseActive || !m_lookupEvent || !m_lookupEvent(nationalId, record)) {
+        return -1;
+    }
+    request.AppendBlock(record.data(), static_cast<int>(record.size()));
+    request.ClearRepeat();
+    EnqueueTelegram(request);
+    return 0;
+}
+
+// ---- sending ----
+
+int CReaderToolDlg::EnqueueTelegram(const CTelegram& telegram) {
+    for (auto& slot : m_queue) {
+        if (slot.GetLength() == 0) {
+            slot = telegram;
+            return 0;
+        }
+    }
+    return -1;
+}
+
+int CReaderToolDlg::QueuedCount() const {
+    return static_cast<int>(
+        std::count_if(m_queue.begin(), m_queue.end(), [](const CTelegram& t) { return t.GetLength() != 0; }));
+}
+
+int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
+    if (m_port.IsOpen() == 0) {
+        return -1;
+    }
+    TelegramRecord record;
+    telegram.CopyToRecord(record);
+    const int length = record.length;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::max(length + 1, CFrameParser::kMaxFrame)));
+    std::copy_n(record.data.begin(), length, buffer.begin());
+    m_lastCommand = record.data[0];
+    if (length == 1 && record.data[0] == kCaret) {
+        m_holdOffTicks = 2;
+    } else if (record.data[0] == Cmd::kResetAll) {
+        m_holdOffTicks = 5;
+    }
+    int n = 0;
+    if (record.kind == kKindText) {
+        n = length;
+        if (record.data[0] != kCaret) {
+            buffer[static_cast<size_t>(n++)] = 0x0D;
+        }
+    } else if (record.kind == kKindRaw) {
+        n = length;
+    } else {
+        n = m_frameParser.BuildFrame(buffer.data(), length, 0);
+    }
+    if (n == 0) {
+        m_lastFrame.clear();
+        return 0;
+    }
+    const std::string traffic = BuildTrafficText(record.kind, length, buffer.data(), record.description);
+    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
+        if (IToolWindow* window = m_windows.Find(caption)) {
+            window->OnTxBytes(traffic);
+        }
+    }
+    m_port.Write(buffer.data(), n);
+    m_lastFrame.assign(buffer.begin(), buffer.begin() + std::min(n, kMaxLastFrame));
+    return 0;
+}
+
+std::string CReaderToolDlg::BuildTrafficText(uint8_t kind, int recordLength, const uint8_t* buffer,
+                                             const std::string& description) {
+    std::string text;
+    if (kind == kKindText || kind == kKindRaw) {
+        for (int i = 0; i < recordLength; ++i) {
+            if (buffer[i] == 0) {
+                text += "<00>";
+            } else {
+                text.push_back(static_cast<char>(buffer[i]));
+            }
+        }
+        if (kind == kKindText) {
+            text += "<CR>";
+        }
+        return text + description;
+    }
+    for (int i = 0; i < 50; ++i) {
+        text += Format("%02x ", buffer[i]);
+        if (buffer[i] == CFrameParser::kEtx && i > 0 && buffer[i - 1] != CFrameParser::kDle) {
+            break;
+        }
+    }
+    return text + description;
+}
+
+void CReaderToolDlg::ShowStatus(const std::string& text, int ticks) {
+    m_statusText = text;
+    m_statusTicks = ticks;
+    UpdateStatusLine();
+}
+
+void CReaderToolDlg::OnSendTelegram(const CTelegram& telegram) {
+    EnqueueTelegram(telegram);
+}
+
+void CReaderToolDlg::OnSendNow(const CTelegram& telegram) {
+    CTelegram record = telegram;
+    if (record.IsRepeat() != 0) {
+        m_answerRetries = 2;
+    }
+    record.ClearRepeat();
+    m_retryTicks = kRetryTicks;
+    m_lastTelegram = record;
+    SendTelegram(record);
+    if (m_sheet != nullptr || m_windows.IsOpen(Caption::kDatabase)) {
+        m_keepAliveTicks = kKeepAliveAfterSend;
+    }
+}
+
+// ---- windows and commands ----
+
+void CReaderToolDlg::OnConfigurationButton() {
+    if (m_sheet != nullptr) {
+        m_sheet->BringToFront();
+        return;
+    }
+    m_sheet = m_view.CreateConfigSheet();
+    m_keepAliveTicks = kKeepAliveOnOpen;
+}
+
+void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
+    switch (command) {
+        case MainCommand::kWindowClosing: {
+            const bool database = m_windows.IsOpen(Caption::kDatabase);
+            const bool eventDatabase = m_windows.IsOpen(Caption::kEventDatabase);
+            switch (argument) {
+                case Resource::kMonitor:
+                    m_windows.Unregister(Caption::kMonitor);
+                    break;
+                case Resource::kBluetooth:
+                    m_windows.Unregister(Caption::kBluetooth);
+                    break;
+                case Resource::kTestTools:
+                    m_windows.Unregister(Caption::kTestTools);
+                    break;
+                case Resource::kDatabase:
+                    m_windows.Unregister(Caption::kDatabase);
+                    if (m_sheet == nullptr && !eventDatabase) {
+                        m_keepAliveTicks = 0;
+                    }
+                    break;
+                case Resource::kEventDatabase:
+                    m_windows.Unregister(Caption::kEventDatabase);
+                    if (m_sheet == nullptr && !database) {
+                        m_keepAliveTicks = 0;
+                    }
+                    break;
+                case Resource::kConfigSheet:
+                    m_sheet = nullptr;
+                    if (!database && !eventDatabase) {
+                        m_keepAliveTicks = 0;
+                    }
+                    break;
+                case Resource::kSheetQuit:
+                    m_view.DestroyConfigSheet();
+                    m_sheet = nullptr;
+                    if (database) {
+                        m_keepAliveTicks = 0;
+                    }
+                    break;
+                case Resource::kDiagnosis:
+                    m_windows.Unregister(Caption::kDiagnosis);
+                    StopSampling();
+                    break;
+                default:
+                    break;
+            }
+            break;
+        }
+        case MainCommand::kSampleMode: {
+            StopSampling();
+            CTelegram request;
+            switch (argument) {
+                case 0:
+                    m_sample.hdx = true;
+                    request = CTelegram(Cmd::kStartHdxSample, Desc::kStartHdxSample, kKindFrame);
+                    break;
+                case 1:
+                    m_sample.rssi = true;
+                    request = CTelegram(Cmd::kGetRssi, Desc::kGetRssi, kKindFrame);
+                    break;
+                case 2:
+                    m_sample.fdx = true;
+                    request = CTelegram(Cmd::kStartFdxSample, Desc::kStartFdxSample, kKindFrame);
+                    break;
+                case 3:
+                    m_sample.ub = true;
+                    request = CTelegram(Cmd::kStartUbSample, Desc::kStartUbSample, kKindFrame);
+                    break;
+                default:
+                    return;
+            }
+            m_sampleTicks = kSampleTicks;
+            EnqueueTelegram(request);
+            break;
+        }
+        case MainCommand::kReadConfig: {
+            if (m_sequence == nullptr) {
+                break;
+            }
+            const int n = m_sequence->StartRead();
+            if (n != -1 && m_pages != nullptr) {
+                m_pages->SetProgressRangeAll(n - 1);
+            }
+            break;
+        }
+        case MainCommand::kWriteConfig: {
+            if (m_sequence == nullptr || m_sequence->IsRunning() != 0 || m_pages == nullptr) {
+                break;
+            }
+            const int n = m_sequence->StartWrite(m_pages->Collect());
+            if (n != -1) {
+                m_pages->SetProgressRangeAll(n - 1);
+            }
+            break;
+        }
+        case MainCommand::kSaveConfigFile:
+        case MainCommand::kLoadConfigFile:
+            // Configuration files arrive with their own window logic.
+            break;
+        case MainCommand::kEventDatabase:
+            m_eventDatabaseActive = argument == 1;
+            UpdateStatusLine();
+            break;
+    }
+}
+
+// ---- the timer ----
+
+void CReaderToolDlg::OnTimer() {
+    if (m_sheet != nullptr && m_pages != nullptr) {
+        m_pages->TickPage(m_sheet->ActivePage());
+    }
+    for (const char* caption : {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth}) {
+        if (IToolWindow* window = m_windows.Find(caption)) {
+            window->OnTick();
+        }
+    }
+    if (m_statusTicks != 0) {
+        if (--m_statusTicks == 0) {
+            m_statusText.clear();
+            UpdateStatusLine();
+        }
+    }
+    bool busy = HoldOffStep();
+    busy = RetryStep(busy);
+    busy = QueueStep(busy);
+    busy = AutoSampleStep(busy);
+    busy = KeepAliveStep(busy);
+    busy = TestConnectStep(busy);
+    ConfigJobStep(busy);
+}
+
+bool CReaderToolDlg::HoldOffStep() {
+    if (m_holdOffTicks != 0) {
+        --m_holdOffTicks;
+        return true;
+    }
+    return false;
+}
+
+bool CReaderToolDlg::RetryStep(bool busy) {
+    if (busy) {
+        return true;
+    }
+    if (m_answerRetries == 0) {
+        return false;
+    }
+    if (m_retryTicks > 0) {
+        --m_retryTicks;
+    }
+    if (m_retryTicks > 0) {
+        return false;
+    }
+    --m_answerRetries;
+    if (m_lastTelegram.GetLength() == 0) {
+        return false;
+    }
+    SendTelegram(CTelegram(m_lastTelegram));
+    m_retryTicks = kRetryTicks;
+    if (m_answerRetries == 0) {
+        m_lastTelegram.Clear();
+    }
+    return true;
+}
+
+bool CReaderToolDlg::QueueStep(bool busy) {
+    if (busy) {
+        return true;
+    }
+    if (m_queue[0].GetLength() == 0) {
+        return false;
+    }
+    CTelegram head = m_queue[0];
+    if (head.IsRepeat() != 0) {
+        m_answerRetries = 2;
+    }
+    head.ClearRepeat();
+    m_retryTicks = kRetryTicks;
+    m_lastTelegram = head;
+    SendTelegram(head);
+    std::move(m_queue.begin() + 1, m_queue.end(), m_queue.begin());
+    m_queue.back() = CTelegram();
+    if (m_sheet != nullptr || m_windows.IsOpen(Caption::kDatabase)) {
+        m_keepAliveTicks = kKeepAliveAfterSend;
+    }
+    return true;
+}
+
+bool CReaderToolDlg::AutoSampleStep(bool busy) {
+    if (busy) {
+        return true;
+    }
+    if ((!m_sample.hdx && !m_sample.fdx && !m_sample.ub) || m_sampleTicks <= 0) {
+        return false;
+    }
+    if (--m_sampleTicks != 0) {
+        return false;
+    }
+    CTelegram request;
+    if (m_sample.hdx) {
+        request = CTelegram(Cmd::kStartHdxSample, Desc::kStartHdxSamplePeriodic, kKindFrame);
+        ShowStatus("Diagnosis: HDX sample", kSampleStatusTicks);
+    }
+    if (m_sample.fdx) {
+        request = CTelegram(Cmd::kStartFdxSample, Desc::kStartFdxSamplePeriodic, kKindFrame);
+        ShowStatus("Diagnosis: FDX sample", kSampleStatusTicks);
+    }
+    if (m_sample.ub) {
+        request = CTelegram(Cmd::kStartUbSample, Desc::kStartUbSample, kKindFrame);
+        ShowStatus("Diagnosis: UB sample", kSampleStatusTicks);
+    }
+    request.ClearRepeat();
+    SendTelegram(request);
+    m_sampleTicks = kSampleTicks;
+    CTelegram single(Cmd::kGetSingleId, Desc::kGetSingleId, kKindFrame);
+    single.ClearRepeat();
+    EnqueueTelegram(single);
+    return true;
+}
+
+bool CReaderToolDlg::KeepAliveStep(bool busy) {
+    if (busy) {
+        return true;
+    }
+    if (m_keepAliveTicks == 0) {
+        return false;
+    }
+    if (--m_keepAliveTicks != 0) {
+        return false;
+    }
+    SendTelegram(ConnectRequest());
+    m_holdOffTicks = 3;
+    m_keepAliveTicks = kKeepAliveRearm;
+    return true;
+}
+
+bool CReaderToolDlg::TestConnectStep(bool busy) {
+    if (!m_testMode) {
+        return false;
+    }
+    if (!busy) {
+        SendTelegram(ConnectRequest());
+        m_holdOffTicks = 2;
+    }
+    return true;
+}
+
+bool CReaderToolDlg::ConfigJobStep(bool busy) {
+    if (busy) {
+        return true;
+    }
+    if (m_sequence == nullptr) {
+        return false;
+    }
+    CTelegram request;
+    const int action = m_sequence->BuildStep(request);
+    if (action == IConfigSequence::kGiveUp) {
+        m_sequence->Stop();
+        if (m_sheet != nullptr && m_pages != nullptr) {
+            m_pages->StepProgressAll(100);
+            m_pages->ShowMainStatus(m_sheet->ActivePage(), "Read/Write configuration failed");
+        }
+        return false;
+    }
+    if (action == IConfigSequence::kStep || action == IConfigSequence::kRepeat) {
+        SendTelegram(request);
+        m_keepAliveTicks = kKeepAliveAfterSend;
+        if (action == IConfigSequence::kStep && m_sheet != nullptr && m_pages != nullptr) {
+            m_pages->StepProgressAll(1);
+        }
+        return true;
+    }
+    return false;
+}
