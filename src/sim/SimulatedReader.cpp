@@ -1,1 +1,686 @@
-// replaced by the simulated reader
+#include "sim/SimulatedReader.h"
+
+#include "core/link/Commands.h"
+#include "core/util/Format.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int64_t kSecondsPerDay = 86400;
+
+bool IsControl(uint8_t b) {
+    return b == CFrameParser::kStx || b == CFrameParser::kEtx || b == CFrameParser::kDle;
+}
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+const int64_t kEpoch2000 = DaysFromCivil(2000, 1, 1);
+
+// 0 = Sunday.
+int WeekdayOfDays(int64_t daysSince1970) {
+    return static_cast<int>(((daysSince1970 % 7) + 7 + 4) % 7);
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month == 2 && year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) {
+        return 29;
+    }
+    return kDays[month - 1];
+}
+
+uint8_t ToBcd(int value) {
+    return static_cast<uint8_t>(((value / 10) << 4) | (value % 10));
+}
+
+// -1 for a byte that is not two decimal digits.
+int FromBcd(uint8_t b) {
+    if ((b >> 4) > 9 || (b & 0x0F) > 9) {
+        return -1;
+    }
+    return (b >> 4) * 10 + (b & 0x0F);
+}
+
+void AppendWord(std::vector<uint8_t>& out, uint16_t value) {
+    out.push_back(static_cast<uint8_t>(value >> 8));
+    out.push_back(static_cast<uint8_t>(value & 0xFF));
+}
+
+uint16_t Word(const uint8_t* bytes) {
+    return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
+}
+
+std::vector<uint8_t> Ack(uint8_t code, std::initializer_list<uint8_t> data = {}) {
+    std::vector<uint8_t> body{CFrameParser::kAck, code};
+    body.insert(body.end(), data.begin(), data.end());
+    return body;
+}
+
+// The 64-bit ISO code, least significant byte first, as a tag record carries it.
+std::array<uint8_t, 8> IsoCode(const SimulatedReader::Transponder& t) {
+    std::array<uint8_t, 8> code{};
+    const uint64_t national = t.nationalId & 0x3FFFFFFFFFULL;
+    for (size_t i = 0; i < 4; ++i) {
+        code[i] = static_cast<uint8_t>(national >> (8 * i));
+    }
+    code[4] = static_cast<uint8_t>(((national >> 32) & 0x3F) | ((t.countryCode & 3) << 6));
+    code[5] = static_cast<uint8_t>((t.countryCode >> 2) & 0xFF);
+    code[6] = 0x00;
+    code[7] = 0x80;  // animal flag
+    return code;
+}
+
+}  // namespace
+
+SimulatedReader::SimulatedReader(uint8_t nodeAddress, uint32_t seed)
+    : m_defaultNode(IsUsableNode(nodeAddress) ? nodeAddress : 1),
+      m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)),
+      m_random(seed) {
+    LoadDefaults();
+    m_savedConfig = m_config;
+    m_savedAdditional = m_additional;
+    m_transponders = {{984, 123456789012ULL, 5, {}}, {276, 4711ULL, 1, {}}};
+    SetClock(2026, 1, 1, 8, 0, 0);
+}
+
+void SimulatedReader::LoadDefaults() {
+    m_config.fill(0);
+    m_config[0x32 - CfgAddr::kFirst] = kDefaultFormat;
+    m_config[0x33 - CfgAddr::kFirst] = 0x06;  // FDX-B and HDX
+    m_config[0x34 - CfgAddr::kFirst] = kDefaultTimeout;
+    m_config[0x35 - CfgAddr::kFirst] = kDefaultDelay;
+    m_config[kNodeIndex] = m_defaultNode;
+    m_config[0x39 - CfgAddr::kFirst] = kDefaultTiming;
+    m_config[0x3E - CfgAddr::kFirst] = kDefaultStartCharacter;
+    m_additional = Additional{};
+}
+
+bool SimulatedReader::IsUsableNode(uint8_t address) {
+    // The address byte of a frame is never escaped, and 0xFF addresses every reader.
+    return address != 0x00 && !IsControl(address) && address != CFrameParser::kBroadcast;
+}
+
+int SimulatedReader::GetConfig(uint8_t address) const {
+    if (address < CfgAddr::kFirst || address > CfgAddr::kLast) {
+        return -1;
+    }
+    return m_config[address - CfgAddr::kFirst];
+}
+
+int SimulatedReader::GetSavedConfig(uint8_t address) const {
+    if (address < CfgAddr::kFirst || address > CfgAddr::kLast) {
+        return -1;
+    }
+    return m_savedConfig[address - CfgAddr::kFirst];
+}
+
+void SimulatedReader::Restart() {
+    m_config = m_savedConfig;
+    m_additional = m_savedAdditional;
+    m_parser = CFrameParser{};
+}
+
+void SimulatedReader::SetTransponders(std::vector<Transponder> transponders) {
+    m_transponders = std::move(transponders);
+    m_nextTag = 0;
+    m_currentTag = 0;
+}
+
+void SimulatedReader::SetTagInterval(int milliseconds) {
+    m_tagInterval = std::max(milliseconds, 0);
+    m_nextTagDue = m_now + m_tagInterval;
+}
+
+void SimulatedReader::SetFaults(const Faults& faults) {
+    m_faults = faults;
+    m_faults.dropPercent = std::clamp(m_faults.dropPercent, 0, 100);
+    m_faults.corruptPercent = std::clamp(m_faults.corruptPercent, 0, 100);
+    m_faults.delayMs = std::max(m_faults.delayMs, 0);
+}
+
+int SimulatedReader::SetClock(int year, int month, int day, int hours, int minutes, int seconds) {
+    if (year < 2000 || year > 2099 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
+        hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59) {
+        return -1;
+    }
+    m_clockBase = (DaysFromCivil(year, month, day) - kEpoch2000) * kSecondsPerDay + hours * 3600 +
+                  minutes * 60 + seconds;
+    m_clockSetAt = m_now;
+    m_weekdayShift = 0;
+    return 0;
+}
+
+int64_t SimulatedReader::ClockSeconds() const {
+    return m_clockBase + (m_now - m_clockSetAt) / 1000;
+}
+
+std::array<uint8_t, 7> SimulatedReader::GetClockBytes() const {
+    const int64_t total = ClockSeconds();
+    const int64_t days = total / kSecondsPerDay;
+    const int64_t rest = total % kSecondsPerDay;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    CivilFromDays(days + kEpoch2000, year, month, day);
+    const int weekday = (WeekdayOfDays(days + kEpoch2000) + m_weekdayShift) % 7;
+    return {ToBcd(static_cast<int>(rest % 60)),
+            ToBcd(static_cast<int>(rest / 60 % 60)),
+            ToBcd(static_cast<int>(rest / 3600)),
+            ToBcd(weekday + 1),
+            ToBcd(day),
+            ToBcd(month),
+            ToBcd((year - 2000) % 100)};
+}
+
+std::vector<uint8_t> SimulatedReader::BuildAnswerFrame(uint8_t nodeAddress,
+                                                       const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> frame;
+    frame.reserve(body.size() * 2 + 6);
+    frame.push_back(CFrameParser::kStx);
+    uint8_t crc = CFrameParser::Crc8(0x00, CFrameParser::kStx);
+    frame.push_back(nodeAddress);
+    crc = CFrameParser::Crc8(crc, nodeAddress);
+    frame.push_back(CFrameParser::kMarker);
+    crc = CFrameParser::Crc8(crc, CFrameParser::kMarker);
+    for (const uint8_t b : body) {
+        if (IsControl(b)) {
+            frame.push_back(CFrameParser::kDle);
+            crc = CFrameParser::Crc8(crc, CFrameParser::kDle);
+        }
+        frame.push_back(b);
+        crc = CFrameParser::Crc8(crc, b);
+    }
+    // As in requests: a CRC that looks like a control byte goes behind a DLE, and the DLE moves
+    // the register, so the byte sent is the register after it, taken literally by the receiver.
+    if (IsControl(crc)) {
+        frame.push_back(CFrameParser::kDle);
+        crc = CFrameParser::Crc8(crc, CFrameParser::kDle);
+    }
+    frame.push_back(crc);
+    frame.push_back(CFrameParser::kEtx);
+    return frame;
+}
+
+std::vector<uint8_t> SimulatedReader::BuildTagReport(const Transponder& t, TagForm form) {
+    const uint64_t national = t.nationalId & 0x3FFFFFFFFFULL;
+    const uint16_t country = static_cast<uint16_t>(t.countryCode & 0x3FF);
+    if (form == TagForm::kLine) {
+        const std::string line =
+            Format("%03d %012llu\r\n", country, static_cast<unsigned long long>(national));
+        return {line.begin(), line.end()};
+    }
+    std::vector<uint8_t> body{CFrameParser::kTagData};
+    std::vector<uint8_t> id;
+    bool characters = false;
+    switch (form) {
+        case TagForm::kChar16: {
+            const std::string text =
+                Format("%04u%012llu", country, static_cast<unsigned long long>(national));
+            id.assign(text.begin(), text.end());
+            characters = true;
+            break;
+        }
+        case TagForm::kChar10: {
+            const std::string text = Format("%010llX", static_cast<unsigned long long>(national));
+            id.assign(text.begin(), text.end());
+            characters = true;
+            break;
+        }
+        case TagForm::kBin8:
+            id.push_back(static_cast<uint8_t>(country >> 8));
+            id.push_back(static_cast<uint8_t>(country & 0xFF));
+            for (int shift = 40; shift >= 0; shift -= 8) {
+                id.push_back(static_cast<uint8_t>(national >> shift));
+            }
+            break;
+        case TagForm::kBin5:
+            for (int shift = 32; shift >= 0; shift -= 8) {
+                id.push_back(static_cast<uint8_t>(national >> shift));
+            }
+            break;
+        case TagForm::kBin13: {
+            const auto code = IsoCode(t);
+            id.assign(code.begin(), code.end());
+            id.resize(13, 0x00);
+            break;
+        }
+        case TagForm::kLine:
+            break;
+    }
+    body.push_back(static_cast<uint8_t>(id.size() + 1));
+    body.insert(body.end(), id.begin(), id.end());
+    // The type field: its length byte, a prefix and the type code, as digits in the character forms.
+    body.push_back(3);
+    if (characters) {
+        const std::string type = Format("%02u", static_cast<unsigned>(t.type % 100));
+        body.push_back(static_cast<uint8_t>(type[0]));
+        body.push_back(static_cast<uint8_t>(type[1]));
+        if (t.eventText.empty()) {
+            body.push_back(0);
+        } else {
+            const std::string text = t.eventText.substr(0, kMaxEventText);
+            body.push_back(5);
+            body.insert(body.end(), 4, 0x00);
+            body.push_back(static_cast<uint8_t>(text.size() + 1));
+            body.insert(body.end(), text.begin(), text.end());
+        }
+    } else {
+        body.push_back(t.type);
+        body.push_back(t.type);
+    }
+    return body;
+}
+
+bool SimulatedReader::HasOutput() const {
+    return !m_pending.empty() && m_pending.front().due <= m_now;
+}
+
+std::vector<uint8_t> SimulatedReader::TakeOutput() {
+    std::vector<uint8_t> out;
+    while (!m_pending.empty() && m_pending.front().due <= m_now) {
+        const auto& bytes = m_pending.front().bytes;
+        out.insert(out.end(), bytes.begin(), bytes.end());
+        m_pendingBytes -= bytes.size();
+        m_pending.pop_front();
+    }
+    return out;
+}
+
+std::vector<std::vector<uint8_t>> SimulatedReader::TakeBatches() {
+    std::vector<std::vector<uint8_t>> batches;
+    auto out = TakeOutput();
+    if (out.empty()) {
+        return batches;
+    }
+    if (!m_faults.split) {
+        batches.push_back(std::move(out));
+        return batches;
+    }
+    std::uniform_int_distribution<int> size(1, kMaxSplit);
+    size_t at = 0;
+    while (at < out.size()) {
+        const size_t n = std::min(out.size() - at, static_cast<size_t>(size(m_random)));
+        batches.emplace_back(out.begin() + static_cast<std::ptrdiff_t>(at),
+                             out.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+    }
+    return batches;
+}
+
+void SimulatedReader::Advance(int milliseconds) {
+    if (milliseconds <= 0) {
+        return;
+    }
+    const int64_t target = m_now + milliseconds;
+    while (m_tagInterval > 0 && m_nextTagDue <= target) {
+        m_now = std::max(m_now, m_nextTagDue);
+        m_nextTagDue += m_tagInterval;
+        ReportNextTag();
+    }
+    m_now = target;
+}
+
+int SimulatedReader::ReportNextTag() {
+    if (m_transponders.empty()) {
+        return -1;
+    }
+    m_nextTag %= m_transponders.size();
+    m_currentTag = m_nextTag;
+    Reply reply;
+    AddTagReport(m_transponders[m_currentTag], reply);
+    Send(reply, GetNodeAddress(), m_now);
+    m_nextTag = (m_nextTag + 1) % m_transponders.size();
+    return 0;
+}
+
+void SimulatedReader::Receive(const uint8_t* bytes, size_t count) {
+    if (bytes == nullptr || count == 0) {
+        return;
+    }
+    if (m_faults.echo) {
+        Enqueue({bytes, bytes + count}, m_now, false);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (m_parser.PutByte(bytes[i]) == CFrameParser::kGood) {
+            HandleFrame(m_parser.Frame());
+        }
+    }
+}
+
+void SimulatedReader::HandleFrame(const std::vector<uint8_t>& frame) {
+    // STX, address, marker, at least the command code, CRC.
+    if (frame.size() < 5 || frame[2] != CFrameParser::kMarker) {
+        return;
+    }
+    const uint8_t address = frame[1];
+    if (address != GetNodeAddress() && address != CFrameParser::kBroadcast) {
+        return;
+    }
+    const std::vector<uint8_t> payload(frame.begin() + 3, frame.end() - 1);
+    if (m_observer) {
+        m_observer(address, payload);
+    }
+    Reply reply;
+    // The answer goes out under the address the reader had when the request came.
+    const uint8_t node = GetNodeAddress();
+    if (!Execute(payload, reply)) {
+        return;
+    }
+    if (Chance(m_faults.dropPercent)) {
+        return;
+    }
+    Send(reply, node, m_now + m_faults.delayMs);
+}
+
+void SimulatedReader::Send(const Reply& reply, uint8_t node, int64_t due) {
+    for (const auto& body : reply.frames) {
+        auto bytes = BuildAnswerFrame(node, body);
+        if (Chance(m_faults.corruptPercent)) {
+            // A wrong CRC that is still no control byte, so the frame ends where it should.
+            const bool escaped = bytes.size() >= 3 && bytes[bytes.size() - 3] == CFrameParser::kDle;
+            uint8_t& crc = bytes[bytes.size() - 2];
+            for (const uint8_t mask : {0x01, 0x80, 0x40, 0x20}) {
+                const uint8_t wrong = static_cast<uint8_t>(crc ^ mask);
+                if (escaped || !IsControl(wrong)) {
+                    crc = wrong;
+                    break;
+                }
+            }
+        }
+        Enqueue(std::move(bytes), due, true);
+    }
+    if (!reply.line.empty()) {
+        Enqueue(reply.line, due, true);
+    }
+}
+
+void SimulatedReader::AddTagReport(const Transponder& transponder, Reply& reply) const {
+    auto report = BuildTagReport(transponder, m_tagForm);
+    if (m_tagForm == TagForm::kLine) {
+        reply.line = std::move(report);
+    } else {
+        reply.frames.push_back(std::move(report));
+    }
+}
+
+bool SimulatedReader::Chance(int percent) {
+    if (percent <= 0) {
+        return false;
+    }
+    std::uniform_int_distribution<int> roll(0, 99);
+    return roll(m_random) < percent;
+}
+
+void SimulatedReader::Enqueue(std::vector<uint8_t> bytes, int64_t due, bool noise) {
+    if (noise && m_faults.noise) {
+        std::uniform_int_distribution<int> count(1, kMaxNoise);
+        std::uniform_int_distribution<int> value(0, 255);
+        std::vector<uint8_t> junk;
+        const int n = count(m_random);
+        while (static_cast<int>(junk.size()) < n) {
+            const auto b = static_cast<uint8_t>(value(m_random));
+            // No STX, so no frame starts; nothing a tag line is made of, so no line is faked
+            // or lengthened.
+            if (b == CFrameParser::kStx || b == '\r' || b == '\n' || b == ' ' || (b >= '0' && b <= '9')) {
+                continue;
+            }
+            junk.push_back(b);
+        }
+        bytes.insert(bytes.begin(), junk.begin(), junk.end());
+    }
+    if (bytes.empty() || bytes.size() > kMaxPending) {
+        return;
+    }
+    while (m_pendingBytes + bytes.size() > kMaxPending && !m_pending.empty()) {
+        m_pendingBytes -= m_pending.front().bytes.size();
+        m_pending.pop_front();
+    }
+    // Later-due units wait behind earlier ones; equal times keep their order.
+    auto at = std::find_if(m_pending.begin(), m_pending.end(), [due](const Unit& u) { return u.due > due; });
+    m_pendingBytes += bytes.size();
+    m_pending.insert(at, Unit{due, std::move(bytes)});
+}
+
+bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply) {
+    const uint8_t code = payload[0];
+    const uint8_t* args = payload.data() + 1;
+    const size_t count = payload.size() - 1;
+    switch (code) {
+        case Cmd::kConnect:
+        case Cmd::kSetLcdContrast:
+            if (code == Cmd::kSetLcdContrast) {
+                if (count < 1) {
+                    return false;
+                }
+                m_lcdContrast = args[0];
+            }
+            reply.frames.push_back(Ack(code));
+            return true;
+        case Cmd::kVersion: {
+            auto body = Ack(code);
+            body.insert(body.end(), m_version.begin(), m_version.end());
+            reply.frames.push_back(std::move(body));
+            return true;
+        }
+        case Cmd::kGetSnr: {
+            auto body = Ack(code);
+            body.insert(body.end(), m_serialNumber.begin(), m_serialNumber.end());
+            reply.frames.push_back(std::move(body));
+            return true;
+        }
+        case Cmd::kSetSnr: {
+            if (count < 6) {
+                return false;
+            }
+            for (size_t i = 0; i < 6; ++i) {
+                if (args[i] < 0x20 || args[i] > 0x7E) {
+                    return false;
+                }
+            }
+            m_serialNumber.assign(args, args + 6);
+            reply.frames.push_back(Ack(code));
+            return true;
+        }
+        case Cmd::kResetAll:
+            LoadDefaults();
+            reply.frames.push_back(Ack(code));
+            return true;
+        case Cmd::kGetSingleId:
+            // The acknowledge, then the transponder in the field if there is one.
+            reply.frames.push_back(Ack(code));
+            if (!m_transponders.empty()) {
+                AddTagReport(m_transponders[m_currentTag % m_transponders.size()], reply);
+            }
+            return true;
+        case Cmd::kSetConfig: {
+            if (count < 2 || args[0] < CfgAddr::kFirst || args[0] > CfgAddr::kLast) {
+                return false;
+            }
+            if (args[0] == CfgAddr::kNode && !IsUsableNode(args[1])) {
+                return false;
+            }
+            m_config[args[0] - CfgAddr::kFirst] = args[1];
+            reply.frames.push_back(Ack(code));
+            return true;
+        }
+        case Cmd::kGetConfig:
+            if (count < 1 || args[0] < CfgAddr::kFirst || args[0] > CfgAddr::kLast) {
+                return false;
+            }
+            reply.frames.push_back(Ack(code, {m_config[args[0] - CfgAddr::kFirst]}));
+            return true;
+        case Cmd::kSaveConfig:
+            m_savedConfig = m_config;
+            m_savedAdditional = m_additional;
+            reply.frames.push_back(Ack(code));
+            return true;
+        case Cmd::kSetClock: {
+            if (count < 7) {
+                return false;
+            }
+            int v[7];
+            for (size_t i = 0; i < 7; ++i) {
+                v[i] = FromBcd(args[i]);
+            }
+            if (v[3] < 1 || v[3] > 7 || v[6] < 0 ||
+                SetClock(2000 + v[6], v[5], v[4], v[2], v[1], v[0]) != 0) {
+                return false;
+            }
+            // The day of the week is kept as set, as a clock chip does, even if it does not fit the date.
+            const int64_t days = ClockSeconds() / kSecondsPerDay + kEpoch2000;
+            m_weekdayShift = ((v[3] - 1) - WeekdayOfDays(days) + 7) % 7;
+            reply.frames.push_back(Ack(code));
+            return true;
+        }
+        case Cmd::kGetClock: {
+            const auto clock = GetClockBytes();
+            auto body = Ack(code);
+            body.insert(body.end(), clock.begin(), clock.end());
+            reply.frames.push_back(std::move(body));
+            return true;
+        }
+        case Cmd::kAdditional:
+            return ExecuteAdditional(args, count, reply);
+        default:
+            return false;
+    }
+}
+
+bool SimulatedReader::ExecuteAdditional(const uint8_t* args, size_t count, Reply& reply) {
+    if (count < 1) {
+        return false;
+    }
+    const uint8_t sub = args[0];
+    const uint8_t* p = args + 1;
+    const size_t n = count - 1;
+    Additional& a = m_additional;
+    // Parameters that do not arrive complete leave the setting alone and get no acknowledge, so
+    // the tool reports a failure instead of a success that did not happen.
+    const auto need = [n](size_t bytes) { return n >= bytes; };
+    switch (sub) {
+        case Sub60::kSetPermanentRead:
+            if (!need(6)) {
+                return false;
+            }
+            a.permanentBreak = Word(p);
+            a.permanentBursts = Word(p + 2);
+            a.permanentReads = p[4];
+            a.permanentActive = p[5];
+            break;
+        case Sub60::kGetPermanentRead: {
+            // This one answer comes under the service code, with the sub-code repeated.
+            std::vector<uint8_t> body{CFrameParser::kAck, Cmd::kService, sub};
+            AppendWord(body, a.permanentBreak);
+            AppendWord(body, a.permanentBursts);
+            body.push_back(a.permanentReads);
+            body.push_back(a.permanentActive);
+            reply.frames.push_back(std::move(body));
+            return true;
+        }
+        case Sub60::kSetRfPower:
+            if (!need(1)) {
+                return false;
+            }
+            a.rfPower = p[0];
+            break;
+        case Sub60::kGetAdditional: {
+            std::vector<uint8_t> body{CFrameParser::kAck, Cmd::kAdditional, sub};
+            AppendWord(body, a.permanentBreak);
+            AppendWord(body, a.permanentBursts);
+            body.push_back(a.permanentReads);
+            body.push_back(a.permanentActive);
+            AppendWord(body, a.switchOffTime);
+            body.push_back(m_config[kSyncIndex]);
+            body.push_back(a.ioFlags);
+            body.push_back(0x00);
+            body.push_back(a.rfPower);
+            body.push_back(a.bluetoothMode);
+            body.insert(body.end(), a.customFormat.begin(), a.customFormat.end());
+            body.push_back(a.accessLevel);
+            AppendWord(body, a.doubleReadTime);
+            body.push_back(a.displayInfo);
+            reply.frames.push_back(std::move(body));
+            return true;
+        }
+        case Sub60::kSetSwitchOffTime:
+            if (!need(2)) {
+                return false;
+            }
+            a.switchOffTime = Word(p);
+            break;
+        case Sub60::kSetIoConfig:
+            if (!need(1)) {
+                return false;
+            }
+            a.ioFlags = p[0];
+            break;
+        case Sub60::kSetBluetoothMode:
+            if (!need(1)) {
+                return false;
+            }
+            a.bluetoothMode = p[0];
+            break;
+        case Sub60::kGetBluetoothMode:
+            reply.frames.push_back(Ack(Cmd::kAdditional, {sub, a.bluetoothMode}));
+            return true;
+        case Sub60::kSetOutputFormat:
+            if (!need(3)) {
+                return false;
+            }
+            std::copy_n(p, 3, a.customFormat.begin());
+            break;
+        case Sub60::kGetOutputFormat:
+            reply.frames.push_back(
+                Ack(Cmd::kAdditional, {sub, a.customFormat[0], a.customFormat[1], a.customFormat[2]}));
+            return true;
+        case Sub60::kSetAccessLevel:
+            if (!need(1)) {
+                return false;
+            }
+            a.accessLevel = p[0];
+            break;
+        case Sub60::kSetDoubleRead:
+            if (!need(2)) {
+                return false;
+            }
+            a.doubleReadTime = Word(p);
+            break;
+        case Sub60::kSetDisplayInfo:
+            if (!need(1)) {
+                return false;
+            }
+            a.displayInfo = p[0];
+            break;
+        case Sub60::kSetSyncLevel:
+            if (!need(1)) {
+                return false;
+            }
+            m_config[kSyncIndex] = p[0];
+            break;
+        default:
+            return false;
+    }
+    reply.frames.push_back(Ack(Cmd::kAdditional, {sub}));
+    return true;
+}

@@ -1,0 +1,174 @@
+#pragma once
+
+#include "core/link/FrameParser.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+// A reader without hardware: framed requests go in as bytes, answers, tag reports and line faults
+// come out as bytes. Time only moves when the owner calls Advance, so a test can drive it
+// millisecond by millisecond and get the same bytes every run.
+class SimulatedReader final {
+public:
+    // How a transponder is reported when it is read.
+    enum class TagForm { kChar16, kChar10, kBin8, kBin5, kBin13, kLine };
+
+    struct Transponder {
+        uint16_t countryCode = 0;  // 0..1023
+        uint64_t nationalId = 0;   // 38 bits
+        uint8_t type = 5;          // 1 HDX, 2 H4002, 5 FDX-B
+        std::string eventText;     // carried by the character forms only; empty for none
+    };
+
+    // Line faults; all off by default. Percentages are 0..100.
+    struct Faults {
+        int dropPercent = 0;     // the answer to a request is lost on its way back
+        int corruptPercent = 0;  // a frame leaves with a wrong CRC byte
+        bool echo = false;       // every received byte comes straight back (half-duplex line)
+        int delayMs = 0;         // answers leave this many milliseconds after their request
+        bool split = false;      // TakeBatches cuts the output into batches of 1..kMaxSplit bytes
+        bool noise = false;      // a few random bytes, never STX, before each frame or line
+    };
+
+    // Answers, tags and echoes that nobody takes are dropped, oldest first, beyond this.
+    static constexpr size_t kMaxPending = 64 * 1024;
+    static constexpr int kMaxSplit = 7;
+    static constexpr int kMaxNoise = 8;
+    static constexpr size_t kMaxEventText = 32;
+
+    static constexpr uint8_t kDefaultFormat = 1;  // ASCII
+    static constexpr uint8_t kDefaultTimeout = 50;
+    static constexpr uint8_t kDefaultDelay = 1;
+    static constexpr uint8_t kDefaultStartCharacter = 'I';
+    static constexpr uint8_t kDefaultTiming = 0;
+
+    // Called for every request addressed to this reader, before it is answered.
+    using RequestObserver = std::function<void(uint8_t address, const std::vector<uint8_t>& payload)>;
+
+    explicit SimulatedReader(uint8_t nodeAddress = 1, uint32_t seed = 1);
+
+    // The line.
+    void Receive(const uint8_t* bytes, size_t count);
+    void Advance(int milliseconds);
+    int64_t Now() const { return m_now; }
+    bool HasOutput() const;
+    // Everything that is due, in order.
+    std::vector<uint8_t> TakeOutput();
+    // The same bytes as the line delivers them: one batch, or random small ones with the split fault.
+    std::vector<std::vector<uint8_t>> TakeBatches();
+    void SetRequestObserver(RequestObserver observer) { m_observer = std::move(observer); }
+
+    // Transponders in the field, reported in turn.
+    void SetTransponders(std::vector<Transponder> transponders);
+    const std::vector<Transponder>& GetTransponders() const { return m_transponders; }
+    void SetTagForm(TagForm form) { m_tagForm = form; }
+    TagForm GetTagForm() const { return m_tagForm; }
+    // Milliseconds between unsolicited reports; 0 = none.
+    void SetTagInterval(int milliseconds);
+    int GetTagInterval() const { return m_tagInterval; }
+    // Reports the next transponder of the list now; -1 when the list is empty.
+    int ReportNextTag();
+
+    void SetFaults(const Faults& faults);
+    const Faults& GetFaults() const { return m_faults; }
+    void Seed(uint32_t seed) { m_random.seed(seed); }
+
+    // State a test may look at or prepare.
+    uint8_t GetNodeAddress() const { return m_config[kNodeIndex]; }
+    int GetConfig(uint8_t address) const;  // -1 outside the configuration addresses
+    int GetSavedConfig(uint8_t address) const;
+    // Powers the reader up again: the saved configuration comes back, the clock keeps running.
+    void Restart();
+    void SetVersionText(std::string text) { m_version = std::move(text); }
+    const std::string& GetVersionText() const { return m_version; }
+    const std::string& GetSerialNumber() const { return m_serialNumber; }
+    uint8_t GetLcdContrast() const { return m_lcdContrast; }
+    // year 2000..2099; the day of the week follows from the date. 0, or -1 for an impossible time.
+    int SetClock(int year, int month, int day, int hours, int minutes, int seconds);
+    // Seconds, minutes, hours, day of week (Sunday = 1), day, month, year - 2000, each as BCD.
+    std::array<uint8_t, 7> GetClockBytes() const;
+
+    // Frames an answer: STX, node address, 0xF0, then body (status byte first) with DLE escapes,
+    // the CRC-8 and ETX. Unlike requests, answers have no length limit.
+    static std::vector<uint8_t> BuildAnswerFrame(uint8_t nodeAddress, const std::vector<uint8_t>& body);
+    // The body of a tag data message (status byte 0x23 first), or the tag line for TagForm::kLine.
+    static std::vector<uint8_t> BuildTagReport(const Transponder& transponder, TagForm form);
+    static bool IsUsableNode(uint8_t address);
+
+private:
+    static constexpr size_t kConfigCount = 15;  // addresses 0x30..0x3E
+    static constexpr size_t kNodeIndex = 6;     // 0x36
+    static constexpr size_t kSyncIndex = 7;     // 0x37
+
+    struct Additional {
+        uint16_t permanentBreak = 0;
+        uint16_t permanentBursts = 120;
+        uint8_t permanentReads = 5;
+        uint8_t permanentActive = 0;
+        uint16_t switchOffTime = 700;
+        uint8_t ioFlags = 3;
+        uint8_t rfPower = 0;
+        uint8_t bluetoothMode = 1;
+        std::array<uint8_t, 3> customFormat{0x01, 0x00, 0x00};
+        uint8_t accessLevel = 2;
+        uint16_t doubleReadTime = 0;
+        uint8_t displayInfo = 0;
+    };
+
+    struct Unit {
+        int64_t due = 0;
+        std::vector<uint8_t> bytes;
+    };
+
+    // One request's output before the faults decide what becomes of it.
+    struct Reply {
+        std::vector<std::vector<uint8_t>> frames;  // bodies, status byte first
+        std::vector<uint8_t> line;                 // a tag line, when the tag form is a line
+    };
+
+    void LoadDefaults();
+    void HandleFrame(const std::vector<uint8_t>& frame);
+    bool Execute(const std::vector<uint8_t>& payload, Reply& reply);
+    bool ExecuteAdditional(const uint8_t* args, size_t count, Reply& reply);
+    void AddTagReport(const Transponder& transponder, Reply& reply) const;
+    void Send(const Reply& reply, uint8_t node, int64_t due);
+    void Enqueue(std::vector<uint8_t> bytes, int64_t due, bool noise);
+    bool Chance(int percent);
+    int64_t ClockSeconds() const;
+
+    std::array<uint8_t, kConfigCount> m_config{};
+    std::array<uint8_t, kConfigCount> m_savedConfig{};
+    Additional m_additional;
+    Additional m_savedAdditional;
+    uint8_t m_defaultNode;
+    std::string m_version;
+    std::string m_serialNumber = "100001";
+    uint8_t m_lcdContrast = 3;
+
+    // The clock: seconds since 2000-01-01 00:00:00 at m_clockSetAt, plus what has run since.
+    int64_t m_clockBase = 0;
+    int64_t m_clockSetAt = 0;
+    int m_weekdayShift = 0;
+
+    std::vector<Transponder> m_transponders;
+    size_t m_nextTag = 0;
+    size_t m_currentTag = 0;
+    TagForm m_tagForm = TagForm::kChar16;
+    int m_tagInterval = 0;
+    int64_t m_nextTagDue = 0;
+
+    Faults m_faults;
+    std::mt19937 m_random;
+    CFrameParser m_parser;
+    RequestObserver m_observer;
+
+    int64_t m_now = 0;
+    std::deque<Unit> m_pending;
+    size_t m_pendingBytes = 0;
+};
