@@ -1,0 +1,194 @@
+#include "core/config/ConfigPage.h"
+
+#include "core/link/Commands.h"
+#include "core/link/FrameParser.h"
+
+namespace {
+constexpr const char* kFailedSuffix = " failed";
+constexpr const char* kSuccessSuffix = " success";
+constexpr const char* kResetAllStatus = "Reset all";
+}  // namespace
+
+CConfigPage::CConfigPage(IMainWindow& mainWindow, const char* caption, int resourceId)
+    : m_mainWindow(mainWindow), m_caption(caption), m_resourceId(resourceId) {}
+
+void CConfigPage::SetView(IPageView* view) {
+    m_view = view;
+    m_created = false;
+}
+
+void CConfigPage::OnCreate() {
+    m_created = true;
+    m_message.clear();
+    m_failedText.clear();
+    m_successText.clear();
+    m_retries = 0;
+    m_waitTicks = 0;
+    m_messageTicks = 0;
+    m_progressActive = 0;
+    m_progressLow = 0;
+    m_progressHigh = 100;
+    m_progressPosition = 0;
+    m_statusText = kStatusIndent;
+    UpdateView();
+}
+
+void CConfigPage::EnsureCreated() {
+    if (m_view != nullptr && !m_created) {
+        OnCreate();
+    }
+}
+
+void CConfigPage::SetStatus(const std::string& message, int ticks) {
+    // A failure or success text shown again must not become the base of the next pair.
+    if (message != m_failedText && message.find(kSuccessSuffix) == std::string::npos) {
+        m_failedText = message + kFailedSuffix;
+    }
+    if (message != m_successText && message.find(kFailedSuffix) == std::string::npos) {
+        m_successText = message + kSuccessSuffix;
+    }
+    m_message = message;
+    m_messageTicks = ticks;
+    RefreshStatus();
+}
+
+void CConfigPage::SendRequest(CTelegram request) {
+    // The page repeats by itself; the main window's queue must not repeat as well.
+    request.ClearRepeat();
+    m_request = request;
+    m_retries = kRetries;
+    m_waitTicks = kRepeatWait;
+    m_mainWindow.OnSendTelegram(m_request);
+}
+
+void CConfigPage::OnTick() {
+    if (m_messageTicks != 0) {
+        --m_messageTicks;
+        if (m_messageTicks == 0) {
+            m_message.clear();
+            RefreshStatus();
+        }
+    }
+    if (m_waitTicks != 0) {
+        --m_waitTicks;
+        return;
+    }
+    const bool idle = m_retries == 0;
+    if (m_retries == 1) {
+        m_retries = 0;
+        SetStatus(FailureMessage(), kAnswerTicks);
+    } else if (m_retries > 0) {
+        m_waitTicks = kRepeatWait;
+        --m_retries;
+        m_mainWindow.OnSendTelegram(m_request);
+    }
+    AfterRepetition(idle);
+}
+
+void CConfigPage::AfterRepetition(bool /*idle*/) {}
+
+void CConfigPage::OnAnswer(int length, const uint8_t* frame) {
+    HandleResetAnswer(length, frame);
+}
+
+void CConfigPage::HandleResetAnswer(int length, const uint8_t* frame) {
+    if (length >= 5 && frame[4] == Cmd::kResetAll && IsAck(length, frame)) {
+        SetStatus(m_successText, kAnswerTicks);
+    }
+}
+
+void CConfigPage::ShowMainStatus(const std::string& message) {
+    SetStatus(message, kAnswerTicks);
+}
+
+void CConfigPage::SetProgressRange(int low, int high) {
+    m_progressLow = low;
+    m_progressHigh = high;
+    m_progressPosition = low;
+    m_progressActive = 1;
+    if (m_view != nullptr) {
+        m_view->UpdateProgress();
+    }
+}
+
+void CConfigPage::StepProgress(int step) {
+    if (m_progressActive == 0) {
+        return;
+    }
+    if (m_progressPosition + step < m_progressHigh) {
+        m_progressPosition += step;
+    } else {
+        m_progressPosition = 0;
+        m_progressActive = 0;
+    }
+    if (m_view != nullptr) {
+        m_view->UpdateProgress();
+    }
+}
+
+int CConfigPage::FillRecord(ConfigRecord& /*record*/) {
+    return 0;
+}
+
+void CConfigPage::ShowRecord(ConfigRecord /*record*/) {}
+
+void CConfigPage::OnApply() {
+    m_mainWindow.OnMainCommand(MainCommand::kWriteConfig, 0);
+}
+
+void CConfigPage::OnRead() {
+    m_mainWindow.OnMainCommand(MainCommand::kReadConfig, 0);
+}
+
+void CConfigPage::OnResetAll() {
+    SetStatus(kResetAllStatus, kRequestTicks);
+    // Not through SendRequest: the main window's queue repeats this one, the page does not.
+    const CTelegram request(Cmd::kResetAll, Desc::kResetAll, kKindFrame);
+    m_mainWindow.OnSendTelegram(request);
+}
+
+void CConfigPage::OnLoad() {
+    m_mainWindow.OnMainCommand(MainCommand::kLoadConfigFile, 0);
+}
+
+void CConfigPage::OnSave() {
+    m_mainWindow.OnMainCommand(MainCommand::kSaveConfigFile, 0);
+}
+
+void CConfigPage::OnQuit() {
+    m_mainWindow.OnMainCommand(MainCommand::kWindowClosing, Resource::kSheetQuit);
+}
+
+bool CConfigPage::IsAck(int length, const uint8_t* frame) {
+    return frame != nullptr && length > 3 && frame[3] == CFrameParser::kAck;
+}
+
+std::string CConfigPage::DataText(int length, const uint8_t* frame, int maximum) {
+    std::string text;
+    const int count = DataCount(length);
+    for (int i = 0; i < count && i < maximum; ++i) {
+        const uint8_t c = frame[5 + i];
+        if (c == 0) {
+            break;
+        }
+        text.push_back(static_cast<char>(c));
+    }
+    return text;
+}
+
+void CConfigPage::RefreshStatus() {
+    m_statusText = kStatusIndent + m_message;
+    UpdateView();
+}
+
+void CConfigPage::UpdateView() {
+    if (m_view != nullptr) {
+        m_view->UpdateControls();
+    }
+}
+
+void CConfigPage::StoreView() {
+    if (m_view != nullptr) {
+        m_view->StoreControls();
+    }
+}

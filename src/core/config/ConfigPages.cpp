@@ -1,0 +1,66 @@
+#include "core/config/ConfigPages.h"
+
+CConfigPages::CConfigPages(IMainWindow& mainWindow, IPrompt& prompt)
+    : m_reader(mainWindow, prompt),
+      m_bluetooth(mainWindow),
+      m_events(mainWindow),
+      m_rtc(mainWindow),
+      m_lcd(mainWindow),
+      m_additional(mainWindow),
+      m_optimization(mainWindow),
+      m_outputFormat(mainWindow),
+      m_pages{&m_reader, &m_bluetooth,  &m_events,       &m_rtc,
+              &m_lcd,    &m_additional, &m_optimization, &m_outputFormat} {}
+
+CConfigPage& CConfigPages::Page(int index) {
+    return IsValid(index) ? *m_pages[static_cast<size_t>(index)] : m_reader;
+}
+
+void CConfigPages::TickPage(int index) {
+    if (IsValid(index)) {
+        Page(index).OnTick();
+    }
+}
+
+void CConfigPages::AnswerPage(int index, int length, const uint8_t* frame) {
+    if (IsValid(index)) {
+        Page(index).OnAnswer(length, frame);
+    }
+}
+
+void CConfigPages::ShowMainStatus(int index, const std::string& message) {
+    if (IsValid(index)) {
+        Page(index).ShowMainStatus(message);
+    }
+}
+
+// A page whose window the sheet has not created yet gets it created first, as if it had been
+// made the active page, so that it does not reset what it is given later.
+ConfigRecord CConfigPages::Collect() {
+    ConfigRecord record;
+    for (const int index : {kReader, kBluetooth, kAdditional, kOptimization, kOutputFormat}) {
+        Page(index).EnsureCreated();
+        Page(index).FillRecord(record);
+    }
+    return record;
+}
+
+void CConfigPages::ShowAll(const ConfigRecord& record) {
+    for (CConfigPage* page : m_pages) {
+        page->EnsureCreated();
+        page->ShowRecord(record);
+    }
+}
+
+void CConfigPages::SetProgressRangeAll(int high) {
+    for (CConfigPage* page : m_pages) {
+        page->EnsureCreated();
+        page->SetProgressRange(0, high);
+    }
+}
+
+void CConfigPages::StepProgressAll(int step) {
+    for (CConfigPage* page : m_pages) {
+        page->StepProgress(step);
+    }
+}

@@ -1,0 +1,102 @@
+#include "core/config/PropPageRTC.h"
+
+#include "core/link/Commands.h"
+#include "core/util/Format.h"
+
+CPropPageRTC::CPropPageRTC(IMainWindow& mainWindow)
+    : CConfigPage(mainWindow, "RealTimeClock", 141), m_clock(&CPropPageRTC::LocalNow) {}
+
+std::tm CPropPageRTC::LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+void CPropPageRTC::OnCreate() {
+    CConfigPage::OnCreate();
+    FillFromClock();
+    UpdateView();
+}
+
+void CPropPageRTC::FillFromClock() {
+    const std::tm t = m_clock();
+    int year = (t.tm_year + 1900 - 2000) % 100;
+    if (year < 0) {
+        year += 100;
+    }
+    m_fields[kSeconds] = Format("%02d", t.tm_sec);
+    m_fields[kMinutes] = Format("%02d", t.tm_min);
+    m_fields[kHours] = Format("%02d", t.tm_hour);
+    m_fields[kDayOfWeek] = Format("%02d", t.tm_wday + 1);  // the reader counts Sunday as 1
+    m_fields[kDay] = Format("%02d", t.tm_mday);
+    m_fields[kMonth] = Format("%02d", t.tm_mon + 1);
+    m_fields[kYear] = Format("%02d", year);
+}
+
+uint8_t CPropPageRTC::FieldByte(const std::string& text) {
+    unsigned int value = 0;
+    if (Scan(text, "%x", &value) != 1) {
+        return 0xFF;  // the reader's mark for "not set"
+    }
+    return static_cast<uint8_t>(value);
+}
+
+std::string CPropPageRTC::ByteField(uint8_t value) {
+    std::string text(2, '0');
+    text[0] = static_cast<char>('0' + (value >> 4));
+    text[1] = static_cast<char>('0' + (value & 0x0F));
+    return text;
+}
+
+void CPropPageRTC::OnSync() {
+    FillFromClock();
+    UpdateView();
+    OnSet();
+}
+
+void CPropPageRTC::OnSet() {
+    StoreView();
+    SetStatus("Set time request", kRequestTicks);
+    CTelegram request(Cmd::kSetClock, Desc::kSetClock, kKindFrame);
+    for (const std::string& field : m_fields) {
+        request.AppendByte(FieldByte(field));
+    }
+    SendRequest(request);
+}
+
+void CPropPageRTC::OnGet() {
+    SetStatus("Get time request", kRequestTicks);
+    SendRequest(CTelegram(Cmd::kGetClock, Desc::kGetClock, kKindFrame));
+}
+
+void CPropPageRTC::OnAnswer(int length, const uint8_t* frame) {
+    if (frame == nullptr || length < 5) {
+        return;
+    }
+    const bool ack = IsAck(length, frame);
+    switch (frame[4]) {
+        case Cmd::kSetClock:
+            if (ack) {
+                EndRequest();
+                SetStatus(SuccessText(), kAnswerTicks);
+            }
+            break;
+        case Cmd::kGetClock:
+            // A short answer carries no clock; its missing bytes must not fill the fields.
+            if (DataCount(length) >= kFieldCount) {
+                for (int i = 0; i < kFieldCount; ++i) {
+                    m_fields[static_cast<size_t>(i)] = ByteField(frame[5 + i]);
+                }
+                UpdateView();
+            }
+            if (ack) {
+                EndRequest();
+                SetStatus(SuccessText(), kAnswerTicks);
+            }
+            break;
+        default:
+            HandleResetAnswer(length, frame);
+            break;
+    }
+}
