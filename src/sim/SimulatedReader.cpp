@@ -4,6 +4,7 @@
 #include "core/util/Format.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -457,7 +458,10 @@ void SimulatedReader::Enqueue(std::vector<uint8_t> bytes, int64_t due, bool nois
         m_pending.pop_front();
     }
     // Later-due units wait behind earlier ones; equal times keep their order.
-    auto at = std::find_if(m_pending.begin(), m_pending.end(), [due](const Unit& u) { return u.due > due; });
+    auto at = m_pending.end();
+    while (at != m_pending.begin() && std::prev(at)->due > due) {
+        --at;
+    }
     m_pendingBytes += bytes.size();
     m_pending.insert(at, Unit{due, std::move(bytes)});
 }

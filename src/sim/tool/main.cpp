@@ -1,1 +1,355 @@
-int main() { return 0; }
+// corvantelle-sim: a simulated reader behind a pseudo-terminal, for trying the tool, demonstrations
+// and end-to-end tests without hardware.
+
+#include "core/link/FrameParser.h"
+#include "core/util/Format.h"
+#include "sim/PtyTransport.h"
+#include "sim/SimulatedReader.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) {
+    g_stop = 1;
+}
+
+constexpr int kIdleWaitMs = 10;
+constexpr int kSplitWaitMs = 2;  // a pause between split batches, so they reach the client apart
+constexpr size_t kMaxUnsent = 64 * 1024;
+
+constexpr const char* kHelp =
+    "Usage: corvantelle-sim [options]\n"
+    "A simulated Corvantelle reader on a pseudo-terminal. The first line written to standard\n"
+    "output is the device path to open; the program runs until SIGINT or SIGTERM.\n"
+    "\n"
+    "  --link PATH          also make PATH a symbolic link to the device (removed at exit)\n"
+    "  --node N             node address of the reader, decimal or 0x.. (default 1)\n"
+    "  --tag-interval MS    report the next transponder every MS milliseconds (default 0 = off)\n"
+    "  --tag-form FORM      char16, char10, bin8, bin5, bin13 or line (default char16)\n"
+    "  --tag CC:ID[:TYPE[:EVENT]]\n"
+    "                       a transponder in the field: country code, national ID, type hdx,\n"
+    "                       fdx or h4002 (default fdx), event text; repeat for several\n"
+    "  --seed N             seed of the fault generator (default 1)\n"
+    "  --drop PERCENT       lose this share of the answers\n"
+    "  --corrupt PERCENT    send this share of the frames with a wrong CRC\n"
+    "  --echo               send every received byte straight back, as a half-duplex line does\n"
+    "  --delay MS           send answers MS milliseconds late\n"
+    "  --split              deliver the output in random small pieces\n"
+    "  --noise              put random bytes (never STX) before frames and tag lines\n"
+    "  --verbose            log every request on standard error\n"
+    "  --help               show this text\n";
+
+void Print(FILE* stream, const std::string& text) {
+    std::fputs(text.c_str(), stream);
+}
+
+bool ParseNumber(const std::string& text, long long& value) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        unsigned int hex = 0;
+        if (text.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos ||
+            Scan(text.substr(2), "%x", &hex) != 1) {
+            return false;
+        }
+        value = hex;
+        return true;
+    }
+    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+bool ParseRange(const std::string& text, long long low, long long high, int& value) {
+    long long v = 0;
+    if (!ParseNumber(text, v) || v < low || v > high) {
+        return false;
+    }
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool ParseTagForm(const std::string& text, SimulatedReader::TagForm& form) {
+    using F = SimulatedReader::TagForm;
+    static constexpr std::pair<const char*, F> kForms[] = {{"char16", F::kChar16}, {"char10", F::kChar10},
+                                                           {"bin8", F::kBin8},     {"bin5", F::kBin5},
+                                                           {"bin13", F::kBin13},   {"line", F::kLine}};
+    for (const auto& [name, f] : kForms) {
+        if (text == name) {
+            form = f;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseTag(const std::string& text, SimulatedReader::Transponder& t) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    // The event text is the rest, colons included.
+    while (parts.size() < 3) {
+        const size_t colon = text.find(':', start);
+        if (colon == std::string::npos) {
+            break;
+        }
+        parts.push_back(text.substr(start, colon - start));
+        start = colon + 1;
+    }
+    parts.push_back(text.substr(start));
+    if (parts.size() < 2) {
+        return false;
+    }
+    long long country = 0;
+    long long national = 0;
+    if (!ParseNumber(parts[0], country) || country > 1023 || !ParseNumber(parts[1], national) ||
+        national > 0x3FFFFFFFFFLL) {
+        return false;
+    }
+    t = {};
+    t.countryCode = static_cast<uint16_t>(country);
+    t.nationalId = static_cast<uint64_t>(national);
+    if (parts.size() >= 3) {
+        if (parts[2] == "hdx") {
+            t.type = 1;
+        } else if (parts[2] == "h4002") {
+            t.type = 2;
+        } else if (parts[2] == "fdx" || parts[2].empty()) {
+            t.type = 5;
+        } else {
+            return false;
+        }
+    }
+    if (parts.size() >= 4) {
+        t.eventText = parts[3];
+    }
+    return true;
+}
+
+struct Options {
+    std::string link;
+    int node = 1;
+    int tagInterval = 0;
+    SimulatedReader::TagForm tagForm = SimulatedReader::TagForm::kChar16;
+    std::vector<SimulatedReader::Transponder> tags;
+    long long seed = 1;
+    SimulatedReader::Faults faults;
+    bool verbose = false;
+};
+
+// 0 to run, 1 after --help, -1 for bad options (reported).
+int ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            Print(stdout, kHelp);
+            return 1;
+        } else if (arg == "--echo") {
+            o.faults.echo = true;
+        } else if (arg == "--split") {
+            o.faults.split = true;
+        } else if (arg == "--noise") {
+            o.faults.noise = true;
+        } else if (arg == "--verbose") {
+            o.verbose = true;
+        } else if (arg == "--link") {
+            ok = value(o.link) && !o.link.empty();
+        } else if (arg == "--node") {
+            ok = value(v) && ParseRange(v, 0, 255, o.node) &&
+                 SimulatedReader::IsUsableNode(static_cast<uint8_t>(o.node));
+        } else if (arg == "--tag-interval") {
+            ok = value(v) && ParseRange(v, 0, 3600000, o.tagInterval);
+        } else if (arg == "--tag-form") {
+            ok = value(v) && ParseTagForm(v, o.tagForm);
+        } else if (arg == "--tag") {
+            SimulatedReader::Transponder t;
+            ok = value(v) && ParseTag(v, t);
+            if (ok) {
+                o.tags.push_back(t);
+            }
+        } else if (arg == "--seed") {
+            ok = value(v) && ParseNumber(v, o.seed) && o.seed <= 0xFFFFFFFFLL;
+        } else if (arg == "--drop") {
+            ok = value(v) && ParseRange(v, 0, 100, o.faults.dropPercent);
+        } else if (arg == "--corrupt") {
+            ok = value(v) && ParseRange(v, 0, 100, o.faults.corruptPercent);
+        } else if (arg == "--delay") {
+            ok = value(v) && ParseRange(v, 0, 60000, o.faults.delayMs);
+        } else {
+            Print(stderr, "corvantelle-sim: unknown option " + arg + "\n");
+            return -1;
+        }
+        if (!ok) {
+            Print(stderr, "corvantelle-sim: bad or missing value for " + arg + " (see --help)\n");
+            return -1;
+        }
+    }
+    return 0;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+    std::string out;
+    for (const uint8_t b : bytes) {
+        out += Format("%02x ", b);
+    }
+    return out;
+}
+
+// Makes link point to target; an existing symbolic link is replaced, anything else is left alone.
+bool MakeLink(const std::string& link, const std::string& target) {
+    struct stat st {};
+    if (::lstat(link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            return false;
+        }
+        ::unlink(link.c_str());
+    }
+    return ::symlink(target.c_str(), link.c_str()) == 0;
+}
+
+// Only our own link goes: another instance may have taken the name over meanwhile.
+void RemoveLink(const std::string& link, const std::string& target) {
+    char buffer[4096] = {};
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof(buffer) - 1);
+    if (n > 0 && std::string(buffer, static_cast<size_t>(n)) == target) {
+        ::unlink(link.c_str());
+    }
+}
+
+void SetClockFromHost(SimulatedReader& reader) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) != nullptr) {
+        reader.SetClock(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                        local.tm_sec);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const int parsed = ParseOptions(argc, argv, options);
+    if (parsed != 0) {
+        return parsed > 0 ? 0 : 2;
+    }
+
+    SimulatedReader reader(static_cast<uint8_t>(options.node), static_cast<uint32_t>(options.seed));
+    if (!options.tags.empty()) {
+        reader.SetTransponders(options.tags);
+    }
+    reader.SetTagForm(options.tagForm);
+    reader.SetTagInterval(options.tagInterval);
+    reader.SetFaults(options.faults);
+    SetClockFromHost(reader);
+    if (options.verbose) {
+        reader.SetRequestObserver([](uint8_t address, const std::vector<uint8_t>& payload) {
+            Print(stderr, Format("request %02x%s%s\n", address, CFrameParser::CommandName(payload[0]).c_str(),
+                                 HexBytes(payload).c_str()));
+        });
+    }
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a signal must end the wait in poll at once
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PtyTransport pty;
+    if (pty.Open() != 0) {
+        Print(stderr, Format("corvantelle-sim: no pseudo-terminal: %s\n", std::strerror(errno)));
+        return 1;
+    }
+    const std::string device = pty.SlavePath();
+    if (!options.link.empty() && !MakeLink(options.link, device)) {
+        Print(stderr, "corvantelle-sim: cannot make the link " + options.link + "\n");
+        return 1;
+    }
+    Print(stdout, device + "\n");
+    std::fflush(stdout);
+    if (options.verbose) {
+        Print(stderr, Format("corvantelle-sim: node %02x on %s\n", options.node, device.c_str()));
+    }
+
+    using Clock = std::chrono::steady_clock;
+    auto last = Clock::now();
+    std::deque<std::vector<uint8_t>> unsent;
+    size_t unsentBytes = 0;
+    uint8_t buffer[4096];
+    int result = 0;
+    while (g_stop == 0) {
+        if (pty.Wait(unsent.empty() ? kIdleWaitMs : kSplitWaitMs) < 0) {
+            Print(stderr, Format("corvantelle-sim: line error: %s\n", std::strerror(errno)));
+            result = 1;
+            break;
+        }
+        for (;;) {
+            const int n = pty.Read(buffer, sizeof(buffer));
+            if (n <= 0) {
+                break;
+            }
+            reader.Receive(buffer, static_cast<size_t>(n));
+        }
+        const auto now = Clock::now();
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
+        if (elapsed.count() > 0) {
+            last += elapsed;
+            reader.Advance(static_cast<int>(elapsed.count()));
+        }
+        for (auto& batch : reader.TakeBatches()) {
+            unsentBytes += batch.size();
+            unsent.push_back(std::move(batch));
+        }
+        // Nobody reading: keep the newest output only.
+        while (unsentBytes > kMaxUnsent) {
+            unsentBytes -= unsent.front().size();
+            unsent.pop_front();
+        }
+        // Split batches go one per turn so that the client reads them apart.
+        const size_t turns = options.faults.split ? 1 : unsent.size();
+        for (size_t i = 0; i < turns && !unsent.empty(); ++i) {
+            auto& front = unsent.front();
+            const int n = pty.Write(front.data(), front.size());
+            if (n <= 0) {
+                break;
+            }
+            unsentBytes -= static_cast<size_t>(n);
+            if (static_cast<size_t>(n) < front.size()) {
+                front.erase(front.begin(), front.begin() + n);
+                break;
+            }
+            unsent.pop_front();
+        }
+    }
+    if (!options.link.empty()) {
+        RemoveLink(options.link, device);
+    }
+    pty.Close();
+    return result;
+}
