@@ -15,7 +15,8 @@ std::string DeviceForPort(int port) {
         return {};
     }
     const int family = (port - 1) / kPerFamily;
-    return std::string("/dev/") + kFamilies[static_cast<size_t>(family)] + std::to_string((port - 1) % kPerFamily);
+    return std::string("/dev/") + kFamilies[static_cast<size_t>(family)] +
+           std::to_string((port - 1) % kPerFamily);
 }
 
 int PortForDevice(const std::string& device) {
@@ -29,7 +30,9 @@ int PortForDevice(const std::string& device) {
             continue;
         }
         const std::string digits = name.substr(prefix.size());
-        if (digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        // "ttyS01" is not the node of COM2: only the kernel's own spelling maps back.
+        if (digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos ||
+            (digits.size() == 2 && digits[0] == '0')) {
             return 0;
         }
         const int index = std::atoi(digits.c_str());
