@@ -48,9 +48,9 @@ bool CTransponderId::IsHexDigit(char c) {
 void CTransponderId::DecodeIsoCode(const uint8_t* r) {
     const int country = r[5] * 4 + (r[4] >> 6);
     m_countryCode = Format("%04d", country);
-    const double national = static_cast<double>(r[4] & 0x3F) * 4294967296.0 + static_cast<double>(r[3]) * 16777216.0 +
-                            static_cast<double>(r[2]) * 65536.0 + static_cast<double>(r[1]) * 256.0 +
-                            static_cast<double>(r[0]);
+    const double national = static_cast<double>(r[4] & 0x3F) * 4294967296.0 +
+                            static_cast<double>(r[3]) * 16777216.0 + static_cast<double>(r[2]) * 65536.0 +
+                            static_cast<double>(r[1]) * 256.0 + static_cast<double>(r[0]);
     m_nationalId = Format("%012.0f", national);
 }
 
@@ -92,12 +92,26 @@ void CTransponderId::DecodeTagData(const uint8_t* frame, size_t length) {
     const auto has = [available](size_t index) { return index < available; };
 
     if (idLength == 16 || idLength == 10) {
-        if (!has(n + 2)) {
+        // The character form always carries the length byte of a further field after the type.
+        if (!has(n + 3)) {
             return;
         }
         for (size_t i = 1; i < n; ++i) {
             if (!IsHexDigit(static_cast<char>(f[i]))) {
                 return;
+            }
+        }
+        size_t eventLength = 0;
+        if (f[n + 3] != 0) {
+            if (!has(n + 8)) {
+                return;
+            }
+            const size_t m = f[n + 8];
+            if (m != 0) {
+                if (!has(n + 7 + m)) {
+                    return;
+                }
+                eventLength = m - 1;
             }
         }
         const std::string id(reinterpret_cast<const char*>(f + 1), idLength);
@@ -113,11 +127,8 @@ void CTransponderId::DecodeTagData(const uint8_t* frame, size_t length) {
         } else if (f[n + 2] == '5') {
             m_tagType = kFdxBText;
         }
-        if (has(n + 8) && f[n + 3] != 0 && f[n + 8] != 0) {
-            const size_t m = f[n + 8];
-            if (has(n + 7 + m)) {
-                m_eventText.append(reinterpret_cast<const char*>(f + n + 9), m - 1);
-            }
+        if (eventLength > 0) {
+            m_eventText.assign(reinterpret_cast<const char*>(f + n + 9), eventLength);
         }
         return;
     }
@@ -155,7 +166,8 @@ int CTransponderId::EncodeTagText(const std::string& input, std::array<uint8_t, 
     std::array<uint8_t, 8> out{};
     out[7] = 0x80;
     std::string text = input;
-    text.erase(0, text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
+    text.erase(0,
+               text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
     while (!text.empty() && text.front() == '0') {
         text.erase(0, 1);
     }
