@@ -1,0 +1,143 @@
+#include "core/link/Commands.h"
+#include "core/link/Telegram.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> Held(const CTelegram& t) {
+    return {t.Data(), t.Data() + t.GetLength()};
+}
+
+CTelegram Filled(int count) {
+    CTelegram t;
+    for (int i = 0; i < count; ++i) {
+        t.AppendByte(static_cast<uint8_t>(i));
+    }
+    return t;
+}
+
+}  // namespace
+
+TEST(Telegram, FreshRecords) {
+    const CTelegram empty;
+    EXPECT_EQ(empty.GetLength(), 0);
+    EXPECT_EQ(empty.GetKind(), 0);
+    EXPECT_EQ(empty.IsRepeat(), 1);
+    EXPECT_EQ(empty.GetDescription(), "");
+
+    // The constructor form and the reset form give the same record.
+    const CTelegram built(Cmd::kAdditional, Desc::kSetSwitchOffTime, kKindFrame);
+    CTelegram reset = Filled(5);
+    reset.SetDescription("old");
+    EXPECT_EQ(reset.AppendByte(Cmd::kAdditional, 1, kKindFrame, Desc::kSetSwitchOffTime), 0);
+    for (const CTelegram* t : std::initializer_list<const CTelegram*>{&built, &reset}) {
+        EXPECT_EQ(Held(*t), std::vector<uint8_t>{0x60});
+        EXPECT_EQ(t->GetDescription(), " Set switch off time request ");
+        EXPECT_EQ(t->GetKind(), kKindFrame);
+        EXPECT_EQ(t->IsRepeat(), 1);
+    }
+}
+
+TEST(Telegram, CapacityLimits) {
+    CTelegram full = Filled(199);
+    EXPECT_EQ(full.AppendByte(0xAA), 0);
+    EXPECT_EQ(full.GetLength(), 200);
+    EXPECT_EQ(full.AppendByte(0xBB), -1);
+    EXPECT_EQ(full.InsertByte(0, 0xBB), -1);
+    EXPECT_EQ(full.GetLength(), 200);
+    EXPECT_EQ(full.Byte(199), 0xAA);
+    EXPECT_EQ(full.Byte(0), 0x00);
+
+    const std::vector<uint8_t> block(10, 0x5A);
+    CTelegram t = Filled(190);
+    EXPECT_EQ(t.AppendBlock(block.data(), 10), -1);
+    EXPECT_EQ(t.GetLength(), 190);
+    EXPECT_EQ(t.AppendBlock(block.data(), 9), 0);
+    EXPECT_EQ(t.GetLength(), 199);
+    EXPECT_EQ(t.Byte(198), 0x5A);
+    EXPECT_EQ(t.AppendBlock(block.data(), -1), -1);
+
+    // A reset on a full record makes room again.
+    EXPECT_EQ(full.AppendByte(Cmd::kVersion, 1, kKindFrame, Desc::kVersion), 0);
+    EXPECT_EQ(Held(full), std::vector<uint8_t>{0x09});
+}
+
+TEST(Telegram, InsertByte) {
+    struct Case {
+        int position;
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {
+        {0, {'Y', 'A', 'T'}},
+        {1, {'A', 'Y', 'T'}},
+        {2, {'A', 'T', 'Y'}},
+        {9, {'A', 'T', 'Y'}},  // past the end: appended
+    };
+    for (const auto& c : cases) {
+        CTelegram t;
+        t.AppendByte('A');
+        t.AppendByte('T');
+        EXPECT_EQ(t.InsertByte(c.position, 'Y'), 0);
+        EXPECT_EQ(Held(t), c.expected) << c.position;
+    }
+    CTelegram t = Filled(3);
+    EXPECT_EQ(t.InsertByte(0, Cmd::kService, 1, kKindFrame, Desc::kGetUBat), 0);
+    EXPECT_EQ(Held(t), std::vector<uint8_t>{0x9F});
+    EXPECT_EQ(t.GetDescription(), " Get UBat request ");
+}
+
+TEST(Telegram, WordsTravelHighByteFirst) {
+    CTelegram t(Cmd::kAdditional, Desc::kSetSwitchOffTime);
+    t.AppendByte(Sub60::kSetSwitchOffTime);
+    EXPECT_EQ(t.AppendWord(3000), 0);
+    EXPECT_EQ(Held(t), (std::vector<uint8_t>{0x60, 0x15, 0x0B, 0xB8}));
+    CTelegram nearlyFull = Filled(199);
+    EXPECT_EQ(nearlyFull.AppendWord(1), -1);
+    EXPECT_EQ(nearlyFull.GetLength(), 199);
+}
+
+TEST(Telegram, ClearKeepsKindAndRepeat) {
+    CTelegram t(Cmd::kConnect, Desc::kConnect, kKindRaw);
+    t.ClearRepeat();
+    EXPECT_EQ(t.Clear(), 0);
+    EXPECT_EQ(t.GetLength(), 0);
+    EXPECT_EQ(t.GetDescription(), "");
+    EXPECT_EQ(t.GetKind(), kKindRaw);
+    EXPECT_EQ(t.IsRepeat(), 0);
+}
+
+TEST(Telegram, CopiesCarryEveryField) {
+    CTelegram original = Filled(200);
+    original.Clear();  // the bytes behind the length are copied too
+    original.AppendByte(0x77);
+    original.SetDescription(" Show event request ");
+    original.SetKind(kKindText);
+    original.ClearRepeat();
+
+    const CTelegram copied(original);
+    CTelegram assigned;
+    assigned = original;
+    TelegramRecord record;
+    EXPECT_EQ(original.CopyToRecord(record), 0);
+
+    for (const CTelegram* t : std::initializer_list<const CTelegram*>{&copied, &assigned}) {
+        EXPECT_EQ(t->GetLength(), 1);
+        EXPECT_EQ(t->GetDescription(), " Show event request ");
+        EXPECT_EQ(t->GetKind(), kKindText);
+        EXPECT_EQ(t->IsRepeat(), 0);
+        for (int i = 0; i < CTelegram::kCapacity; ++i) {
+            EXPECT_EQ(t->Byte(i), original.Byte(i)) << i;
+        }
+    }
+    EXPECT_EQ(record.length, 1);
+    EXPECT_EQ(record.description, " Show event request ");
+    EXPECT_EQ(record.kind, kKindText);
+    EXPECT_EQ(record.repeat, 0);
+    EXPECT_EQ(record.data[0], 0x77);
+    EXPECT_EQ(record.data[1], 0x01);
+    EXPECT_EQ(record.data[199], 199);
+}
