@@ -1,1 +1,78 @@
-int main() { return 0; }
+#include "gui/app/EmbeddedSimulator.h"
+#include "gui/app/MainWindow.h"
+#include "gui/app/QtPrompt.h"
+#include "platform/PortEnumerator.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SerialPort.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSettings>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(QtSettingsStore::kOrganisation));
+    QApplication::setApplicationName(QString::fromLatin1(QtSettingsStore::kApplication));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANTELLE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configure, test and diagnose a Corvantelle animal-ID reader on a serial port."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Start a simulated reader inside the tool and connect to it."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Open the serial device at <path> for this run "
+                                                 "(a pseudo-terminal, /dev/serial/by-id/...)."),
+                                  QStringLiteral("path"));
+    const QCommandLineOption developer(QStringLiteral("developer"),
+                                       QStringLiteral("Offer the developer controls (DTR, node, test buttons)."));
+    const QCommandLineOption settingsDir(QStringLiteral("settings"),
+                                         QStringLiteral("Keep the settings under <folder> instead of the user's "
+                                                        "configuration folder."),
+                                         QStringLiteral("folder"));
+    parser.addOptions({simulate, port, developer, settingsDir});
+    parser.process(app);
+
+    if (parser.isSet(settingsDir)) {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, parser.value(settingsDir));
+    }
+
+    QtSettingsStore store;
+    AppSettings settings;
+    settings.Load(store);
+
+    std::unique_ptr<EmbeddedSimulator> simulator;
+    CSerialPort serial;
+    if (parser.isSet(simulate)) {
+        simulator = std::make_unique<EmbeddedSimulator>();
+        if (simulator->Start() != 0) {
+            std::fprintf(stderr, "corvantelle: no pseudo-terminal for the simulated reader\n");
+            return 1;
+        }
+        serial.SetDevicePath(simulator->DevicePath());
+    } else if (parser.isSet(port)) {
+        serial.SetDevicePath(parser.value(port));
+    }
+
+    QtPrompt prompt;
+    MainWindowOptions options;
+    options.developer = parser.isSet(developer);
+    MainWindow window(serial, prompt, options);
+    prompt.SetParent(&window);
+    window.SetPortEnumerator(&EnumerateSystemPorts);
+    window.SetPortChosenHandler([&serial] { serial.SetDevicePath(QString()); });
+    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+    serial.SetLostHandler([&window] { window.OnPortLost(); });
+
+    window.show();
+    window.Start(settings);
+    const int result = QApplication::exec();
+    window.Shutdown(settings);
+    settings.Save(store);
+    return result;
+}

@@ -1,0 +1,306 @@
+#include "gui/app/MainWindow.h"
+
+#include "core/app/DeveloperTools.h"
+#include "core/app/NodeList.h"
+#include "gui/app/AboutDialog.h"
+#include "gui/app/ComPropertiesDialog.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QFont TagFont() {
+    // "Courier New" where it exists; Liberation Mono has the same metrics.
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
+                      QStringLiteral("DejaVu Sans Mono")});
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(34);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QLineEdit* TagField(const QFont& font, int characters, const char* name, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setReadOnly(true);
+    field->setFont(font);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setFocusPolicy(Qt::ClickFocus);
+    const int width = QFontMetrics(font).horizontalAdvance(QString(characters, QLatin1Char('0')));
+    field->setMinimumWidth(width + 16);
+    return field;
+}
+
+std::string ReadFile(const QString& path, bool& ok) {
+    QFile file(path);
+    ok = file.open(QIODevice::ReadOnly);
+    return ok ? file.readAll().toStdString() : std::string();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      m_port(port),
+      m_prompt(prompt),
+      m_options(options),
+      m_logic(std::make_unique<CReaderToolDlg>(port, *this, prompt)),
+      m_timer(new QTimer(this)) {
+    setWindowTitle(QString::fromLatin1(Caption::kMain));
+    setWindowIcon(QIcon(QStringLiteral(":/corvantelle.png")));
+    BuildMenu();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    auto* picture = new QLabel(central);
+    const QPixmap art(QStringLiteral(":/reader.png"));
+    picture->setPixmap(art);
+    picture->setObjectName(QStringLiteral("picture"));
+
+    m_connect = new QPushButton(QStringLiteral("Connect"), central);
+    m_connect->setObjectName(QStringLiteral("connect"));
+    m_configuration = new QPushButton(QStringLiteral("Configuration"), central);
+    m_configuration->setObjectName(QStringLiteral("configuration"));
+    auto* quit = new QPushButton(QStringLiteral("Quit"), central);
+    quit->setObjectName(QStringLiteral("quit"));
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_connect);
+    buttons->addWidget(m_configuration);
+    buttons->addStretch(1);
+    buttons->addWidget(quit);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addStretch(1);
+    top->addLayout(buttons);
+    layout->addLayout(top);
+    layout->addWidget(BuildTagGroup());
+
+    // The node selection: hidden unless the tool runs for a developer; "Global" reaches any reader.
+    m_nodeGroup = new QGroupBox(QStringLiteral("Node"), central);
+    m_nodeList = new QComboBox(m_nodeGroup);
+    m_nodeList->setObjectName(QStringLiteral("nodeList"));
+    for (const auto& entry : NodeList::Entries()) {
+        m_nodeList->addItem(QString::fromStdString(entry));
+    }
+    auto* nodeLayout = new QHBoxLayout(m_nodeGroup);
+    nodeLayout->addWidget(m_nodeList);
+    nodeLayout->addStretch(1);
+    m_nodeGroup->setVisible(m_options.developer);
+    layout->addWidget(m_nodeGroup);
+    if (m_options.developer) {
+        layout->addWidget(BuildDeveloperControls());
+    }
+
+    m_statusLine = new QLabel(central);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_statusLine->setFrameShape(QFrame::Panel);
+    m_statusLine->setFrameShadow(QFrame::Sunken);
+    m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_statusLine);
+    setCentralWidget(central);
+
+    connect(m_connect, &QPushButton::clicked, this, [this] { m_logic->OnConnectButton(); });
+    connect(m_configuration, &QPushButton::clicked, this, [this] { m_logic->OnConfigurationButton(); });
+    connect(quit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_nodeList, &QComboBox::activated, this, [this](int index) { m_logic->OnNodeSelected(index); });
+    connect(m_timer, &QTimer::timeout, this, [this] { m_logic->OnTimer(); });
+}
+
+MainWindow::~MainWindow() {
+    if (!m_shutDown) {
+        AppSettings discard;
+        Shutdown(discard);
+    }
+}
+
+QWidget* MainWindow::BuildTagGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Received Tag"));
+    const QFont font = TagFont();
+    m_countryCode = TagField(font, 4, "countryCode", group);
+    m_nationalId = TagField(font, 12, "nationalId", group);
+    m_tagType = TagField(font, 5, "tagType", group);
+    m_eventText = TagField(font, 16, "eventText", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("Countrycode:"), group), 0, 0);
+    grid->addWidget(m_countryCode, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("ID:"), group), 0, 2);
+    grid->addWidget(m_nationalId, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Typ:"), group), 1, 0);
+    grid->addWidget(m_tagType, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Event:"), group), 1, 2);
+    grid->addWidget(m_eventText, 1, 3);
+    grid->setColumnStretch(3, 1);
+    return group;
+}
+
+QWidget* MainWindow::BuildDeveloperControls() {
+    auto* group = new QGroupBox(QStringLiteral("Developer"));
+    auto* row = new QHBoxLayout(group);
+    auto add = [&](const char* caption, const char* name) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), group);
+        button->setObjectName(QString::fromLatin1(name));
+        row->addWidget(button);
+        return button;
+    };
+    connect(add("DTR On", "dtrOn"), &QPushButton::clicked, this, [this] { m_logic->OnDtrOn(); });
+    connect(add("DTR Off", "dtrOff"), &QPushButton::clicked, this, [this] { m_logic->OnDtrOff(); });
+    m_testConnect = new QCheckBox(QStringLiteral("Connect test"), group);
+    m_testConnect->setObjectName(QStringLiteral("testConnect"));
+    m_testConnect->setToolTip(QStringLiteral("Send a connect request on every free timer tick"));
+    row->addWidget(m_testConnect);
+    connect(m_testConnect, &QCheckBox::toggled, this, [this](bool on) { m_logic->SetTestMode(on); });
+    connect(add("Test", "test"), &QPushButton::clicked, this, [this] { m_logic->OnTestButton(); });
+    connect(add("Build CC", "buildCc"), &QPushButton::clicked, this, [this] { OnBuildCountryCodes(false); });
+    connect(add("Build CC32", "buildCc32"), &QPushButton::clicked, this, [this] { OnBuildCountryCodes(true); });
+    connect(add("Load events", "loadEvents"), &QPushButton::clicked, this, [this] { OnLoadEvents(); });
+    row->addStretch(1);
+    return group;
+}
+
+void MainWindow::BuildMenu() {
+    auto add = [this](QMenu* menu, const char* text, CommandId id, bool enabled) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        action->setData(static_cast<int>(id));
+        action->setEnabled(enabled);
+        m_actions.emplace_back(id, action);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(add(file, "&Quit", kQuit, true), &QAction::triggered, this, &QWidget::close);
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    connect(add(settings, "&Comport", kComport, true), &QAction::triggered, this, [this] { OnComport(); });
+    // Tool windows not built yet stay visible but disabled, so the menu keeps its shape.
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    add(tools, "&Monitor", kMonitor, false);
+    add(tools, "&Database", kDatabase, false);
+    QMenu* configure = tools->addMenu(QStringLiteral("&Configure"));
+    add(configure, "&LCD display", kLcdDisplay, false);
+    add(configure, "&Bluetooth", kBluetooth, false);
+    add(configure, "&Real time clock", kRealTimeClock, true);  // has no window of its own
+    add(configure, "M&emory", kMemory, false);
+    add(tools, "M&AX884", kMax884, false);
+    add(tools, "D&iagnosis", kDiagnosis, false);
+    add(tools, "&Event database", kEventDatabase, false);
+    QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
+    add(test, "&Testtools", kTestTools, false);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+    connect(add(help, "&Info", kInfo, true), &QAction::triggered, this, [this] { OnInfo(); });
+}
+
+QAction* MainWindow::Action(CommandId id) const {
+    for (const auto& [actionId, action] : m_actions) {
+        if (actionId == id) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void MainWindow::Start(const AppSettings& settings) {
+    m_logic->Start(settings, m_enumerate ? m_enumerate() : std::vector<SystemPort>{});
+    m_nodeList->setCurrentIndex(m_logic->NodeIndex());
+    m_timer->start(100);
+    m_logic->UpdateStatusLine();
+}
+
+void MainWindow::Shutdown(AppSettings& settings) {
+    if (m_shutDown) {
+        return;
+    }
+    m_shutDown = true;
+    DestroyConfigSheet();
+    m_timer->stop();
+    m_logic->Shutdown(settings);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    DestroyConfigSheet();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::ShowTagFields(const std::string& countryCode, const std::string& nationalId,
+                               const std::string& tagType, const std::string& eventText) {
+    m_countryCode->setText(QString::fromStdString(countryCode));
+    m_nationalId->setText(QString::fromStdString(nationalId));
+    m_tagType->setText(QString::fromStdString(tagType));
+    m_eventText->setText(QString::fromStdString(eventText));
+}
+
+void MainWindow::ShowStatusLine(const std::string& text) {
+    m_statusLine->setText(QString::fromStdString(text));
+}
+
+void MainWindow::ShowConnectCaption(const std::string& caption) {
+    m_connect->setText(QString::fromStdString(caption));
+}
+
+IConfigSheet* MainWindow::CreateConfigSheet() {
+    return nullptr;
+}
+
+void MainWindow::DestroyConfigSheet() {}
+
+void MainWindow::OnComport() {
+    CComPropertiesDlg logic = m_logic->BeginComProperties(m_enumerate ? m_enumerate() : std::vector<SystemPort>{});
+    ComPropertiesDialog dialog(logic, this);
+    const bool confirmed = dialog.exec() == QDialog::Accepted && logic.ChosenPort() >= 0;
+    if (confirmed && m_onPortChosen) {
+        m_onPortChosen();
+    }
+    m_logic->EndComProperties(confirmed ? &logic : nullptr);
+}
+
+void MainWindow::OnInfo() {
+    AboutDialog dialog(AboutDialog::VersionLine(), this);
+    dialog.exec();
+}
+
+void MainWindow::OnBuildCountryCodes(bool thirtyTwo) {
+    const std::string input = m_prompt.OpenFileName("Data Files (*.txt)");
+    if (input.empty()) {
+        return;
+    }
+    bool ok = false;
+    const std::string content = ReadFile(QString::fromStdString(input), ok);
+    if (!ok) {
+        m_prompt.Message("Cannot read " + input);
+        return;
+    }
+    const QString output = QString::fromStdString(DeveloperTools::CountryCodeOutputPath(input, thirtyTwo));
+    QFile file(output);
+    const std::string table = DeveloperTools::BuildCountryCodeTable(content, thirtyTwo);
+    if (!file.open(QIODevice::WriteOnly) || file.write(table.data(), static_cast<qint64>(table.size())) !=
+                                                static_cast<qint64>(table.size())) {
+        m_prompt.Message("Cannot write " + output.toStdString());
+    }
+}
+
+void MainWindow::OnLoadEvents() {
+    const std::string path = m_prompt.OpenFileName("Data Files (*.evt)");
+    if (path.empty()) {
+        return;
+    }
+    bool ok = false;
+    const std::string content = ReadFile(QString::fromStdString(path), ok);
+    if (!ok) {
+        m_prompt.Message("Cannot read " + path);
+        return;
+    }
+    m_eventList = DeveloperTools::ReadEventList(content);
+}

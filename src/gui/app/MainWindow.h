@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/app/ReaderToolDlg.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+struct MainWindowOptions {
+    bool developer = false;  // offer the hidden developer controls
+};
+
+// The main window "Corvantelle": owns the controls and binds them to CReaderToolDlg.
+class MainWindow final : public QMainWindow, public IMainView {
+    Q_OBJECT
+
+public:
+    // Menu command ids, as the windows and the help text name them.
+    enum CommandId {
+        kQuit = 40000,
+        kComport = 40001,
+        kMonitor = 40002,
+        kDatabase = 40003,
+        kLcdDisplay = 40005,
+        kBluetooth = 40006,
+        kRealTimeClock = 40007,
+        kMemory = 40008,
+        kMax884 = 40009,
+        kDiagnosis = 40010,
+        kTestTools = 40011,
+        kInfo = 40012,
+        kEventDatabase = 40013,
+    };
+
+    MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up: port list, connect, node list, timer.
+    void Start(const AppSettings& settings);
+    // Shutdown: owned windows destroyed, timer stopped, port closed, settings handed back.
+    void Shutdown(AppSettings& settings);
+
+    CReaderToolDlg& Logic() { return *m_logic; }
+    // Received bytes and a lost device, from whoever owns the port.
+    void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
+    void OnPortLost() { m_logic->OnPortLost(); }
+    // The machine's serial devices; replaced in tests.
+    void SetPortEnumerator(std::function<std::vector<SystemPort>()> enumerate) { m_enumerate = std::move(enumerate); }
+    QAction* Action(CommandId id) const;
+    // Called when "COM Properties" confirms a port, before reconnecting: a device opened by path
+    // for this run gives way to the chosen COM port.
+    void SetPortChosenHandler(std::function<void()> handler) { m_onPortChosen = std::move(handler); }
+
+    // IMainView
+    void ShowTagFields(const std::string& countryCode, const std::string& nationalId, const std::string& tagType,
+                       const std::string& eventText) override;
+    void ShowStatusLine(const std::string& text) override;
+    void ShowConnectCaption(const std::string& caption) override;
+    IConfigSheet* CreateConfigSheet() override;
+    void DestroyConfigSheet() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    QWidget* BuildTagGroup();
+    QWidget* BuildDeveloperControls();
+    void OnComport();
+    void OnInfo();
+    void OnBuildCountryCodes(bool thirtyTwo);
+    void OnLoadEvents();
+
+    ILinkPort& m_port;
+    IPrompt& m_prompt;
+    MainWindowOptions m_options;
+    std::unique_ptr<CReaderToolDlg> m_logic;
+    std::function<std::vector<SystemPort>()> m_enumerate;
+    std::function<void()> m_onPortChosen;
+    bool m_shutDown = false;
+
+    QTimer* m_timer;
+    QLineEdit* m_countryCode = nullptr;
+    QLineEdit* m_nationalId = nullptr;
+    QLineEdit* m_tagType = nullptr;
+    QLineEdit* m_eventText = nullptr;
+    QLabel* m_statusLine = nullptr;
+    QPushButton* m_connect = nullptr;
+    QPushButton* m_configuration = nullptr;
+    QComboBox* m_nodeList = nullptr;
+    QGroupBox* m_nodeGroup = nullptr;
+    QCheckBox* m_testConnect = nullptr;
+    std::vector<std::string> m_eventList;
+    std::vector<std::pair<int, QAction*>> m_actions;
+};

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "core/app/LinkPort.h"
+#include "core/app/Prompt.h"
+#include "core/app/ReaderToolDlg.h"
+#include "core/link/FrameParser.h"
+
+#include <string>
+#include <vector>
+
+// A port that records what the engine writes, one entry per Write.
+class FakePort final : public ILinkPort {
+public:
+    int Open() override {
+        m_open = m_openable;
+        return m_open ? 1 : 0;
+    }
+    int Close() override {
+        m_open = false;
+        return 1;
+    }
+    int IsOpen() const override { return m_open ? 1 : 0; }
+    int Write(const uint8_t* bytes, int count) override {
+        writes.emplace_back(bytes, bytes + count);
+        return 1;
+    }
+    void SetPortNumber(int port) override { m_port = port; }
+    int GetPortNumber() const override { return m_port; }
+    void SetBaudRate(uint32_t baud) override { m_baud = baud; }
+    uint32_t GetBaudRate() const override { return m_baud; }
+    int SetDtr() override { return ++dtrOn, 0; }
+    int ClearDtr() override { return ++dtrOff, 0; }
+    std::string LastErrorText() const override { return m_openable ? "" : "The device /dev/ttyS2 does not exist."; }
+
+    // Payloads (command code first) of the frames written, decoded with the project's codec.
+    std::vector<std::vector<uint8_t>> Payloads() const {
+        std::vector<std::vector<uint8_t>> out;
+        for (const auto& w : writes) {
+            CFrameParser parser;
+            for (uint8_t b : w) {
+                if (parser.PutByte(b) == CFrameParser::kGood) {
+                    const auto& f = parser.Frame();
+                    out.emplace_back(f.begin() + 3, f.end() - 1);
+                }
+            }
+        }
+        return out;
+    }
+
+    std::vector<std::vector<uint8_t>> writes;
+    bool m_openable = true;
+    int dtrOn = 0;
+    int dtrOff = 0;
+
+private:
+    bool m_open = false;
+    int m_port = 1;
+    uint32_t m_baud = 9600;
+};
+
+class FakeSheet final : public IConfigSheet {
+public:
+    int ActivePage() const override { return active; }
+    void BringToFront() override { ++raised; }
+    int active = 0;
+    int raised = 0;
+};
+
+class FakeView final : public IMainView {
+public:
+    void ShowTagFields(const std::string& cc, const std::string& id, const std::string& type,
+                       const std::string& ev) override {
+        tag = {cc, id, type, ev};
+    }
+    void ShowStatusLine(const std::string& text) override { statusLine = text; }
+    void ShowConnectCaption(const std::string& caption) override { connectCaption = caption; }
+    IConfigSheet* CreateConfigSheet() override {
+        ++sheetsCreated;
+        return &sheet;
+    }
+    void DestroyConfigSheet() override { ++sheetsDestroyed; }
+
+    std::vector<std::string> tag{"", "", "", ""};
+    std::string statusLine;
+    std::string connectCaption;
+    FakeSheet sheet;
+    int sheetsCreated = 0;
+    int sheetsDestroyed = 0;
+};
+
+class FakePrompt final : public IPrompt {
+public:
+    void Message(const std::string& text, const std::string& detail) override { messages.push_back({text, detail}); }
+    bool YesNo(const std::string&) override { return yes; }
+    std::string OpenFileName(const std::string&) override { return file; }
+    std::string SaveFileName(const std::string&) override { return file; }
+
+    std::vector<std::pair<std::string, std::string>> messages;
+    bool yes = true;
+    std::string file;
+};
+
+// A tool window that counts what the main window sends it.
+class FakeToolWindow final : public IToolWindow {
+public:
+    void OnRxBytes(const uint8_t*, int count) override { rxBytes += count; }
+    void OnTxBytes(const std::string& text) override { txTexts.push_back(text); }
+    void OnResponse(const uint8_t* frame, int length) override { responses.emplace_back(frame, frame + length); }
+    void OnTick() override { ++ticks; }
+
+    int rxBytes = 0;
+    std::vector<std::string> txTexts;
+    std::vector<std::vector<uint8_t>> responses;
+    int ticks = 0;
+};
+
+// An answer as the reader puts it on the line: STX, node, F0, 06, the command code, data, CRC, ETX.
+inline std::vector<uint8_t> AnswerWire(std::vector<uint8_t> body, uint8_t status = 0x06) {
+    body.insert(body.begin(), status);
+    CFrameParser codec;
+    return codec.BuildFrame(body.data(), static_cast<int>(body.size()));
+}
