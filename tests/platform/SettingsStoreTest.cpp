@@ -1,0 +1,61 @@
+#include "platform/QtSettingsStore.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    }
+    QString File() const { return dir.filePath(QStringLiteral("Torvimek electronic/Corvantelle.ini")); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SettingsStoreTest, WritesTheIniFileAndReadsItBack) {
+    QtSettingsStore store;
+    AppSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.port, -1);
+    EXPECT_EQ(settings.node, 255);
+
+    settings.port = 3;
+    settings.baud = 115200;
+    settings.node = 17;
+    settings.Save(store);
+    QFile file(File());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("[Settings]")));
+    EXPECT_TRUE(text.contains(QStringLiteral("comport=\"3,115200\"")) ||
+                text.contains(QStringLiteral("comport=3,115200")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("node=17")));
+
+    AppSettings again;
+    again.Load(store);
+    EXPECT_EQ(again.port, 3);
+    EXPECT_EQ(again.baud, 115200);
+    EXPECT_EQ(again.node, 17);
+}
+
+TEST_F(SettingsStoreTest, ValuesThatAreNotTextFallBack) {
+    {
+        QSettings raw(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Torvimek electronic"),
+                      QStringLiteral("Corvantelle"));
+        raw.setValue(QStringLiteral("Settings/node"), QStringList{QStringLiteral("1"), QStringLiteral("2")});
+        raw.setValue(QStringLiteral("Settings/comport"), QString(300, QLatin1Char('9')));
+    }
+    QtSettingsStore store;
+    EXPECT_EQ(store.ReadSetting("Settings", "node", "255"), "255");
+    EXPECT_EQ(store.ReadSetting("Settings", "comport", "-1,CBR_9600"), "-1,CBR_9600");
+}
+
+}  // namespace
