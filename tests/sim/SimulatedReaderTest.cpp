@@ -1,8 +1,8 @@
 #include "core/link/Commands.h"
 #include "core/link/TagLineParser.h"
 #include "core/tags/TransponderId.h"
-#include "sim/SimulatedReader.h"
 #include "sim/SimTestSupport.h"
+#include "sim/SimulatedReader.h"
 
 #include <gtest/gtest.h>
 
