@@ -1,0 +1,131 @@
+#include "../core/app/AppFakes.h"
+
+#include "core/link/Commands.h"
+#include "gui/app/MainWindow.h"
+#include "sim/SimLink.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    explicit MainWindowTest(bool developer = false)
+        : link(1, 3), window(link, prompt, MainWindowOptions{developer}) {
+        link.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+        link.SetLostHandler([this] { window.OnPortLost(); });
+        link.Reader().SetRequestObserver(
+            [this](uint8_t address, const std::vector<uint8_t>& payload) { requests.push_back({address, payload}); });
+        AppSettings settings;
+        settings.port = 4;
+        settings.node = 255;
+        window.show();
+        window.Start(settings);
+    }
+
+    template <typename T>
+    T* Find(const char* name) {
+        T* widget = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
+    QString Status() { return Find<QLabel>("statusLine")->text(); }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            link.Advance(100);
+            window.Logic().OnTimer();
+        }
+    }
+
+    SimLink link;
+    FakePrompt prompt;
+    MainWindow window;
+    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> requests;
+};
+
+TEST_F(MainWindowTest, ConnectButtonTogglesConnectionAndStatusLine) {
+    auto* connect = Find<QPushButton>("connect");
+    EXPECT_EQ(window.windowTitle(), "Corvantelle");
+    EXPECT_EQ(connect->text(), "Disconnect");
+    EXPECT_TRUE(Status().startsWith("COM4 9600 baud 8N1")) << Status().toStdString();
+    EXPECT_TRUE(Status().contains("Node ID: Global"));
+    QTest::mouseClick(connect, Qt::LeftButton);
+    EXPECT_EQ(connect->text(), "Connect");
+    EXPECT_TRUE(Status().startsWith("Disconnected"));
+    EXPECT_EQ(link.IsOpen(), 0);
+    QTest::mouseClick(connect, Qt::LeftButton);
+    EXPECT_EQ(connect->text(), "Disconnect");
+    EXPECT_EQ(link.IsOpen(), 1);
+}
+
+TEST_F(MainWindowTest, TagFromTheReaderFillsTheFourFields) {
+    link.Reader().SetTransponders({{276, 98765432101ULL, 1, "Sell"}});
+    link.Reader().SetTagForm(SimulatedReader::TagForm::kChar16);
+    link.Reader().ReportNextTag();
+    Tick();
+    EXPECT_EQ(Text("countryCode"), "0276");
+    EXPECT_EQ(Text("nationalId"), "098765432101");
+    EXPECT_EQ(Text("tagType"), "  HDX");
+    EXPECT_EQ(Text("eventText"), "Sell");
+    EXPECT_TRUE(Status().endsWith("      Tag data received")) << Status().toStdString();
+    Tick(5);
+    EXPECT_TRUE(Status().endsWith("Node ID: Global      "));
+}
+
+TEST_F(MainWindowTest, LostLineIsReportedOnceAndConnectWorksAgain) {
+    link.Unplug();
+    EXPECT_EQ(Find<QPushButton>("connect")->text(), "Connect");
+    EXPECT_TRUE(Status().startsWith("Disconnected"));
+    EXPECT_EQ(prompt.messages.size(), 1u);
+    Tick(10);
+    EXPECT_EQ(prompt.messages.size(), 1u);
+    link.Replug();
+    QTest::mouseClick(Find<QPushButton>("connect"), Qt::LeftButton);
+    EXPECT_EQ(Find<QPushButton>("connect")->text(), "Disconnect");
+}
+
+TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
+    EXPECT_TRUE(window.Action(MainWindow::kComport)->isEnabled());
+    EXPECT_TRUE(window.Action(MainWindow::kInfo)->isEnabled());
+    EXPECT_TRUE(window.Action(MainWindow::kQuit)->isEnabled());
+    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis, MainWindow::kTestTools,
+                    MainWindow::kEventDatabase, MainWindow::kMax884}) {
+        ASSERT_NE(window.Action(id), nullptr);
+        EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
+    }
+    EXPECT_EQ(window.findChild<QPushButton*>("dtrOn"), nullptr);
+    EXPECT_FALSE(Find<QComboBox>("nodeList")->isVisible());
+}
+
+class DeveloperWindowTest : public MainWindowTest {
+protected:
+    DeveloperWindowTest() : MainWindowTest(true) {}
+};
+
+TEST_F(DeveloperWindowTest, NodeSelectionAndTestButtonReachTheReader) {
+    auto* nodes = Find<QComboBox>("nodeList");
+    ASSERT_TRUE(nodes->isVisible());
+    EXPECT_EQ(nodes->currentText(), "Global");
+    nodes->setCurrentIndex(2);
+    emit nodes->activated(2);  // what a user's pick in the list sends
+    EXPECT_TRUE(Status().contains("Node ID: 01"));
+    QTest::mouseClick(Find<QPushButton>("test"), Qt::LeftButton);
+    link.Advance(10);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].first, 0x01);
+    EXPECT_EQ(requests[0].second[0], Cmd::kShowEvent);
+    QTest::mouseClick(Find<QPushButton>("dtrOff"), Qt::LeftButton);
+    EXPECT_FALSE(link.GetDtr());
+    QTest::mouseClick(Find<QPushButton>("dtrOn"), Qt::LeftButton);
+    EXPECT_TRUE(link.GetDtr());
+}
+
+}  // namespace
