@@ -42,6 +42,9 @@ QLineEdit* TagField(const QFont& font, int characters, const char* name, QWidget
     field->setFocusPolicy(Qt::ClickFocus);
     const int width = QFontMetrics(font).horizontalAdvance(QString(characters, QLatin1Char('0')));
     field->setMinimumWidth(width + 16);
+    if (characters <= 5) {
+        field->setMaximumWidth(width + 16);
+    }
     return field;
 }
 
@@ -132,7 +135,7 @@ MainWindow::~MainWindow() {
 QWidget* MainWindow::BuildTagGroup() {
     auto* group = new QGroupBox(QStringLiteral("Received Tag"));
     const QFont font = TagFont();
-    m_countryCode = TagField(font, 4, "countryCode", group);
+    m_countryCode = TagField(font, 5, "countryCode", group);
     m_nationalId = TagField(font, 12, "nationalId", group);
     m_tagType = TagField(font, 5, "tagType", group);
     m_eventText = TagField(font, 16, "eventText", group);
