@@ -50,9 +50,9 @@ constexpr std::pair<uint8_t, const char*> kCommandNames[] = {
     {0x98, " start ub sample "},
 };
 
-}  // namespace
-
-uint8_t CFrameParser::Crc8(uint8_t crc, uint8_t data) {
+// The register steps bit by bit, least significant first; since the data bits shift in lockstep
+// with the register, a whole byte step depends only on register XOR byte, so it is looked up.
+constexpr uint8_t Crc8Bitwise(uint8_t crc, uint8_t data) {
     for (int i = 0; i < 8; ++i) {
         if (((crc ^ data) & 0x01) != 0) {
             crc = static_cast<uint8_t>((crc >> 1) ^ 0xB8);
@@ -62,6 +62,24 @@ uint8_t CFrameParser::Crc8(uint8_t crc, uint8_t data) {
         data = static_cast<uint8_t>(data >> 1);
     }
     return crc;
+}
+
+constexpr std::array<uint8_t, 256> MakeCrcTable() {
+    std::array<uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        table[static_cast<size_t>(i)] = Crc8Bitwise(static_cast<uint8_t>(i), 0x00);
+    }
+    return table;
+}
+
+constexpr std::array<uint8_t, 256> kCrcTable = MakeCrcTable();
+
+static_assert(kCrcTable[0x61 ^ 0x00] == Crc8Bitwise(0x00, 0x61));
+
+}  // namespace
+
+uint8_t CFrameParser::Crc8(uint8_t crc, uint8_t data) {
+    return kCrcTable[static_cast<uint8_t>(crc ^ data)];
 }
 
 int CFrameParser::GetCommandName(uint8_t code, std::string& name) {

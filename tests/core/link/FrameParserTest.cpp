@@ -76,6 +76,22 @@ TEST(Crc8, MatchesTheLinkPolynomial) {
         crc = CFrameParser::Crc8(crc, static_cast<uint8_t>(c));
     }
     EXPECT_EQ(crc, 0x87);
+    // The link's definition, one bit at a time, against every register and byte.
+    const auto bitwise = [](uint8_t reg, uint8_t data) {
+        for (int i = 0; i < 8; ++i) {
+            reg = ((reg ^ data) & 1) != 0 ? static_cast<uint8_t>((reg >> 1) ^ 0xB8)
+                                          : static_cast<uint8_t>(reg >> 1);
+            data = static_cast<uint8_t>(data >> 1);
+        }
+        return reg;
+    };
+    for (int r = 0; r < 256; ++r) {
+        for (int d = 0; d < 256; ++d) {
+            ASSERT_EQ(CFrameParser::Crc8(static_cast<uint8_t>(r), static_cast<uint8_t>(d)),
+                      bitwise(static_cast<uint8_t>(r), static_cast<uint8_t>(d)))
+                << r << " " << d;
+        }
+    }
     // The receiver's check: a register fed its own value ends at zero.
     for (int r = 0; r < 256; ++r) {
         EXPECT_EQ(CFrameParser::Crc8(static_cast<uint8_t>(r), static_cast<uint8_t>(r)), 0x00) << r;
