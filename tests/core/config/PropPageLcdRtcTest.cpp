@@ -1,0 +1,140 @@
+#include "core/config/ConfigTestSupport.h"
+#include "core/config/PropPageLCD.h"
+#include "core/config/PropPageRTC.h"
+#include "core/link/Commands.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LcdPageTest, SpinSendsTheProposedContrast) {
+    struct Row {
+        int from;
+        int step;
+        Bytes sent;  // empty: nothing sent
+        int field;
+    };
+    const Row rows[] = {
+        {3, +1, {0x54, 0x04}, 4}, {3, -1, {0x54, 0x02}, 2},
+        {7, +1, {0x54, 0x08}, 7},  // the reader takes up to 15, the field stops at 7
+        {0, -1, {}, 0},           {0, +1, {0x54, 0x01}, 1},
+        {15, +1, {}, 7},
+    };
+    for (const Row& row : rows) {
+        FakeMainWindow main;
+        CPropPageLCD page(main);
+        page.OnCreate();
+        page.SetContrast(row.from);
+        page.OnContrastSpin(row.step);
+        EXPECT_EQ(page.Contrast(), row.field) << row.from << " " << row.step;
+        if (row.sent.empty()) {
+            EXPECT_TRUE(main.sent.empty()) << row.from << " " << row.step;
+            EXPECT_EQ(page.Message(), "");
+            continue;
+        }
+        ASSERT_EQ(main.sent.size(), 1u);
+        EXPECT_EQ(main.Last(), row.sent);
+        EXPECT_EQ(main.sent[0].GetDescription(), " Set LCD contrast request ");
+        EXPECT_EQ(page.Message(), "Set LCD contrast");
+    }
+}
+
+TEST(LcdPageTest, AcknowledgeShowsSuccessAndApplyDoesNothing) {
+    FakeMainWindow main;
+    CPropPageLCD page(main);
+    page.OnCreate();
+    page.OnContrastSpin(+1);
+    Answer(page, Nak(Cmd::kSetLcdContrast));
+    EXPECT_EQ(page.Retries(), 3);
+    Answer(page, Ack(Cmd::kSetLcdContrast));
+    EXPECT_EQ(page.Retries(), 0);
+    EXPECT_EQ(page.Message(), "Set LCD contrast success");
+    page.OnApply();
+    EXPECT_TRUE(main.commands.empty());
+    page.OnRead();
+    EXPECT_EQ(main.commands.size(), 1u);
+}
+
+// Sunday 8 March 2026, 14:07:09.
+std::tm PinnedTime() {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 8;
+    t.tm_wday = 0;
+    t.tm_hour = 14;
+    t.tm_min = 7;
+    t.tm_sec = 9;
+    return t;
+}
+
+class RtcPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page.SetClock(&PinnedTime);
+        page.OnCreate();
+    }
+    FakeMainWindow main;
+    CPropPageRTC page{main};
+};
+
+TEST_F(RtcPageTest, CreationFillsTheFieldsFromThePcClockWithoutSending) {
+    const std::array<std::string, 7> expected = {"09", "07", "14", "01", "08", "03", "26"};
+    EXPECT_EQ(page.Fields(), expected);
+    EXPECT_TRUE(main.sent.empty());
+}
+
+TEST_F(RtcPageTest, SyncSendsThePcClockAsBcd) {
+    page.Fields().fill("");
+    page.OnSync();
+    ASSERT_EQ(main.sent.size(), 1u);
+    EXPECT_EQ(main.Last(), (Bytes{0x52, 0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}));
+    EXPECT_EQ(main.sent[0].GetDescription(), " Set time of real time clock ");
+    EXPECT_EQ(page.Message(), "Set time request");
+    Answer(page, Ack(Cmd::kSetClock));
+    EXPECT_EQ(page.Message(), "Set time request success");
+}
+
+TEST_F(RtcPageTest, SetSendsTheFieldsUnchecked) {
+    page.Fields() = {"1A", "5", "", "zz", "31", "12", "99"};
+    page.OnSet();
+    EXPECT_EQ(main.Last(), (Bytes{0x52, 0x1A, 0x05, 0xFF, 0xFF, 0x31, 0x12, 0x99}));
+}
+
+TEST_F(RtcPageTest, GetAnswerFillsTheFields) {
+    struct Row {
+        Bytes frame;
+        std::array<std::string, 7> fields;
+        const char* message;
+        int retries;
+    };
+    const std::array<std::string, 7> pinned = {"09", "07", "14", "01", "08", "03", "26"};
+    const Row rows[] = {
+        {Ack(Cmd::kGetClock, {0x59, 0x59, 0x23, 0x07, 0x31, 0x12, 0x99}),
+         {"59", "59", "23", "07", "31", "12", "99"},
+         "Get time request success",
+         0},
+        {Nak(Cmd::kGetClock, {0x00, 0x30, 0x08, 0x02, 0x09, 0x03, 0x26}),
+         {"00", "30", "08", "02", "09", "03", "26"},
+         "Get time request",
+         3},
+        {Ack(Cmd::kGetClock, {0x3A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}),
+         {"3:", "00", "00", "00", "00", "00", "00"},
+         "Get time request success",
+         0},
+        // Too short to carry a clock: the fields keep what they hold.
+        {Ack(Cmd::kGetClock, {0x59, 0x59}), pinned, "Get time request success", 0},
+    };
+    for (const Row& row : rows) {
+        page.OnCreate();
+        page.OnGet();
+        ASSERT_EQ(main.Last(), (Bytes{0x53}));
+        EXPECT_EQ(main.sent.back().GetDescription(), " Get time request ");
+        Answer(page, row.frame);
+        EXPECT_EQ(page.Fields(), row.fields);
+        EXPECT_EQ(page.Message(), row.message);
+        EXPECT_EQ(page.Retries(), row.retries);
+    }
+}
+
+}  // namespace
