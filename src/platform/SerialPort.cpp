@@ -6,8 +6,8 @@
 #include <QDebug>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 CSerialPort::CSerialPort(QObject* parent) : QObject(parent), m_port(new QSerialPort(this)) {
     connect(m_port, &QSerialPort::readyRead, this, &CSerialPort::OnReadyRead);
@@ -32,15 +32,21 @@ std::string CSerialPort::PortLabel() const {
 }
 
 int CSerialPort::Open() {
+    // A second Open takes a changed port or baud rate into effect instead of failing while the
+    // old device stays open behind the caller's back.
+    if (m_open || m_port->isOpen()) {
+        Close();
+    }
     m_openError = OpenError::None;
     m_openErrorText.clear();
     const QString device = EffectiveDevice();
     if (device.isEmpty()) {
         m_openError = OpenError::Missing;
-        m_openErrorText = m_portNumber < 1
-                              ? QStringLiteral("No serial port has been chosen yet. Choose the reader's port under "
-                                               "Settings > Comport.")
-                              : QStringLiteral("COM%1 is not a serial port of this system.").arg(m_portNumber);
+        m_openErrorText =
+            m_portNumber < 1 ? QStringLiteral(
+                                   "No serial port has been chosen yet. Choose the reader's port under "
+                                   "Settings > Comport.")
+                             : QStringLiteral("COM%1 is not a serial port of this system.").arg(m_portNumber);
         return 0;
     }
     m_port->setPortName(device);
@@ -54,18 +60,21 @@ int CSerialPort::Open() {
         const QByteArray path = QFileInfo(device).absoluteFilePath().toLocal8Bit();
         if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(device)) {
             m_openError = OpenError::Missing;
-            m_openErrorText = QStringLiteral("The device %1 does not exist. Check that the reader or its adapter is "
-                                             "plugged in, or choose another port.")
+            m_openErrorText = QStringLiteral(
+                                  "The device %1 does not exist. Check that the reader or its adapter is "
+                                  "plugged in, or choose another port.")
                                   .arg(device);
         } else if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
             m_openError = OpenError::PermissionDenied;
-            m_openErrorText = QStringLiteral("Permission denied for %1. Add your user to the group that owns the "
-                                             "device (usually dialout), then log in again.")
+            m_openErrorText = QStringLiteral(
+                                  "Permission denied for %1. Add your user to the group that owns the "
+                                  "device (usually dialout), then log in again.")
                                   .arg(device);
         } else if (error == QSerialPort::PermissionError) {
             m_openError = OpenError::InUse;
             m_openErrorText =
-                QStringLiteral("%1 is in use by another program. Close that program and connect again.").arg(device);
+                QStringLiteral("%1 is in use by another program. Close that program and connect again.")
+                    .arg(device);
         } else {
             m_openError = OpenError::Other;
             m_openErrorText = QStringLiteral("%1 could not be opened: %2").arg(device, m_port->errorString());
@@ -104,7 +113,8 @@ int CSerialPort::Write(const uint8_t* bytes, int count) {
     if (written == count) {
         qDebug().noquote() << Format("\n%ld bytes written", static_cast<long>(written)).c_str();
     } else {
-        qDebug().noquote() << Format("\nProbable Write Timeout: Total of %ld bytes sent", static_cast<long>(written))
+        qDebug().noquote() << Format("\nProbable Write Timeout: Total of %ld bytes sent",
+                                     static_cast<long>(written))
                                   .c_str();
     }
     return 1;

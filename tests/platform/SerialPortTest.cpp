@@ -332,3 +332,23 @@ TEST_F(SerialPortTest, FarEndGoingAwayWhileWritingIsReportedOnce) {
     EXPECT_EQ(m_port.IsOpen(), 0);
     EXPECT_LT(m_owner.errors.size(), 5u) << "the error storm of a dead device must not reach the owner";
 }
+
+TEST_F(SerialPortTest, OpenWhileOpenMovesToTheNewDevice) {
+    ASSERT_EQ(m_port.Open(), 1);
+    Pty second;
+    ASSERT_TRUE(second.Ok());
+    m_port.SetDevicePath(second.Path());
+    EXPECT_EQ(m_port.Open(), 1);
+    EXPECT_EQ(m_port.IsOpen(), 1);
+    EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::None);
+    m_pty.Send({0x01});
+    second.Send({0x02});
+    ASSERT_TRUE(PumpUntil([&] { return !m_owner.All().empty(); }));
+    Pump(100);
+    EXPECT_EQ(m_owner.All(), Bytes{0x02});
+
+    // The first device is free again.
+    CSerialPort other;
+    other.SetDevicePath(m_pty.Path());
+    EXPECT_EQ(other.Open(), 1);
+}
