@@ -129,3 +129,68 @@ TEST_F(DeveloperWindowTest, NodeSelectionAndTestButtonReachTheReader) {
 }
 
 }  // namespace
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+namespace {
+
+// Answers the next modal dialog from inside its own event loop.
+void WhenModal(std::function<void(QDialog*)> answer) {
+    QTimer::singleShot(50, [answer] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answer(dialog);
+    });
+}
+
+TEST_F(MainWindowTest, ComPropertiesChoosesPortAndBaudAndReconnects) {
+    window.SetPortEnumerator([] {
+        return std::vector<SystemPort>{{"/dev/ttyS2", "", ""}, {"/dev/ttyUSB0", "CP2102 USB to UART", ""}};
+    });
+    bool chosen = false;
+    window.SetPortChosenHandler([&chosen] { chosen = true; });
+    std::vector<QString> names;
+    WhenModal([&names](QDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "COM Properties");
+        auto* ports = dialog->findChild<QComboBox*>("port");
+        for (int i = 0; i < ports->count(); ++i) {
+            names.push_back(ports->itemText(i));
+        }
+        ports->setCurrentIndex(1);
+        dialog->findChild<QComboBox*>("baud")->setCurrentText("115.2K");
+        dialog->accept();
+    });
+    window.Action(MainWindow::kComport)->trigger();
+    EXPECT_EQ(names, (std::vector<QString>{"COM-Port (COM3)", "CP2102 USB to UART (COM33)"}));
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(link.GetPortNumber(), 33);
+    EXPECT_EQ(link.GetBaudRate(), 115200u);
+    EXPECT_EQ(link.IsOpen(), 1);
+    EXPECT_TRUE(Status().startsWith("COM33 115200 baud 8N1")) << Status().toStdString();
+
+    WhenModal([](QDialog* dialog) { dialog->reject(); });
+    window.Action(MainWindow::kComport)->trigger();
+    EXPECT_EQ(link.GetPortNumber(), 33);
+    EXPECT_EQ(link.IsOpen(), 1);
+    AppSettings saved;
+    window.Shutdown(saved);
+    EXPECT_EQ(saved.port, 33);
+    EXPECT_EQ(saved.baud, 115200);
+}
+
+TEST_F(MainWindowTest, InfoShowsModelAndVersion) {
+    QString title;
+    QString version;
+    WhenModal([&](QDialog* dialog) {
+        title = dialog->windowTitle();
+        version = dialog->findChild<QLabel*>("versionLine")->text();
+        dialog->accept();
+    });
+    window.Action(MainWindow::kInfo)->trigger();
+    EXPECT_EQ(title, "Info über Corvantelle");
+    EXPECT_EQ(version, "KZT770 Version " CORVANTELLE_VERSION);
+}
+
+}  // namespace
