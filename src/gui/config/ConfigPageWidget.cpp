@@ -1,0 +1,81 @@
+#include "gui/config/ConfigPageWidget.h"
+
+#include "gui/config/ControlSync.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+// The whole-configuration transfers and files are not built yet.
+constexpr const char* kNotYet = "Not available yet";
+}  // namespace
+
+ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget(parent), m_page(page) {
+    auto* root = new QVBoxLayout(this);
+    m_body = new QWidget(this);
+    root->addWidget(m_body, 1);
+
+    auto* band = new QHBoxLayout;
+    root->addLayout(band);
+    auto add = [&](const char* caption, const char* name) {
+        auto* button = new QPushButton(QString::fromUtf8(caption), this);
+        button->setObjectName(QString::fromUtf8(name));
+        band->addWidget(button);
+        return button;
+    };
+    m_apply = add("Apply", "bandApply");
+    m_read = add("Read", "bandRead");
+    m_resetAll = add("Reset all", "bandResetAll");
+    m_load = add("Load", "bandLoad");
+    m_save = add("Save", "bandSave");
+    band->addStretch(1);
+    m_quit = add("Quit", "bandQuit");
+    for (QPushButton* later : {m_apply, m_read, m_load, m_save}) {
+        later->setEnabled(false);
+        later->setToolTip(QString::fromUtf8(kNotYet));
+    }
+    m_resetAll->setToolTip(QStringLiteral(" Set configuration of the reader to default values "));
+    connect(m_resetAll, &QPushButton::clicked, this, [this] { m_page.OnResetAll(); });
+    connect(m_quit, &QPushButton::clicked, this, [this] { m_page.OnQuit(); });
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("pageProgress"));
+    m_progress->setTextVisible(false);
+    root->addWidget(m_progress);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("pageStatus"));
+    root->addWidget(m_status);
+
+    m_page.SetView(this);
+    UpdateControls();
+}
+
+ConfigPageWidget::~ConfigPageWidget() {
+    if (m_page.View() == this) {
+        m_page.SetView(nullptr);
+    }
+}
+
+void ConfigPageWidget::UpdateControls() {
+    m_showing = true;
+    ShowFields();
+    m_status->setText(ControlSync::ToQt(m_page.StatusText()));
+    m_showing = false;
+    UpdateProgress();
+}
+
+void ConfigPageWidget::StoreControls() {
+    // Setting a control while showing must not copy half-shown values back.
+    if (!m_showing) {
+        StoreFields();
+    }
+}
+
+void ConfigPageWidget::UpdateProgress() {
+    const int low = m_page.ProgressLow();
+    // An empty range would turn the bar into a busy indicator.
+    m_progress->setRange(low, std::max(m_page.ProgressHigh(), low + 1));
+    m_progress->setValue(m_page.ProgressPosition());
+}
