@@ -214,14 +214,6 @@ TEST_F(ConfigSheetWidgetTest, ReaderByteStructureLocksScpAndSendsPlainCode) {
     EXPECT_EQ(main.Last(), (Bytes{0x28, 0x32, 0x02}));
 }
 
-TEST_F(ConfigSheetWidgetTest, ReaderVersionAnswerShowsInItsField) {
-    Click(FindIn<QPushButton>(0, "readerGetVersion"));
-    EXPECT_EQ(main.Last(), (Bytes{0x09}));
-    Answer(Ack(Cmd::kVersion, {'V', '1', '.', '0', '5'}));
-    EXPECT_EQ(FindIn<QLineEdit>(0, "readerVersion")->text(), "V1.05");
-    EXPECT_EQ(Status(0), "      Get version success");
-}
-
 TEST_F(ConfigSheetWidgetTest, DeveloperControlsOnlyInDeveloperMode) {
     const char* hidden[] = {"readerProgram",  "readerSetMode",        "readerSetNode",
                             "readerSetBlock", "readerSetTransponder", "readerSetSerialNumber",

@@ -97,12 +97,6 @@ TEST_F(ConfigPageTest, FailedAndSuccessTextsAreComposedOnce) {
     }
 }
 
-TEST_F(ConfigPageTest, MessageWithoutTicksStaysUntilReplaced) {
-    page.SetStatus("Waiting", 0);
-    RunTicks(500);
-    EXPECT_EQ(page.StatusText(), "      Waiting");
-}
-
 TEST_F(ConfigPageTest, ProgressStepAtTheTopOfTheRangeResetsAndStops) {
     page.StepProgress(1);
     EXPECT_EQ(page.ProgressPosition(), 0) << "inactive bar does not move";

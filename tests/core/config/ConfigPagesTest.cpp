@@ -127,16 +127,4 @@ TEST(ConfigPagesTest, TicksAnswersAndStatusReachOnlyTheNamedPage) {
     pages.ShowMainStatus(9, "x");
 }
 
-TEST(ConfigPagesTest, DeveloperFlagReachesTheReaderPage) {
-    FakeMainWindow main;
-    FakePrompt prompt;
-    CConfigPages pages(main, prompt);
-    EXPECT_FALSE(pages.IsDeveloper());
-    CountingView view;
-    pages.Reader().SetView(&view);
-    pages.SetDeveloper(true);
-    EXPECT_TRUE(pages.Reader().IsDeveloper());
-    EXPECT_EQ(view.updates, 1) << "an open page shows or hides its controls at once";
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -20,185 +21,109 @@ protected:
     Reader page{main, prompt};
 };
 
+using Text = std::string Reader::Controls::*;
+using Handler = void (Reader::*)();
+
 TEST_F(ReaderPageTest, SettingsGoOutAsOneItemJobs) {
     struct Row {
-        const char* name;
-        std::function<void(Reader&)> act;
+        Text field;
+        const char* text;
+        Handler handler;
         const char* status;
         Bytes set;
     };
     const Row rows[] = {
-        {"timeout 5000",
-         [](Reader& p) {
-             p.Fields().timeout = "5000";
-             p.OnSetTimeout();
-         },
-         "Set timeout",
-         {0x28, 0x34, 0x32}},
-        {"delay 75",
-         [](Reader& p) {
-             p.Fields().delay = "75";
-             p.OnSetDelay();
-         },
-         "Set delaytime",
-         {0x28, 0x35, 0x01}},
-        {"delay 120",
-         [](Reader& p) {
-             p.Fields().delay = "120";
-             p.OnSetDelay();
-         },
-         "Set delaytime",
-         {0x28, 0x35, 0x02}},
-        {"start I",
-         [](Reader& p) {
-             p.Fields().startCharacter = "I";
-             p.OnSetStartCharacter();
-         },
+        {&Reader::Controls::timeout, "5000", &Reader::OnSetTimeout, "Set timeout", {0x28, 0x34, 0x32}},
+        {&Reader::Controls::delay, "75", &Reader::OnSetDelay, "Set delaytime", {0x28, 0x35, 0x01}},
+        {&Reader::Controls::delay, "120", &Reader::OnSetDelay, "Set delaytime", {0x28, 0x35, 0x02}},
+        {&Reader::Controls::startCharacter,
+         "I",
+         &Reader::OnSetStartCharacter,
          "Set start character",
          {0x28, 0x3E, 0x49}},
-        {"start 0x0D",
-         [](Reader& p) {
-             p.Fields().startCharacter = "0x0D";
-             p.OnSetStartCharacter();
-         },
+        {&Reader::Controls::startCharacter,
+         "0x0D",
+         &Reader::OnSetStartCharacter,
          "Set start character",
          {0x28, 0x3E, 0x0D}},
-        {"start x0d",
-         [](Reader& p) {
-             p.Fields().startCharacter = "x0d";
-             p.OnSetStartCharacter();
-         },
+        {&Reader::Controls::startCharacter,
+         "x0d",
+         &Reader::OnSetStartCharacter,
          "Set start character",
          {0x28, 0x3E, 0x0D}},
-        {"start 13",
-         [](Reader& p) {
-             p.Fields().startCharacter = "13";
-             p.OnSetStartCharacter();
-         },
+        {&Reader::Controls::startCharacter,
+         "13",
+         &Reader::OnSetStartCharacter,
          "Set start character",
          {0x28, 0x3E, 0x0D}},
-        {"ASCII default", [](Reader& p) { p.OnSetFormat(); }, "Set output format", {0x28, 0x32, 0x01}},
-        {"Short ASCII 16",
-         [](Reader& p) {
-             p.OnFormatChosen(Reader::kShortAscii16);
-             p.OnSetFormat();
-         },
-         "Set output format",
-         {0x28, 0x32, 0x17}},
-        {"ASCII with SCP",
-         [](Reader& p) {
-             p.Fields().scpChecked = true;
-             p.OnSetFormat();
-         },
-         "Set output format",
-         {0x28, 0x32, 0x21}},
-        {"no format checked",
-         [](Reader& p) {
-             p.Fields().format = Reader::kNoFormat;
-             p.OnSetFormat();
-         },
-         "Set output format",
-         {0x28, 0x32, 0x01}},
-        {"mode slave request",
-         [](Reader& p) {
-             p.Fields().mode = Reader::kSlaveRequest;
-             p.OnSetMode();
-         },
-         "Set mode",
-         {0x28, 0x31, 0x02}},
-        {"mode none",
-         [](Reader& p) {
-             p.Fields().mode = Reader::kNoMode;
-             p.OnSetMode();
-         },
-         "Set mode",
-         {0x28, 0x31, 0x00}},
-        {"node 18",
-         [](Reader& p) {
-             p.Fields().node = "18";
-             p.OnSetNode();
-         },
-         "Set node",
-         {0x28, 0x36, 0x12}},
-        {"block 17",
-         [](Reader& p) {
-             p.Fields().block = "17";
-             p.OnSetBlock();
-         },
-         "Set block",
-         {0x28, 0x30, 0x11}},
+        {&Reader::Controls::node, "18", &Reader::OnSetNode, "Set node", {0x28, 0x36, 0x12}},
+        {&Reader::Controls::block, "17", &Reader::OnSetBlock, "Set block", {0x28, 0x30, 0x11}},
+        {nullptr, "ASCII", &Reader::OnSetFormat, "Set output format", {0x28, 0x32, 0x01}},
+        {nullptr, "Short ASCII 16", &Reader::OnSetFormat, "Set output format", {0x28, 0x32, 0x17}},
+        {nullptr, "ASCII with SCP", &Reader::OnSetFormat, "Set output format", {0x28, 0x32, 0x21}},
+        {nullptr, "none checked", &Reader::OnSetFormat, "Set output format", {0x28, 0x32, 0x01}},
+        {nullptr, "Slave Request", &Reader::OnSetMode, "Set mode", {0x28, 0x31, 0x02}},
+        {nullptr, "no mode", &Reader::OnSetMode, "Set mode", {0x28, 0x31, 0x00}},
     };
     for (const Row& row : rows) {
         FakeMainWindow m;
         Reader p(m, prompt);
         p.OnCreate();
-        row.act(p);
-        EXPECT_EQ(p.Message(), row.status) << row.name;
-        EXPECT_TRUE(m.sent.empty()) << row.name << ": the job sends on the next tick";
+        const std::string text = row.text;
+        if (row.field != nullptr) {
+            p.Fields().*row.field = text;
+        } else if (text == "Short ASCII 16") {
+            p.OnFormatChosen(Reader::kShortAscii16);
+        } else if (text == "ASCII with SCP") {
+            p.Fields().scpChecked = true;
+        } else if (text == "none checked") {
+            p.Fields().format = Reader::kNoFormat;
+        } else if (text == "Slave Request") {
+            p.Fields().mode = Reader::kSlaveRequest;
+        } else if (text == "no mode") {
+            p.Fields().mode = Reader::kNoMode;
+        }
+        (p.*row.handler)();
+        EXPECT_EQ(p.Message(), row.status) << text;
+        EXPECT_TRUE(m.sent.empty()) << text << ": the job sends on the next tick";
         Tick(p);
-        ASSERT_EQ(m.sent.size(), 1u) << row.name;
-        EXPECT_EQ(m.Last(), row.set) << row.name;
+        ASSERT_EQ(m.sent.size(), 1u) << text;
+        EXPECT_EQ(m.Last(), row.set) << text;
         EXPECT_EQ(m.sent[0].GetDescription(), "Set Configuration request");
         Answer(p, Ack(Cmd::kSetConfig));
         Tick(p, 5);
-        ASSERT_EQ(m.sent.size(), 2u) << row.name;
-        EXPECT_EQ(m.Last(), (Bytes{0x29, row.set[1]})) << row.name;
+        ASSERT_EQ(m.sent.size(), 2u) << text;
+        EXPECT_EQ(m.Last(), (Bytes{0x29, row.set[1]})) << text;
         EXPECT_EQ(m.sent[1].GetDescription(), "Read configuration request");
     }
 }
 
 TEST_F(ReaderPageTest, RefusedInputSendsNothing) {
     struct Row {
-        const char* name;
-        std::function<void(Reader&)> act;
+        Text field;
+        const char* text;
+        Handler handler;
     };
     const Row rows[] = {
-        {"empty delay",
-         [](Reader& p) {
-             p.Fields().delay = "";
-             p.OnSetDelay();
-         }},
-        {"empty timeout",
-         [](Reader& p) {
-             p.Fields().timeout = "";
-             p.OnSetTimeout();
-         }},
-        {"timeout not a number",
-         [](Reader& p) {
-             p.Fields().timeout = "abc";
-             p.OnSetTimeout();
-         }},
-        {"negative delay",
-         [](Reader& p) {
-             p.Fields().delay = "-50";
-             p.OnSetDelay();
-         }},
-        {"block 18",
-         [](Reader& p) {
-             p.Fields().block = "18";
-             p.OnSetBlock();
-         }},
-        {"serial empty",
-         [](Reader& p) {
-             p.Fields().serialNumber = "";
-             p.OnSetSerialNumber();
-         }},
-        {"serial 7 long",
-         [](Reader& p) {
-             p.Fields().serialNumber = "1234567";
-             p.OnSetSerialNumber();
-         }},
+        {&Reader::Controls::delay, "", &Reader::OnSetDelay},
+        {&Reader::Controls::timeout, "", &Reader::OnSetTimeout},
+        {&Reader::Controls::timeout, "abc", &Reader::OnSetTimeout},
+        {&Reader::Controls::delay, "-50", &Reader::OnSetDelay},
+        {&Reader::Controls::block, "18", &Reader::OnSetBlock},
+        {&Reader::Controls::serialNumber, "", &Reader::OnSetSerialNumber},
+        {&Reader::Controls::serialNumber, "1234567", &Reader::OnSetSerialNumber},
     };
     for (const Row& row : rows) {
         FakeMainWindow m;
         FakePrompt pr;
         Reader p(m, pr);
         p.OnCreate();
-        row.act(p);
+        p.Fields().*row.field = row.text;
+        (p.*row.handler)();
         Tick(p, 30);
-        EXPECT_TRUE(m.sent.empty()) << row.name;
-        EXPECT_EQ(p.Message(), "") << row.name;
-        EXPECT_TRUE(pr.questions.empty()) << row.name;
+        EXPECT_TRUE(m.sent.empty()) << row.text;
+        EXPECT_EQ(p.Message(), "") << row.text;
+        EXPECT_TRUE(pr.questions.empty()) << row.text;
     }
 }
 
@@ -432,16 +357,6 @@ TEST_F(ReaderPageTest, ProgramWritesStoresAndReadsBack) {
     EXPECT_FALSE(page.Mismatch());
 }
 
-TEST_F(ReaderPageTest, StoreButtonSendsSaveConfiguration) {
-    page.OnStoreConfig();
-    EXPECT_EQ(main.Last(), (Bytes{0x2A}));
-    EXPECT_EQ(main.sent.back().GetDescription(), " Save configuration request ");
-    EXPECT_EQ(page.Message(), "Save configuration");
-    Answer(page, Ack(Cmd::kSaveConfig));
-    Tick(page, 30);
-    EXPECT_EQ(main.sent.size(), 1u);
-}
-
 TEST_F(ReaderPageTest, RecordFillAndShow) {
     F().format = Reader::kShortAscii16;
     F().timeout = "5000";
@@ -465,22 +380,6 @@ TEST_F(ReaderPageTest, RecordFillAndShow) {
     EXPECT_EQ(F().startCharacter, "S");
     EXPECT_EQ(F().version, "V3.00");
     EXPECT_EQ(F().serialNumber, "000777");
-}
-
-TEST_F(ReaderPageTest, WindowCreationSetsTheDefaults) {
-    F().timeout = "1";
-    F().transponders = {};
-    page.OnCreate();
-    EXPECT_EQ(F().node, "01");
-    EXPECT_EQ(F().delay, "50");
-    EXPECT_EQ(F().block, "00");
-    EXPECT_EQ(F().timeout, "5000");
-    EXPECT_EQ(F().startCharacter, "I");
-    EXPECT_EQ(F().format, Reader::kAscii);
-    EXPECT_EQ(F().mode, Reader::kMaster);
-    EXPECT_TRUE(F().transponders[Reader::kFdxB]);
-    EXPECT_TRUE(F().transponders[Reader::kHdx]);
-    EXPECT_FALSE(F().transponders[Reader::kH4002]);
 }
 
 }  // namespace
