@@ -16,7 +16,8 @@ public:
     ContrastSpinBox(std::function<void(int)> onStep, QWidget* parent)
         : QSpinBox(parent), m_onStep(std::move(onStep)) {}
 
-    void stepBy(int steps) override { m_onStep(steps); }
+    // Page Up/Down would step by ten; the reader's spin buttons only ever step by one.
+    void stepBy(int steps) override { m_onStep(steps > 0 ? 1 : -1); }
 
 protected:
     StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
