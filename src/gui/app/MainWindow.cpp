@@ -4,6 +4,7 @@
 #include "core/app/NodeList.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
+#include "gui/config/ConfigSheet.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -62,7 +63,10 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
       m_prompt(prompt),
       m_options(options),
       m_logic(std::make_unique<CReaderToolDlg>(port, *this, prompt)),
+      m_pages(std::make_unique<CConfigPages>(*m_logic, prompt)),
       m_timer(new QTimer(this)) {
+    m_logic->SetConfigPages(m_pages.get());
+    m_pages->SetDeveloper(m_options.developer);
     setWindowTitle(QString::fromLatin1(Caption::kMain));
     setWindowIcon(QIcon(QStringLiteral(":/corvantelle.png")));
     BuildMenu();
@@ -227,7 +231,9 @@ void MainWindow::Shutdown(AppSettings& settings) {
         return;
     }
     m_shutDown = true;
-    DestroyConfigSheet();
+    // Not from inside one of the sheet's own handlers: it can go at once, before the pages and
+    // the logic it reports to.
+    delete m_sheet;
     m_timer->stop();
     m_logic->Shutdown(settings);
 }
@@ -254,10 +260,17 @@ void MainWindow::ShowConnectCaption(const std::string& caption) {
 }
 
 IConfigSheet* MainWindow::CreateConfigSheet() {
-    return nullptr;
+    m_sheet = new ConfigSheet(*m_pages, *m_logic, this);
+    m_sheet->show();
+    return m_sheet;
 }
 
-void MainWindow::DestroyConfigSheet() {}
+void MainWindow::DestroyConfigSheet() {
+    // Called from the sheet's own "Quit" button: it deletes itself once the click is over.
+    if (m_sheet != nullptr) {
+        m_sheet->close();
+    }
+}
 
 void MainWindow::OnComport() {
     CComPropertiesDlg logic = m_logic->BeginComProperties(m_enumerate ? m_enumerate() : std::vector<SystemPort>{});

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "core/app/ReaderToolDlg.h"
+#include "core/config/ConfigPages.h"
+#include "gui/config/ConfigSheet.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -14,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+
 
 struct MainWindowOptions {
     bool developer = false;  // offer the hidden developer controls
@@ -50,6 +54,8 @@ public:
     void Shutdown(AppSettings& settings);
 
     CReaderToolDlg& Logic() { return *m_logic; }
+    CConfigPages& Pages() { return *m_pages; }
+    ConfigSheet* Sheet() const { return m_sheet; }
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -84,6 +90,9 @@ private:
     IPrompt& m_prompt;
     MainWindowOptions m_options;
     std::unique_ptr<CReaderToolDlg> m_logic;
+    // The page objects live as long as the main window; only the sheet window comes and goes.
+    std::unique_ptr<CConfigPages> m_pages;
+    QPointer<ConfigSheet> m_sheet;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;
