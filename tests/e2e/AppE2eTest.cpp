@@ -3,6 +3,7 @@
 #include "../core/app/AppFakes.h"
 
 #include "gui/app/MainWindow.h"
+#include "core/link/Commands.h"
 #include "platform/SerialPort.h"
 
 #include <QDeadlineTimer>
@@ -16,6 +17,24 @@
 
 namespace {
 
+// corvantelle-sim started as a process; the device path is its first line.
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& arguments) {
+        m_process.start(QStringLiteral(CORVANTELLE_SIM_PATH), arguments);
+    }
+    QString Device() {
+        if (!m_process.waitForStarted(5000) || !m_process.waitForReadyRead(5000)) {
+            return {};
+        }
+        return QString::fromUtf8(m_process.readLine()).trimmed();
+    }
+    QProcess& Process() { return m_process; }
+
+private:
+    QProcess m_process;
+};
+
 bool WaitFor(const std::function<bool()>& done, int ms) {
     QDeadlineTimer deadline(ms);
     while (!done()) {
@@ -28,12 +47,8 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 }
 
 TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
-    QProcess sim;
-    sim.start(QStringLiteral(CORVANTELLE_SIM_PATH),
-              {"--tag-interval", "200", "--tag", "984:123456789012:fdx:Weigh", "--tag-form", "char16"});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(WaitFor([&] { return sim.canReadLine(); }, 5000));
-    const QString device = QString::fromUtf8(sim.readLine()).trimmed();
+    SimProcess sim({"--tag-interval", "200", "--tag", "984:123456789012:fdx:Weigh", "--tag-form", "char16"});
+    const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
 
     CSerialPort serial;
@@ -54,8 +69,8 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     EXPECT_EQ(window.findChild<QLineEdit*>("countryCode")->text(), "0984");
     EXPECT_EQ(window.findChild<QLineEdit*>("eventText")->text(), "Weigh");
 
-    sim.kill();
-    sim.waitForFinished(5000);
+    sim.Process().kill();
+    sim.Process().waitForFinished(5000);
     ASSERT_TRUE(WaitFor([&] { return !prompt.messages.empty(); }, 5000));
     QTest::qWait(300);
     ASSERT_EQ(prompt.messages.size(), 1u);
@@ -63,6 +78,34 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     EXPECT_EQ(window.findChild<QPushButton*>("connect")->text(), "Connect");
     EXPECT_TRUE(window.findChild<QLabel*>("statusLine")->text().startsWith("Disconnected"));
     EXPECT_EQ(serial.IsOpen(), 0);
+}
+
+TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBack) {
+    SimProcess sim({});
+    const QString device = sim.Device();
+    ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
+    CSerialPort serial;
+    serial.SetDevicePath(device);
+    FakePrompt prompt;
+    MainWindow window(serial, prompt, MainWindowOptions{});
+    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+    window.show();
+    window.Start(AppSettings{1, 9600, 255, 0});
+    QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
+    ASSERT_NE(window.Sheet(), nullptr);
+    QWidget* reader = window.Sheet()->PageWidget(0);
+    auto* timeout = reader->findChild<QLineEdit*>("readerTimeout");
+    auto* status = reader->findChild<QLabel*>("pageStatus");
+    timeout->setText("3000");
+    QTest::mouseClick(reader->findChild<QPushButton*>("readerSetTimeout"), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return status->text() == "      Set timeout success"; }, 8000))
+        << status->text().toStdString();
+    timeout->clear();
+    QTest::mouseClick(reader->findChild<QPushButton*>("readerGetAll"), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return timeout->text() == "3000"; }, 8000)) << timeout->text().toStdString();
+    EXPECT_TRUE(prompt.messages.empty());
+    sim.Process().terminate();
+    EXPECT_TRUE(sim.Process().waitForFinished(5000));
 }
 
 }  // namespace
