@@ -5,6 +5,22 @@
 
 #include <algorithm>
 
+namespace {
+
+// The longest start of text that fits in limit bytes without cutting a UTF-8 character.
+std::string Utf8Prefix(const std::string& text, size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+}  // namespace
+
 CPortList::CPortList() {
     for (int i = 0; i < kEntries; ++i) {
         m_entries[static_cast<size_t>(i)] = {i + 1, DefaultName(i + 1)};
@@ -25,14 +41,18 @@ int CPortList::EnumeratePorts(const std::vector<SystemPort>& devices) {
         if (std::any_of(found.begin(), found.end(), [port](const PortEntry& e) { return e.port == port; })) {
             continue;
         }
-        std::string name = device.friendlyName.empty() ? DefaultName(port)
-                                                       : device.friendlyName + Format(" (COM%d)", port);
+        const std::string suffix = Format(" (COM%d)", port);
+        std::string name;
+        if (device.friendlyName.empty()) {
+            name = DefaultName(port);
+        } else {
+            // The COM number must survive any shortening: two adapters of one make differ by it.
+            name = Utf8Prefix(device.friendlyName, kMaxName - suffix.size()) + suffix;
+        }
         if (!device.stableName.empty()) {
             name += " - " + device.stableName;
         }
-        if (name.size() > kMaxName) {
-            name.resize(kMaxName);
-        }
+        name = Utf8Prefix(name, kMaxName);
         found.push_back({port, name});
     }
     if (found.empty()) {

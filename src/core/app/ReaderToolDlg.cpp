@@ -214,8 +214,10 @@ void CReaderToolDlg::OnFrame() {
     if (frame.size() > 4 && frame[4] == m_lastCommand) {
         m_answerRetries = 0;
     }
-    const uint8_t code = m_frameParser.GetAnswerCode();
-    if (code == CFrameParser::kTagData) {
+    // Classified from the copy: a window handling the frame may already have fed the receiver.
+    const bool isTag = frame.size() >= 4 && frame[3] == CFrameParser::kTagData;
+    const bool isClock = frame.size() > 4 && frame[3] == CFrameParser::kAck && frame[4] == Cmd::kGetClock;
+    if (isTag) {
         SendToWindow(Caption::kAnimalCounter, frame.data(), length);
         if (m_lastCommand == Cmd::kGetLastId || m_lastCommand == Cmd::kGetSingleId) {
             m_answerRetries = 0;
@@ -225,7 +227,7 @@ void CReaderToolDlg::OnFrame() {
                 m_lastTag.GetEventText());
         ShowStatus(kTagReceived, kTagTicks);
         ShowEvent(m_lastTag.GetNationalId());
-    } else if (code == Cmd::kGetClock) {
+    } else if (isClock) {
         SendToWindow(Caption::kRealTimeClock, frame.data(), length);
     }
 }
@@ -320,8 +322,10 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
         n = m_frameParser.BuildFrame(buffer.data(), length, 0);
     }
     if (n == 0) {
+        // A payload over 50 bytes cannot be framed: nothing goes out, and nothing is left to repeat.
         m_lastFrame.clear();
-        return 0;
+        m_answerRetries = 0;
+        return -1;
     }
     const std::string traffic = BuildTrafficText(record.kind, length, buffer.data(), record.description);
     for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
@@ -350,9 +354,14 @@ std::string CReaderToolDlg::BuildTrafficText(uint8_t kind, int recordLength, con
         }
         return text + description;
     }
-    for (int i = 0; i < 50; ++i) {
+    // Up to the ETX that ends the frame: a DLE takes the byte after it literally, so an escaped
+    // 0x03 (a payload byte, or a CRC after its DLE) does not end the text.
+    constexpr int kMaxTrafficBytes = 50;
+    for (int i = 0; i < kMaxTrafficBytes; ++i) {
         text += Format("%02x ", buffer[i]);
-        if (buffer[i] == CFrameParser::kEtx && i > 0 && buffer[i - 1] != CFrameParser::kDle) {
+        if (buffer[i] == CFrameParser::kDle && i >= 4 && i + 1 < kMaxTrafficBytes) {
+            text += Format("%02x ", buffer[++i]);
+        } else if (buffer[i] == CFrameParser::kEtx && i >= 4) {
             break;
         }
     }

@@ -15,6 +15,8 @@ ConfigSheet::ConfigSheet(CConfigPages& pages, IMainWindow& mainWindow, QWidget* 
     auto* layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("configTabs"));
+    // All eight captions stay readable: the sheet grows to fit them rather than scrolling.
+    m_tabs->setUsesScrollButtons(false);
     layout->addWidget(m_tabs);
 
     for (int i = 0; i < CConfigPages::kCount; ++i) {

@@ -120,3 +120,66 @@ inline std::vector<uint8_t> AnswerWire(std::vector<uint8_t> body, uint8_t status
     CFrameParser codec;
     return codec.BuildFrame(body.data(), static_cast<int>(body.size()));
 }
+
+// Records what the main window asks of the configuration pages.
+class FakePages final : public IConfigPages {
+public:
+    void TickPage(int index) override { ticks.push_back(index); }
+    void AnswerPage(int index, int, const uint8_t* frame) override { answers.push_back({index, frame[4]}); }
+    void ShowMainStatus(int index, const std::string& message) override { statuses.push_back({index, message}); }
+    void SetProgressRangeAll(int high) override { ranges.push_back(high); }
+    void StepProgressAll(int step) override { steps.push_back(step); }
+    ConfigRecord Collect() override {
+        ++collected;
+        return {};
+    }
+    void ShowAll(const ConfigRecord&) override { ++shown; }
+
+    std::vector<int> ticks;
+    std::vector<std::pair<int, uint8_t>> answers;
+    std::vector<std::pair<int, std::string>> statuses;
+    std::vector<int> ranges;
+    std::vector<int> steps;
+    int collected = 0;
+    int shown = 0;
+};
+
+// A whole-configuration sequence that plays back a script of actions.
+class FakeSequence final : public IConfigSequence {
+public:
+    int IsRunning() const override { return running ? 1 : 0; }
+    int StartRead() override {
+        running = true;
+        return steps;
+    }
+    int StartWrite(const ConfigRecord&) override {
+        running = true;
+        return steps;
+    }
+    void Stop() override {
+        running = false;
+        ++stopped;
+    }
+    int OnAnswer(int, const uint8_t*) override {
+        ++answers;
+        return completeOnAnswer ? 1 : 0;
+    }
+    int BuildStep(CTelegram& request) override {
+        if (script.empty()) {
+            return kIdle;
+        }
+        const int action = script.front();
+        script.erase(script.begin());
+        request = CTelegram(0x29, "Read configuration request", kKindFrame);
+        request.AppendByte(0x34);
+        return action;
+    }
+    ConfigRecord GetReadRecord() const override { return {}; }
+
+    bool running = false;
+    int steps = 5;
+    int stopped = 0;
+    int answers = 0;
+    bool completeOnAnswer = false;
+    std::vector<int> script;
+};

@@ -214,7 +214,9 @@ TEST_F(MainWindowLogic, ComPropertiesConfirmAndCancel) {
     EXPECT_EQ(port.GetBaudRate(), 115200u);
     EXPECT_EQ(port.IsOpen(), 1);
 
-    auto cancelled = dlg.BeginComProperties({});
+    // A choice made in the dialog but cancelled changes nothing.
+    auto cancelled = dlg.BeginComProperties({{"/dev/ttyS0", "", ""}});
+    cancelled.OnOk("COM-Port (COM1)", "9600");
     dlg.EndComProperties(nullptr);
     EXPECT_EQ(port.GetPortNumber(), 3);
     EXPECT_EQ(port.IsOpen(), 1);
@@ -291,6 +293,26 @@ TEST(DeveloperTools, CountryCodeTables) {
     EXPECT_EQ(DeveloperTools::CountryCodeOutputPath("countries.txt", true), "ModifiedList32.txt");
     EXPECT_EQ(DeveloperTools::ReadEventList("Vaccinate\r\nWeigh\nSell"),
               (std::vector<std::string>{"Vaccinate", "Weigh", "Sell"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PortListBuilding, LongFriendlyNamesKeepTheirComNumberAndWholeCharacters) {
+    CPortList list;
+    std::string umlauts;
+    for (int i = 0; i < 80; ++i) {
+        umlauts += "\xC3\xBC";  // ü, two bytes each
+    }
+    list.EnumeratePorts({{"/dev/ttyUSB0", umlauts, ""}, {"/dev/ttyUSB1", umlauts, ""}});
+    const std::string& first = list.Entries()[0].name;
+    EXPECT_LE(first.size(), CPortList::kMaxName);
+    EXPECT_EQ(first.substr(first.size() - 8), " (COM33)");
+    EXPECT_EQ(list.Entries()[1].name.substr(list.Entries()[1].name.size() - 8), " (COM34)");
+    // Every multi-byte character is whole.
+    const std::string name = first.substr(0, first.size() - 8);
+    EXPECT_EQ(name.size() % 2, 0u);
 }
 
 }  // namespace

@@ -279,7 +279,7 @@ TEST(TrafficText, EachKind) {
     codec.BuildFrame(frame, 1, 0);
     EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, 1, frame, " Get version request "),
               "00 00 02 01 f0 09 38 03  Get version request ");
-    // An escaped ETX in the payload does not end the text; the CRC after a DLE does not either.
+    // An escaped ETX in the payload does not end the text.
     uint8_t escaped[CFrameParser::kMaxFrame] = {0x60, 0x15, 0x00, 0x03};
     codec.BuildFrame(escaped, 4, 0);
     EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, 4, escaped, "x"), "00 00 02 01 f0 60 15 00 10 03 eb 03 x");
