@@ -23,18 +23,21 @@ int main(int argc, char** argv) {
         QStringLiteral("Configure, test and diagnose a Corvantelle animal-ID reader on a serial port."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Start a simulated reader inside the tool and connect to it."));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Start a simulated reader inside the tool and connect to it."));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Open the serial device at <path> for this run "
                                                  "(a pseudo-terminal, /dev/serial/by-id/...)."),
                                   QStringLiteral("path"));
-    const QCommandLineOption developer(QStringLiteral("developer"),
-                                       QStringLiteral("Offer the developer controls (DTR, node, test buttons)."));
-    const QCommandLineOption settingsDir(QStringLiteral("settings"),
-                                         QStringLiteral("Keep the settings under <folder> instead of the user's "
-                                                        "configuration folder."),
-                                         QStringLiteral("folder"));
+    const QCommandLineOption developer(
+        QStringLiteral("developer"),
+        QStringLiteral("Offer the developer controls (DTR, node, test buttons)."));
+    const QCommandLineOption settingsDir(
+        QStringLiteral("settings"),
+        QStringLiteral("Keep the settings under <folder> instead of the user's "
+                       "configuration folder."),
+        QStringLiteral("folder"));
     parser.addOptions({simulate, port, developer, settingsDir});
     parser.process(app);
 

@@ -25,7 +25,8 @@ std::string QtSettingsStore::ReadSetting(const std::string& section, const std::
     return text.toStdString();
 }
 
-int QtSettingsStore::WriteSetting(const std::string& section, const std::string& name, const std::string& text) {
+int QtSettingsStore::WriteSetting(const std::string& section, const std::string& name,
+                                  const std::string& text) {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, kOrganisation, kApplication);
     settings.setValue(Key(section, name), QString::fromStdString(text));
     settings.sync();

@@ -2,8 +2,8 @@
 // main window.
 #include "../core/app/AppFakes.h"
 
-#include "gui/app/MainWindow.h"
 #include "core/link/Commands.h"
+#include "gui/app/MainWindow.h"
 #include "platform/SerialPort.h"
 
 #include <QDeadlineTimer>

@@ -109,7 +109,8 @@ TEST_F(ConfigThroughMainWindow, ClockOptimizationAndLcdReachTheReader) {
     OpenSheet();
     QTest::mouseClick(InSheet<QPushButton>("rtcSync", 3), Qt::LeftButton);
     Tick(3);
-    EXPECT_EQ(requests.back(), (std::vector<uint8_t>{Cmd::kSetClock, 0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}));
+    EXPECT_EQ(requests.back(),
+              (std::vector<uint8_t>{Cmd::kSetClock, 0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}));
     EXPECT_EQ(link.Reader().GetClockBytes()[2], 0x14);
     InSheet<QLineEdit>("rtcHours", 3)->clear();
     QTest::mouseClick(InSheet<QPushButton>("rtcGet", 3), Qt::LeftButton);

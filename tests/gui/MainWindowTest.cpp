@@ -21,8 +21,9 @@ protected:
         : link(1, 3), window(link, prompt, MainWindowOptions{developer}) {
         link.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
         link.SetLostHandler([this] { window.OnPortLost(); });
-        link.Reader().SetRequestObserver(
-            [this](uint8_t address, const std::vector<uint8_t>& payload) { requests.push_back({address, payload}); });
+        link.Reader().SetRequestObserver([this](uint8_t address, const std::vector<uint8_t>& payload) {
+            requests.push_back({address, payload});
+        });
         AppSettings settings;
         settings.port = 4;
         settings.node = 255;
@@ -96,8 +97,8 @@ TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
     EXPECT_TRUE(window.Action(MainWindow::kComport)->isEnabled());
     EXPECT_TRUE(window.Action(MainWindow::kInfo)->isEnabled());
     EXPECT_TRUE(window.Action(MainWindow::kQuit)->isEnabled());
-    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis, MainWindow::kTestTools,
-                    MainWindow::kEventDatabase, MainWindow::kMax884}) {
+    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis,
+                    MainWindow::kTestTools, MainWindow::kEventDatabase, MainWindow::kMax884}) {
         ASSERT_NE(window.Action(id), nullptr);
         EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
     }

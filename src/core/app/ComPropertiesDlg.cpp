@@ -21,8 +21,8 @@ const std::vector<std::string>& CComPropertiesDlg::StopBits() {
     return bits;
 }
 
-CComPropertiesDlg::CComPropertiesDlg(const std::array<PortEntry, CPortList::kEntries>& entries, int preselectedPort,
-                                     int baud)
+CComPropertiesDlg::CComPropertiesDlg(const std::array<PortEntry, CPortList::kEntries>& entries,
+                                     int preselectedPort, int baud)
     : m_baudText(baud == 115200 ? "115.2K" : "9600"), m_entries(entries), m_preselected(preselectedPort) {}
 
 std::vector<std::string> CComPropertiesDlg::PortNames() const {

@@ -15,7 +15,8 @@ public:
     static const std::vector<std::string>& StopBits();
     static constexpr const char* kCaption = "COM Properties";
 
-    CComPropertiesDlg(const std::array<PortEntry, CPortList::kEntries>& entries, int preselectedPort, int baud);
+    CComPropertiesDlg(const std::array<PortEntry, CPortList::kEntries>& entries, int preselectedPort,
+                      int baud);
 
     // The names for the port list, in order, up to the first empty one.
     std::vector<std::string> PortNames() const;

@@ -32,7 +32,8 @@ std::string BuildCountryCodeTable(const std::string& input, bool thirtyTwo) {
     std::map<int, std::string> names;
     for (const std::string& line : Lines(input)) {
         if (line.size() < 5 || !std::isalpha(static_cast<unsigned char>(line[0])) ||
-            !std::isalpha(static_cast<unsigned char>(line[1])) || !std::isalpha(static_cast<unsigned char>(line[2]))) {
+            !std::isalpha(static_cast<unsigned char>(line[1])) ||
+            !std::isalpha(static_cast<unsigned char>(line[2]))) {
             continue;
         }
         const auto digits = line.find_first_not_of(' ', 3);
@@ -40,7 +41,8 @@ std::string BuildCountryCodeTable(const std::string& input, bool thirtyTwo) {
             continue;
         }
         const auto end = line.find_first_not_of("0123456789", digits);
-        const std::string number = line.substr(digits, end == std::string::npos ? std::string::npos : end - digits);
+        const std::string number =
+            line.substr(digits, end == std::string::npos ? std::string::npos : end - digits);
         int code = 0;
         if (number.empty() || number.size() > 3 || !ParseInt(number, code) || code >= kCodes) {
             continue;

@@ -8,8 +8,8 @@
 class ILinkPort {
 public:
     virtual ~ILinkPort() = default;
-    virtual int Open() = 0;       // 1 = open, 0 = failed
-    virtual int Close() = 0;      // 1
+    virtual int Open() = 0;   // 1 = open, 0 = failed
+    virtual int Close() = 0;  // 1
     virtual int IsOpen() const = 0;
     virtual int Write(const uint8_t* bytes, int count) = 0;  // 1 = written, 0 = failed
     virtual void SetPortNumber(int port) = 0;

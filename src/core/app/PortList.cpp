@@ -59,7 +59,8 @@ int CPortList::EnumeratePorts(const std::vector<SystemPort>& devices) {
         // Nothing known: the default list COM1 to COM128 stays, as on a system without a device map.
         return 0;
     }
-    std::sort(found.begin(), found.end(), [](const PortEntry& a, const PortEntry& b) { return a.port < b.port; });
+    std::sort(found.begin(), found.end(),
+              [](const PortEntry& a, const PortEntry& b) { return a.port < b.port; });
     m_entries.fill(PortEntry{});
     std::copy(found.begin(), found.end(), m_entries.begin());
     return 1;

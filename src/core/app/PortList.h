@@ -5,8 +5,8 @@
 #include <vector>
 
 struct PortEntry {
-    int port = 0;       // 0 = empty entry
-    std::string name;   // at most 131 characters
+    int port = 0;      // 0 = empty entry
+    std::string name;  // at most 131 characters
 };
 
 // A serial device as the system reports it.

@@ -103,8 +103,9 @@ void CReaderToolDlg::OnPortLost() {
     m_port.Close();
     m_view.ShowConnectCaption("Connect");
     UpdateStatusLine();
-    m_prompt.Message(kConnectionLost, "The connection to the reader was lost: the device went away (an unplugged "
-                                      "adapter or an ended simulator). Reconnect it and press Connect.");
+    m_prompt.Message(kConnectionLost,
+                     "The connection to the reader was lost: the device went away (an unplugged "
+                     "adapter or an ended simulator). Reconnect it and press Connect.");
 }
 
 CComPropertiesDlg CReaderToolDlg::BeginComProperties(const std::vector<SystemPort>& devices) {
@@ -200,8 +201,8 @@ void CReaderToolDlg::OnFrame() {
         return;
     }
     const int length = static_cast<int>(frame.size());
-    for (const char* caption :
-         {Caption::kTestTools, Caption::kMemory, Caption::kDatabase, Caption::kLcdConfiguration, Caption::kDiagnosis}) {
+    for (const char* caption : {Caption::kTestTools, Caption::kMemory, Caption::kDatabase,
+                                Caption::kLcdConfiguration, Caption::kDiagnosis}) {
         SendToWindow(caption, frame.data(), length);
     }
     const bool sequenceRunning = m_sequence != nullptr && m_sequence->IsRunning() != 0;
@@ -516,7 +517,8 @@ void CReaderToolDlg::OnTimer() {
     if (m_sheet != nullptr && m_pages != nullptr) {
         m_pages->TickPage(m_sheet->ActivePage());
     }
-    for (const char* caption : {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth}) {
+    for (const char* caption :
+         {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTick();
         }

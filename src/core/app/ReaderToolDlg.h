@@ -128,7 +128,8 @@ private:
     void OnTagLine();
     bool IsEcho(const std::vector<uint8_t>& frame);
     void SendToWindow(const char* caption, const uint8_t* frame, int length);
-    void ShowTag(const std::string& cc, const std::string& id, const std::string& type, const std::string& ev);
+    void ShowTag(const std::string& cc, const std::string& id, const std::string& type,
+                 const std::string& ev);
     void ResetEngine();
     void StopSampling();
 

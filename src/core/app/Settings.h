@@ -10,7 +10,8 @@ public:
     virtual std::string ReadSetting(const std::string& section, const std::string& name,
                                     const std::string& fallback) = 0;
     // 1 on success, 0 when the store cannot be written.
-    virtual int WriteSetting(const std::string& section, const std::string& name, const std::string& text) = 0;
+    virtual int WriteSetting(const std::string& section, const std::string& name,
+                             const std::string& text) = 0;
 };
 
 // The four persisted settings; zero before loading as in the application object.

@@ -14,7 +14,7 @@ void CWindowRegistry::Unregister(const std::string& caption) {
 }
 
 IToolWindow* CWindowRegistry::Find(const std::string& caption) const {
-    const auto it =
-        std::find_if(m_windows.begin(), m_windows.end(), [&caption](const auto& entry) { return entry.first == caption; });
+    const auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                                 [&caption](const auto& entry) { return entry.first == caption; });
     return it == m_windows.end() ? nullptr : it->second;
 }

@@ -33,7 +33,8 @@ int CTelegram::AppendBlock(const uint8_t* bytes, int count) {
     return 0;
 }
 
-int CTelegram::InsertByte(int position, uint8_t value, int reset, uint8_t kind, const std::string& description) {
+int CTelegram::InsertByte(int position, uint8_t value, int reset, uint8_t kind,
+                          const std::string& description) {
     if (reset != 0) {
         ResetTo(kind, description);
     }

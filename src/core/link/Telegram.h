@@ -31,7 +31,8 @@ public:
     CTelegram(const CTelegram&) = default;
     CTelegram& operator=(const CTelegram&) = default;
 
-    int AppendByte(uint8_t value, int reset = 0, uint8_t kind = kKindFrame, const std::string& description = {});
+    int AppendByte(uint8_t value, int reset = 0, uint8_t kind = kKindFrame,
+                   const std::string& description = {});
     int AppendBlock(const uint8_t* bytes, int count);
     int InsertByte(int position, uint8_t value, int reset = 0, uint8_t kind = kKindFrame,
                    const std::string& description = {});

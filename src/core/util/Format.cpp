@@ -1,8 +1,8 @@
 #include "core/util/Format.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdio>
-#include <locale.h>
 
 namespace {
 

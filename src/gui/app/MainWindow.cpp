@@ -174,7 +174,8 @@ QWidget* MainWindow::BuildDeveloperControls() {
     connect(m_testConnect, &QCheckBox::toggled, this, [this](bool on) { m_logic->SetTestMode(on); });
     connect(add("Test", "test"), &QPushButton::clicked, this, [this] { m_logic->OnTestButton(); });
     connect(add("Build CC", "buildCc"), &QPushButton::clicked, this, [this] { OnBuildCountryCodes(false); });
-    connect(add("Build CC32", "buildCc32"), &QPushButton::clicked, this, [this] { OnBuildCountryCodes(true); });
+    connect(add("Build CC32", "buildCc32"), &QPushButton::clicked, this,
+            [this] { OnBuildCountryCodes(true); });
     connect(add("Load events", "loadEvents"), &QPushButton::clicked, this, [this] { OnLoadEvents(); });
     row->addStretch(1);
     return group;
@@ -273,7 +274,8 @@ void MainWindow::DestroyConfigSheet() {
 }
 
 void MainWindow::OnComport() {
-    CComPropertiesDlg logic = m_logic->BeginComProperties(m_enumerate ? m_enumerate() : std::vector<SystemPort>{});
+    CComPropertiesDlg logic =
+        m_logic->BeginComProperties(m_enumerate ? m_enumerate() : std::vector<SystemPort>{});
     ComPropertiesDialog dialog(logic, this);
     const bool confirmed = dialog.exec() == QDialog::Accepted && logic.ChosenPort() >= 0;
     if (confirmed && m_onPortChosen) {
@@ -301,8 +303,8 @@ void MainWindow::OnBuildCountryCodes(bool thirtyTwo) {
     const QString output = QString::fromStdString(DeveloperTools::CountryCodeOutputPath(input, thirtyTwo));
     QFile file(output);
     const std::string table = DeveloperTools::BuildCountryCodeTable(content, thirtyTwo);
-    if (!file.open(QIODevice::WriteOnly) || file.write(table.data(), static_cast<qint64>(table.size())) !=
-                                                static_cast<qint64>(table.size())) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(table.data(), static_cast<qint64>(table.size())) != static_cast<qint64>(table.size())) {
         m_prompt.Message("Cannot write " + output.toStdString());
     }
 }

@@ -18,7 +18,6 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
-
 struct MainWindowOptions {
     bool developer = false;  // offer the hidden developer controls
 };
@@ -60,15 +59,17 @@ public:
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
     // The machine's serial devices; replaced in tests.
-    void SetPortEnumerator(std::function<std::vector<SystemPort>()> enumerate) { m_enumerate = std::move(enumerate); }
+    void SetPortEnumerator(std::function<std::vector<SystemPort>()> enumerate) {
+        m_enumerate = std::move(enumerate);
+    }
     QAction* Action(CommandId id) const;
     // Called when "COM Properties" confirms a port, before reconnecting: a device opened by path
     // for this run gives way to the chosen COM port.
     void SetPortChosenHandler(std::function<void()> handler) { m_onPortChosen = std::move(handler); }
 
     // IMainView
-    void ShowTagFields(const std::string& countryCode, const std::string& nationalId, const std::string& tagType,
-                       const std::string& eventText) override;
+    void ShowTagFields(const std::string& countryCode, const std::string& nationalId,
+                       const std::string& tagType, const std::string& eventText) override;
     void ShowStatusLine(const std::string& text) override;
     void ShowConnectCaption(const std::string& caption) override;
     IConfigSheet* CreateConfigSheet() override;

@@ -5,8 +5,8 @@
 #include <QMessageBox>
 
 void QtPrompt::Message(const std::string& text, const std::string& detail) {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvantelle"), QString::fromStdString(text),
-                                QMessageBox::Ok, m_parent);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvantelle"),
+                                QString::fromStdString(text), QMessageBox::Ok, m_parent);
     if (!detail.empty()) {
         box->setInformativeText(QString::fromStdString(detail));
         box->setIcon(QMessageBox::Warning);
@@ -22,11 +22,13 @@ bool QtPrompt::YesNo(const std::string& text) {
 }
 
 std::string QtPrompt::OpenFileName(const std::string& filter) {
-    return QFileDialog::getOpenFileName(m_parent, QString(), QDir::currentPath(), QString::fromStdString(filter))
+    return QFileDialog::getOpenFileName(m_parent, QString(), QDir::currentPath(),
+                                        QString::fromStdString(filter))
         .toStdString();
 }
 
 std::string QtPrompt::SaveFileName(const std::string& filter) {
-    return QFileDialog::getSaveFileName(m_parent, QString(), QDir::currentPath(), QString::fromStdString(filter))
+    return QFileDialog::getSaveFileName(m_parent, QString(), QDir::currentPath(),
+                                        QString::fromStdString(filter))
         .toStdString();
 }

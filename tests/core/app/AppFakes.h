@@ -30,7 +30,9 @@ public:
     uint32_t GetBaudRate() const override { return m_baud; }
     int SetDtr() override { return ++dtrOn, 0; }
     int ClearDtr() override { return ++dtrOff, 0; }
-    std::string LastErrorText() const override { return m_openable ? "" : "The device /dev/ttyS2 does not exist."; }
+    std::string LastErrorText() const override {
+        return m_openable ? "" : "The device /dev/ttyS2 does not exist.";
+    }
 
     // Payloads (command code first) of the frames written, decoded with the project's codec.
     std::vector<std::vector<uint8_t>> Payloads() const {
@@ -90,7 +92,9 @@ public:
 
 class FakePrompt final : public IPrompt {
 public:
-    void Message(const std::string& text, const std::string& detail) override { messages.push_back({text, detail}); }
+    void Message(const std::string& text, const std::string& detail) override {
+        messages.push_back({text, detail});
+    }
     bool YesNo(const std::string&) override { return yes; }
     std::string OpenFileName(const std::string&) override { return file; }
     std::string SaveFileName(const std::string&) override { return file; }
@@ -105,7 +109,9 @@ class FakeToolWindow final : public IToolWindow {
 public:
     void OnRxBytes(const uint8_t*, int count) override { rxBytes += count; }
     void OnTxBytes(const std::string& text) override { txTexts.push_back(text); }
-    void OnResponse(const uint8_t* frame, int length) override { responses.emplace_back(frame, frame + length); }
+    void OnResponse(const uint8_t* frame, int length) override {
+        responses.emplace_back(frame, frame + length);
+    }
     void OnTick() override { ++ticks; }
 
     int rxBytes = 0;
@@ -126,7 +132,9 @@ class FakePages final : public IConfigPages {
 public:
     void TickPage(int index) override { ticks.push_back(index); }
     void AnswerPage(int index, int, const uint8_t* frame) override { answers.push_back({index, frame[4]}); }
-    void ShowMainStatus(int index, const std::string& message) override { statuses.push_back({index, message}); }
+    void ShowMainStatus(int index, const std::string& message) override {
+        statuses.push_back({index, message});
+    }
     void SetProgressRangeAll(int high) override { ranges.push_back(high); }
     void StepProgressAll(int step) override { steps.push_back(step); }
     ConfigRecord Collect() override {

@@ -18,7 +18,9 @@ protected:
         dlg.SetConfigSequence(&sequence);
         port.writes.clear();
     }
-    void Receive(const std::vector<uint8_t>& bytes) { dlg.OnRxBytes(bytes.data(), static_cast<int>(bytes.size())); }
+    void Receive(const std::vector<uint8_t>& bytes) {
+        dlg.OnRxBytes(bytes.data(), static_cast<int>(bytes.size()));
+    }
 
     FakePort port;
     FakeView view;
@@ -42,16 +44,16 @@ struct LoggingWindow final : IToolWindow {
 TEST_F(DispatchTest, WindowsGetBytesAnswersAndTicksInOrder) {
     std::vector<std::string> log;
     std::vector<std::unique_ptr<LoggingWindow>> windows;
-    for (const char* caption : {Caption::kDiagnosis, Caption::kLcdConfiguration, Caption::kDatabase, Caption::kMemory,
-                                Caption::kTestTools, Caption::kBluetooth, Caption::kMonitor, Caption::kAnimalCounter,
-                                Caption::kRealTimeClock}) {
+    for (const char* caption : {Caption::kDiagnosis, Caption::kLcdConfiguration, Caption::kDatabase,
+                                Caption::kMemory, Caption::kTestTools, Caption::kBluetooth, Caption::kMonitor,
+                                Caption::kAnimalCounter, Caption::kRealTimeClock}) {
         windows.push_back(std::make_unique<LoggingWindow>(caption, log));
         dlg.Windows().Register(caption, windows.back().get());
     }
     Receive(AnswerWire({Cmd::kVersion}));
-    EXPECT_EQ(log, (std::vector<std::string>{"Monitor rx", "Bluetooth rx", "Testtools response", "Memory response",
-                                             "Database response", "LCD configuration response",
-                                             "Diagnosis response"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"Monitor rx", "Bluetooth rx", "Testtools response",
+                                             "Memory response", "Database response",
+                                             "LCD configuration response", "Diagnosis response"}));
     log.clear();
     Receive(AnswerWire({Cmd::kGetClock, 0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}));
     EXPECT_EQ(log.back(), "Real time clock response");
@@ -63,7 +65,8 @@ TEST_F(DispatchTest, WindowsGetBytesAnswersAndTicksInOrder) {
     EXPECT_EQ(log, (std::vector<std::string>{"Monitor tx", "Bluetooth tx"}));
     log.clear();
     dlg.OnTimer();
-    EXPECT_EQ(log, (std::vector<std::string>{"Memory tick", "Database tick", "Testtools tick", "Bluetooth tick"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"Memory tick", "Database tick", "Testtools tick", "Bluetooth tick"}));
     log.clear();
     dlg.Disconnect();
     dlg.OnSendNow(CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame));
@@ -120,7 +123,8 @@ TEST_F(DispatchTest, WholeConfigurationCommandsAndSteps) {
     dlg.OnTimer();
     EXPECT_EQ(sequence.stopped, 1);
     EXPECT_EQ(pages.steps, (std::vector<int>{1, 100}));
-    EXPECT_EQ(pages.statuses, (std::vector<std::pair<int, std::string>>{{0, "Read/Write configuration failed"}}));
+    EXPECT_EQ(pages.statuses,
+              (std::vector<std::pair<int, std::string>>{{0, "Read/Write configuration failed"}}));
 }
 
 TEST_F(DispatchTest, SequenceStepsStopWhileTheTestConnectBoxIsSet) {

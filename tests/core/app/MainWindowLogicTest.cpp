@@ -12,7 +12,8 @@ namespace {
 
 class MemoryStore final : public ISettingsStore {
 public:
-    std::string ReadSetting(const std::string& section, const std::string& name, const std::string& fallback) override {
+    std::string ReadSetting(const std::string& section, const std::string& name,
+                            const std::string& fallback) override {
         const auto it = values.find(section + "/" + name);
         return it == values.end() ? fallback : it->second;
     }

@@ -33,7 +33,9 @@ protected:
         return perTick;
     }
 
-    void Receive(const std::vector<uint8_t>& bytes) { dlg.OnRxBytes(bytes.data(), static_cast<int>(bytes.size())); }
+    void Receive(const std::vector<uint8_t>& bytes) {
+        dlg.OnRxBytes(bytes.data(), static_cast<int>(bytes.size()));
+    }
 
     FakePort port;
     FakeView view;
@@ -282,7 +284,8 @@ TEST(TrafficText, EachKind) {
     // An escaped ETX in the payload does not end the text.
     uint8_t escaped[CFrameParser::kMaxFrame] = {0x60, 0x15, 0x00, 0x03};
     codec.BuildFrame(escaped, 4, 0);
-    EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, 4, escaped, "x"), "00 00 02 01 f0 60 15 00 10 03 eb 03 x");
+    EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, 4, escaped, "x"),
+              "00 00 02 01 f0 60 15 00 10 03 eb 03 x");
 }
 
 }  // namespace
