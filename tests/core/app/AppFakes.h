@@ -80,14 +80,13 @@ public:
         ++sheetsCreated;
         return &sheet;
     }
-    void DestroyConfigSheet() override { ++sheetsDestroyed; }
+    void DestroyConfigSheet() override {}
 
     std::vector<std::string> tag{"", "", "", ""};
     std::string statusLine;
     std::string connectCaption;
     FakeSheet sheet;
     int sheetsCreated = 0;
-    int sheetsDestroyed = 0;
 };
 
 class FakePrompt final : public IPrompt {
@@ -95,29 +94,20 @@ public:
     void Message(const std::string& text, const std::string& detail) override {
         messages.push_back({text, detail});
     }
-    bool YesNo(const std::string&) override { return yes; }
-    std::string OpenFileName(const std::string&) override { return file; }
-    std::string SaveFileName(const std::string&) override { return file; }
+    bool YesNo(const std::string&) override { return true; }
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
 
     std::vector<std::pair<std::string, std::string>> messages;
-    bool yes = true;
-    std::string file;
 };
 
-// A tool window that counts what the main window sends it.
+// A tool window that keeps the answers the main window hands it.
 class FakeToolWindow final : public IToolWindow {
 public:
-    void OnRxBytes(const uint8_t*, int count) override { rxBytes += count; }
-    void OnTxBytes(const std::string& text) override { txTexts.push_back(text); }
     void OnResponse(const uint8_t* frame, int length) override {
         responses.emplace_back(frame, frame + length);
     }
-    void OnTick() override { ++ticks; }
-
-    int rxBytes = 0;
-    std::vector<std::string> txTexts;
     std::vector<std::vector<uint8_t>> responses;
-    int ticks = 0;
 };
 
 // An answer as the reader puts it on the line: STX, node, F0, 06, the command code, data, CRC, ETX.

@@ -133,10 +133,7 @@ protected:
 };
 
 TEST_F(MainWindowLogic, StatusLineComposition) {
-    AppSettings settings;
-    settings.port = 3;
-    settings.node = 255;
-    dlg.Start(settings, {});
+    dlg.Start(AppSettings{3, 9600, 255, 0}, {});
     EXPECT_EQ(view.connectCaption, "Disconnect");
     EXPECT_EQ(view.statusLine, "COM3 9600 baud 8N1" + std::string(25, ' ') + "      Node ID: Global      ");
     dlg.OnMainCommand(MainCommand::kEventDatabase, 1);
@@ -156,57 +153,45 @@ TEST_F(MainWindowLogic, StatusLineComposition) {
     EXPECT_EQ(dlg.StatusText(), "");
 }
 
-TEST_F(MainWindowLogic, UnknownSavedNodeShowsNoneButKeepsAddress) {
-    AppSettings settings;
-    settings.port = 1;
-    settings.node = 0x10;
-    dlg.Start(settings, {});
-    EXPECT_EQ(dlg.NodeIndex(), -1);
+TEST_F(MainWindowLogic, NodeSelectionReachesTheWire) {
+    dlg.Start(AppSettings{1, 9600, 0x0A, 0}, {});
+    EXPECT_EQ(dlg.NodeIndex(), 9);
+    for (const auto& [index, address] :
+         std::vector<std::pair<int, uint8_t>>{{0, 0xFF}, {15, 0x11}, {2, 0x01}}) {
+        dlg.OnNodeSelected(index);
+        dlg.OnSendNow(CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame));
+        EXPECT_EQ(port.writes.back()[3], address) << index;
+    }
+    // A saved address without an entry shows "none" but still goes on the wire.
+    CReaderToolDlg other(port, view, prompt);
+    other.Start(AppSettings{1, 9600, 0x10, 0}, {});
+    EXPECT_EQ(other.NodeIndex(), -1);
     EXPECT_NE(view.statusLine.find("Node ID: none"), std::string::npos);
-    EXPECT_EQ(dlg.NodeAddress(), 0x10);
+    EXPECT_EQ(other.NodeAddress(), 0x10);
 }
 
-TEST_F(MainWindowLogic, GlobalNodeSendsBroadcastAddress) {
-    AppSettings settings;
-    settings.port = 1;
-    settings.node = 1;
-    dlg.Start(settings, {});
-    dlg.OnNodeSelected(0);
-    dlg.OnSendNow(CTelegram(Cmd::kVersion, Desc::kVersion, kKindFrame));
-    ASSERT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(port.writes[0][3], 0xFF);
-}
-
-TEST_F(MainWindowLogic, FailedConnectionExplainsWhy) {
+TEST_F(MainWindowLogic, FailedAndLostConnectionsExplainThemselves) {
     port.m_openable = false;
-    AppSettings settings;
-    settings.port = 3;
-    dlg.Start(settings, {});
+    dlg.Start(AppSettings{3, 9600, 1, 0}, {});
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages[0].first, "Connection failed");
     EXPECT_NE(prompt.messages[0].second.find("does not exist"), std::string::npos);
     EXPECT_EQ(view.statusLine.rfind("Disconnected", 0), 0u);
-}
 
-TEST_F(MainWindowLogic, LostDeviceLeavesToolDisconnectedWithOneMessage) {
-    AppSettings settings;
-    settings.port = 1;
-    dlg.Start(settings, {});
+    port.m_openable = true;
+    dlg.OnConnectButton();
     port.Close();
     dlg.OnPortLost();
     EXPECT_EQ(view.connectCaption, "Connect");
     EXPECT_EQ(view.statusLine.rfind("Disconnected", 0), 0u);
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].first, "Connection lost");
+    ASSERT_EQ(prompt.messages.size(), 2u);
+    EXPECT_EQ(prompt.messages[1].first, "Connection lost");
     dlg.OnConnectButton();
     EXPECT_EQ(view.connectCaption, "Disconnect");
 }
 
 TEST_F(MainWindowLogic, ComPropertiesConfirmAndCancel) {
-    AppSettings settings;
-    settings.port = 1;
-    settings.baud = 9600;
-    dlg.Start(settings, {});
+    dlg.Start(AppSettings{1, 9600, 1, 0}, {});
     auto props = dlg.BeginComProperties({{"/dev/ttyS0", "", ""}, {"/dev/ttyS2", "", ""}});
     EXPECT_EQ(port.IsOpen(), 0);
     props.OnOk("COM-Port (COM3)", "115.2K");
@@ -215,7 +200,7 @@ TEST_F(MainWindowLogic, ComPropertiesConfirmAndCancel) {
     EXPECT_EQ(port.GetBaudRate(), 115200u);
     EXPECT_EQ(port.IsOpen(), 1);
 
-    // A choice made in the dialog but cancelled changes nothing.
+    // A choice made in the dialog but cancelled changes nothing; the port reconnects.
     auto cancelled = dlg.BeginComProperties({{"/dev/ttyS0", "", ""}});
     cancelled.OnOk("COM-Port (COM1)", "9600");
     dlg.EndComProperties(nullptr);
@@ -230,36 +215,19 @@ TEST_F(MainWindowLogic, ComPropertiesConfirmAndCancel) {
 }
 
 TEST_F(MainWindowLogic, DeveloperButtons) {
-    AppSettings settings;
-    settings.port = 1;
-    settings.node = 1;
-    dlg.Start(settings, {});
+    dlg.Start(AppSettings{1, 9600, 1, 0}, {});
     dlg.OnDtrOn();
     dlg.OnDtrOff();
     EXPECT_EQ(port.dtrOn, 1);
     EXPECT_EQ(port.dtrOff, 1);
     dlg.OnTestButton();
-    const auto payloads = port.Payloads();
-    ASSERT_EQ(payloads.size(), 1u);
     std::vector<uint8_t> expected{0x5B, 0x00, 0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80};
     const std::string text = "This is an event";
     expected.insert(expected.end(), text.begin(), text.end());
-    EXPECT_EQ(payloads[0], expected);
-}
-
-TEST_F(MainWindowLogic, ShowEventQueuesOnlyKnownTagsWhileActive) {
-    AppSettings settings;
-    settings.port = 1;
-    dlg.Start(settings, {});
-    dlg.SetEventLookup([](const std::string& id, std::array<uint8_t, 24>& record) {
-        record.fill(0x41);
-        return id == "000123456789";
-    });
-    EXPECT_EQ(dlg.ShowEvent("000123456789"), -1);  // database not active
-    dlg.OnMainCommand(MainCommand::kEventDatabase, 1);
-    EXPECT_EQ(dlg.ShowEvent("999"), -1);
-    EXPECT_EQ(dlg.ShowEvent("000123456789"), 0);
-    EXPECT_EQ(dlg.QueuedCount(), 1);
+    EXPECT_EQ(port.Payloads(), std::vector<std::vector<uint8_t>>{expected});
+    // Without an active event database a known tag asks for nothing.
+    dlg.SetEventLookup([](const std::string&, std::array<uint8_t, 24>&) { return true; });
+    EXPECT_EQ(dlg.ShowEvent("000123456789"), -1);
 }
 
 }  // namespace
