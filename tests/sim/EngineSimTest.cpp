@@ -12,13 +12,9 @@ class EngineSimTest : public ::testing::Test {
 protected:
     EngineSimTest() : link(1, 7), dlg(link, view, prompt) {
         link.SetReceiver([this](const uint8_t* bytes, int count) { dlg.OnRxBytes(bytes, count); });
-        link.SetLostHandler([this] { dlg.OnPortLost(); });
         link.Reader().SetRequestObserver(
             [this](uint8_t, const std::vector<uint8_t>& payload) { requests.push_back(payload[0]); });
-        AppSettings settings;
-        settings.port = 1;
-        settings.node = 1;
-        dlg.Start(settings, {});
+        dlg.Start(AppSettings{1, 9600, 1, 0}, {});
     }
 
     void Tick(int n = 1) {
@@ -88,23 +84,6 @@ TEST_F(EngineSimTest, HalfDuplexEchoIsNotTakenAsAnswer) {
     ASSERT_EQ(tools.responses.size(), 1u);
     EXPECT_EQ(tools.responses[0][3], 0x06);
     EXPECT_EQ(requests.size(), 1u);
-}
-
-TEST_F(EngineSimTest, UnpluggedLineLeavesToolDisconnectedUntilReplugged) {
-    link.Unplug();
-    EXPECT_EQ(view.connectCaption, "Connect");
-    EXPECT_EQ(view.statusLine.rfind("Disconnected", 0), 0u);
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].first, CReaderToolDlg::kConnectionLost);
-    Tick(5);
-    dlg.OnConnectButton();
-    EXPECT_EQ(prompt.messages.back().first, CReaderToolDlg::kConnectionFailed);
-    link.Replug();
-    dlg.OnConnectButton();
-    EXPECT_EQ(view.connectCaption, "Disconnect");
-    dlg.OnSendTelegram(CTelegram(Cmd::kVersion, Desc::kVersion, kKindFrame));
-    Tick(3);
-    EXPECT_EQ(requests.back(), Cmd::kVersion);
 }
 
 }  // namespace
