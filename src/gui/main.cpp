@@ -13,10 +13,8 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QString::fromLatin1(QtSettingsStore::kOrganisation));
-    QApplication::setApplicationName(QString::fromLatin1(QtSettingsStore::kApplication));
-    QApplication::setApplicationVersion(QStringLiteral(CORVANTELLE_VERSION));
+    QCoreApplication::setOrganizationName(QString::fromLatin1(QtSettingsStore::kOrganisation));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANTELLE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -39,6 +37,23 @@ int main(int argc, char** argv) {
                        "configuration folder."),
         QStringLiteral("folder"));
     parser.addOptions({simulate, port, developer, settingsDir});
+
+    // --help and --version answer before the application object exists, so they work in a
+    // terminal without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == "--help" || argument == "-h") {
+            std::printf("%s", qPrintable(parser.helpText().replace("<executable_name>", "corvantelle")));
+            return 0;
+        }
+        if (argument == "--version" || argument == "-v") {
+            std::printf("corvantelle %s\n", CORVANTELLE_VERSION);
+            return 0;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(QtSettingsStore::kApplication));
     parser.process(app);
 
     if (parser.isSet(settingsDir)) {
