@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
 
-std::vector<uint8_t> Held(const CTelegram& t) {
+using Bytes = std::vector<uint8_t>;
+
+Bytes Held(const CTelegram& t) {
     return {t.Data(), t.Data() + t.GetLength()};
 }
 
@@ -22,7 +25,7 @@ CTelegram Filled(int count) {
 
 }  // namespace
 
-TEST(Telegram, FreshRecords) {
+TEST(Telegram, FreshAndResetRecords) {
     const CTelegram empty;
     EXPECT_EQ(empty.GetLength(), 0);
     EXPECT_EQ(empty.GetKind(), 0);
@@ -34,8 +37,10 @@ TEST(Telegram, FreshRecords) {
     CTelegram reset = Filled(5);
     reset.SetDescription("old");
     EXPECT_EQ(reset.AppendByte(Cmd::kAdditional, 1, kKindFrame, Desc::kSetSwitchOffTime), 0);
-    for (const CTelegram* t : std::initializer_list<const CTelegram*>{&built, &reset}) {
-        EXPECT_EQ(Held(*t), std::vector<uint8_t>{0x60});
+    CTelegram inserted = Filled(3);
+    EXPECT_EQ(inserted.InsertByte(0, Cmd::kAdditional, 1, kKindFrame, Desc::kSetSwitchOffTime), 0);
+    for (const CTelegram* t : std::initializer_list<const CTelegram*>{&built, &reset, &inserted}) {
+        EXPECT_EQ(Held(*t), Bytes{0x60});
         EXPECT_EQ(t->GetDescription(), " Set switch off time request ");
         EXPECT_EQ(t->GetKind(), kKindFrame);
         EXPECT_EQ(t->IsRepeat(), 1);
@@ -44,60 +49,41 @@ TEST(Telegram, FreshRecords) {
 
 TEST(Telegram, CapacityLimits) {
     CTelegram full = Filled(199);
+    EXPECT_EQ(full.AppendWord(1), -1);
     EXPECT_EQ(full.AppendByte(0xAA), 0);
-    EXPECT_EQ(full.GetLength(), 200);
     EXPECT_EQ(full.AppendByte(0xBB), -1);
     EXPECT_EQ(full.InsertByte(0, 0xBB), -1);
     EXPECT_EQ(full.GetLength(), 200);
-    EXPECT_EQ(full.Byte(199), 0xAA);
     EXPECT_EQ(full.Byte(0), 0x00);
+    EXPECT_EQ(full.Byte(199), 0xAA);
+    // A reset on a full record makes room again.
+    EXPECT_EQ(full.AppendByte(Cmd::kVersion, 1, kKindFrame, Desc::kVersion), 0);
+    EXPECT_EQ(Held(full), Bytes{0x09});
 
-    const std::vector<uint8_t> block(10, 0x5A);
+    const Bytes block(10, 0x5A);
     CTelegram t = Filled(190);
     EXPECT_EQ(t.AppendBlock(block.data(), 10), -1);
+    EXPECT_EQ(t.AppendBlock(block.data(), -1), -1);
     EXPECT_EQ(t.GetLength(), 190);
     EXPECT_EQ(t.AppendBlock(block.data(), 9), 0);
     EXPECT_EQ(t.GetLength(), 199);
     EXPECT_EQ(t.Byte(198), 0x5A);
-    EXPECT_EQ(t.AppendBlock(block.data(), -1), -1);
-
-    // A reset on a full record makes room again.
-    EXPECT_EQ(full.AppendByte(Cmd::kVersion, 1, kKindFrame, Desc::kVersion), 0);
-    EXPECT_EQ(Held(full), std::vector<uint8_t>{0x09});
 }
 
-TEST(Telegram, InsertByte) {
-    struct Case {
-        int position;
-        std::vector<uint8_t> expected;
-    };
-    const Case cases[] = {
-        {0, {'Y', 'A', 'T'}},
-        {1, {'A', 'Y', 'T'}},
-        {2, {'A', 'T', 'Y'}},
-        {9, {'A', 'T', 'Y'}},  // past the end: appended
-    };
-    for (const auto& c : cases) {
+TEST(Telegram, InsertedBytesAndWords) {
+    const std::pair<int, Bytes> cases[] = {
+        {0, {'Y', 'A', 'T'}}, {1, {'A', 'Y', 'T'}}, {2, {'A', 'T', 'Y'}}, {9, {'A', 'T', 'Y'}}};
+    for (const auto& [position, expected] : cases) {
         CTelegram t;
         t.AppendByte('A');
         t.AppendByte('T');
-        EXPECT_EQ(t.InsertByte(c.position, 'Y'), 0);
-        EXPECT_EQ(Held(t), c.expected) << c.position;
+        EXPECT_EQ(t.InsertByte(position, 'Y'), 0);
+        EXPECT_EQ(Held(t), expected) << position;
     }
-    CTelegram t = Filled(3);
-    EXPECT_EQ(t.InsertByte(0, Cmd::kService, 1, kKindFrame, Desc::kGetUBat), 0);
-    EXPECT_EQ(Held(t), std::vector<uint8_t>{0x9F});
-    EXPECT_EQ(t.GetDescription(), " Get UBat request ");
-}
-
-TEST(Telegram, WordsTravelHighByteFirst) {
     CTelegram t(Cmd::kAdditional, Desc::kSetSwitchOffTime);
     t.AppendByte(Sub60::kSetSwitchOffTime);
     EXPECT_EQ(t.AppendWord(3000), 0);
-    EXPECT_EQ(Held(t), (std::vector<uint8_t>{0x60, 0x15, 0x0B, 0xB8}));
-    CTelegram nearlyFull = Filled(199);
-    EXPECT_EQ(nearlyFull.AppendWord(1), -1);
-    EXPECT_EQ(nearlyFull.GetLength(), 199);
+    EXPECT_EQ(Held(t), (Bytes{0x60, 0x15, 0x0B, 0xB8})) << "words travel high byte first";
 }
 
 TEST(Telegram, ClearKeepsKindAndRepeat) {
@@ -121,9 +107,6 @@ TEST(Telegram, CopiesCarryEveryField) {
     const CTelegram copied(original);
     CTelegram assigned;
     assigned = original;
-    TelegramRecord record;
-    EXPECT_EQ(original.CopyToRecord(record), 0);
-
     for (const CTelegram* t : std::initializer_list<const CTelegram*>{&copied, &assigned}) {
         EXPECT_EQ(t->GetLength(), 1);
         EXPECT_EQ(t->GetDescription(), " Show event request ");
@@ -133,11 +116,12 @@ TEST(Telegram, CopiesCarryEveryField) {
             EXPECT_EQ(t->Byte(i), original.Byte(i)) << i;
         }
     }
+    TelegramRecord record;
+    EXPECT_EQ(original.CopyToRecord(record), 0);
     EXPECT_EQ(record.length, 1);
     EXPECT_EQ(record.description, " Show event request ");
     EXPECT_EQ(record.kind, kKindText);
     EXPECT_EQ(record.repeat, 0);
-    EXPECT_EQ(record.data[0], 0x77);
-    EXPECT_EQ(record.data[1], 0x01);
+    EXPECT_EQ(Bytes(record.data.begin(), record.data.begin() + 3), (Bytes{0x77, 0x01, 0x02}));
     EXPECT_EQ(record.data[199], 199);
 }
