@@ -17,12 +17,16 @@ protected:
         if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
             GTEST_SKIP() << "de_DE.UTF-8 is not installed (scripts/setup generates it)";
         }
-        char probe[16];
-        std::snprintf(probe, sizeof probe, "%4.2f", 1.96);
-        ASSERT_STREQ(probe, "1,96")
+        ASSERT_EQ(Probe(), "1,96")
             << "the locale must really use a decimal comma for this test to mean anything";
     }
     void TearDown() override { std::setlocale(LC_ALL, m_saved.c_str()); }
+
+    static std::string Probe() {
+        char probe[16];
+        std::snprintf(probe, sizeof probe, "%4.2f", 1.96);
+        return probe;
+    }
 
 private:
     std::string m_saved;
@@ -30,53 +34,33 @@ private:
 
 }  // namespace
 
-TEST_F(CommaLocale, FormatWritesADecimalPoint) {
+TEST_F(CommaLocale, FormatAndParsingUseADecimalPoint) {
     EXPECT_EQ(Format("%4.2f", 1.96), "1.96");
     EXPECT_EQ(Format("%d;%.1f;%s", 12, -0.5, "x"), "12;-0.5;x");
     EXPECT_EQ(Format("%012.0f", 274877906943.0), "274877906943");
-    // The process locale is untouched: only our own formatting is pinned.
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%4.2f", 1.96);
-    EXPECT_STREQ(probe, "1,96");
-}
+    EXPECT_EQ(Probe(), "1,96") << "only our own formatting is pinned, the process locale is untouched";
 
-TEST_F(CommaLocale, ParsingReadsADecimalPoint) {
     double value = 0;
     EXPECT_TRUE(ParseDouble("1.96", value));
     EXPECT_DOUBLE_EQ(value, 1.96);
     EXPECT_TRUE(ParseDouble("1,96", value));
     EXPECT_DOUBLE_EQ(value, 1.0) << "a comma ends the number";
-    double scanned = 0;
     int count = 0;
-    EXPECT_EQ(Scan("3.25 7", "%lf %d", &scanned, &count), 2);
-    EXPECT_DOUBLE_EQ(scanned, 3.25);
+    EXPECT_EQ(Scan("3.25 7", "%lf %d", &value, &count), 2);
+    EXPECT_DOUBLE_EQ(value, 3.25);
     EXPECT_EQ(count, 7);
 }
 
-TEST(Format, LongTextsAreComplete) {
-    const std::string body(300, 'x');
-    const std::string out = Format("<%s|%d>", body.c_str(), 42);
-    EXPECT_EQ(out, "<" + body + "|42>");
-    const std::string exact(255, 'y');
-    EXPECT_EQ(Format("%s", exact.c_str()), exact);
-    const std::string oneMore(256, 'z');
-    EXPECT_EQ(Format("%s", oneMore.c_str()), oneMore);
-    const std::string big(100000, 'w');
-    EXPECT_EQ(Format("%s%s", big.c_str(), "!").size(), 100001u);
-}
-
-TEST(Format, PrintfConversions) {
-    struct Case {
-        std::string got;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {Format("%04d", 984), "0984"},    {Format("%02x", 0xAB), "ab"},
-        {Format("%c%c", '0', '5'), "05"}, {Format("COM Error <CE-%u>", 5u), "COM Error <CE-5>"},
-        {Format("%s", ""), ""},           {Format("Read dataset %d request", 7), "Read dataset 7 request"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.got, c.expected);
+TEST(Format, PrintfConversionsAndLongTexts) {
+    EXPECT_EQ(Format("%04d", 984), "0984");
+    EXPECT_EQ(Format("%02x", 0xAB), "ab");
+    EXPECT_EQ(Format("%c%c", '0', '5'), "05");
+    EXPECT_EQ(Format("COM Error <CE-%u>", 5u), "COM Error <CE-5>");
+    EXPECT_EQ(Format("%s", ""), "");
+    EXPECT_EQ(Format("<%s|%d>", std::string(300, 'x').c_str(), 42), "<" + std::string(300, 'x') + "|42>");
+    for (const size_t size : {255u, 256u, 100000u}) {
+        const std::string text(size, 'y');
+        EXPECT_EQ(Format("%s%s", text.c_str(), "!"), text + "!") << size;
     }
 }
 
@@ -86,10 +70,8 @@ TEST(Parse, Numbers) {
         bool ok;
         int value;
     };
-    const IntCase ints[] = {
-        {"42", true, 42}, {"  -7", true, -7}, {"98a", true, 98},
-        {"", false, 0},   {"abc", false, 0},  {" ", false, 0},
-    };
+    const IntCase ints[] = {{"42", true, 42}, {"  -7", true, -7}, {"98a", true, 98},
+                            {"", false, 0},   {"abc", false, 0},  {" ", false, 0}};
     for (const auto& c : ints) {
         int value = 0;
         EXPECT_EQ(ParseInt(c.text, value), c.ok) << c.text;
@@ -100,13 +82,11 @@ TEST(Parse, Numbers) {
         bool ok;
         double value;
     };
-    const DoubleCase doubles[] = {
-        {"123456789012", true, 123456789012.0},
-        {" 0.5 ", true, 0.5},
-        {"1e3", true, 1000.0},
-        {"", false, 0.0},
-        {"x1", false, 0.0},
-    };
+    const DoubleCase doubles[] = {{"123456789012", true, 123456789012.0},
+                                  {" 0.5 ", true, 0.5},
+                                  {"1e3", true, 1000.0},
+                                  {"", false, 0.0},
+                                  {"x1", false, 0.0}};
     for (const auto& c : doubles) {
         double value = 0;
         EXPECT_EQ(ParseDouble(c.text, value), c.ok) << c.text;
