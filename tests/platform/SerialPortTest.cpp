@@ -53,27 +53,22 @@ public:
     QString Path() const { return m_path; }
 
     void Send(const Bytes& bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
+        for (size_t done = 0; done < bytes.size();) {
             const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
-            if (n > 0) {
-                done += static_cast<size_t>(n);
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 return;
             }
+            done += n > 0 ? static_cast<size_t>(n) : 0;
         }
     }
 
     Bytes Drain() {
         Bytes out;
         uint8_t buffer[512];
-        for (;;) {
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n <= 0) {
-                return out;
-            }
+        for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;) {
             out.insert(out.end(), buffer, buffer + n);
         }
+        return out;
     }
 
     // The far end goes away, as when the simulator ends or an adapter is unplugged.
@@ -90,15 +85,6 @@ private:
     QString m_path;
 };
 
-void Pump(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        ::usleep(1000);
-    }
-}
-
 bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {
     QElapsedTimer clock;
     clock.start();
@@ -112,12 +98,21 @@ bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {
     return true;
 }
 
+void Pump(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
 Bytes Pattern(size_t count) {
     Bytes out(count);
     for (size_t i = 0; i < count; ++i) {
         out[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
     }
     return out;
+}
+
+int WriteOne(CSerialPort& port) {
+    const uint8_t byte = 0x01;
+    return port.Write(&byte, 1);
 }
 
 // Collects what the port hands to its owner.
@@ -177,8 +172,8 @@ TEST_F(SerialPortTest, BurstArrivesInOrderInBatchesOfAtMost1000) {
 TEST_F(SerialPortTest, WritesReachTheFarEnd) {
     ASSERT_EQ(m_port.Open(), 1);
     const Bytes frame = {0x00, 0x00, 0x02, 0x01, 0xF0, 0x60, 0x15, 0x00, 0x10, 0x03, 0xEB, 0x03};
-    EXPECT_EQ(m_port.Write(frame.data(), static_cast<int>(frame.size())), 1);
     const Bytes big = Pattern(3000);
+    EXPECT_EQ(m_port.Write(frame.data(), static_cast<int>(frame.size())), 1);
     EXPECT_EQ(m_port.Write(big.data(), static_cast<int>(big.size())), 1);
     Bytes expected = frame;
     expected.insert(expected.end(), big.begin(), big.end());
@@ -200,8 +195,7 @@ TEST_F(SerialPortTest, NothingArrivesAfterClose) {
     m_pty.Send(Pattern(100));
     Pump(300);
     EXPECT_EQ(m_owner.All().size(), 6u);
-    const uint8_t byte = 0x01;
-    EXPECT_EQ(m_port.Write(&byte, 1), 0);
+    EXPECT_EQ(WriteOne(m_port), 0);
     EXPECT_EQ(m_owner.lost, 0) << "a close by the owner is not a lost device";
 }
 
@@ -220,56 +214,38 @@ TEST_F(SerialPortTest, OwnerClosingInsideABatchGetsNoMore) {
 }
 
 TEST_F(SerialPortTest, MissingDeviceFailsAndALaterGoodOpenWorks) {
+    EXPECT_EQ(m_port.EffectiveDevice(), m_pty.Path()) << "a given path wins over the port number";
+    m_port.SetDevicePath({});
+    for (const int port : {0, 200}) {
+        m_port.SetPortNumber(port);
+        EXPECT_EQ(m_port.Open(), 0) << port;
+        EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::Missing) << port;
+    }
+    m_port.SetPortNumber(128);
+    if (!QFileInfo::exists(QStringLiteral("/dev/rfcomm31"))) {
+        EXPECT_EQ(m_port.Open(), 0);
+        EXPECT_TRUE(m_port.LastOpenErrorText().contains(QStringLiteral("/dev/rfcomm31")));
+    }
+    m_port.SetPortNumber(33);
+    EXPECT_EQ(m_port.GetPortNumber(), 33);
+    EXPECT_EQ(m_port.EffectiveDevice(), QStringLiteral("/dev/ttyUSB0"));
     const QString missing = QStringLiteral("/dev/corvantelle-no-such-device");
     m_port.SetDevicePath(missing);
     EXPECT_EQ(m_port.Open(), 0);
     EXPECT_EQ(m_port.IsOpen(), 0);
     EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::Missing);
     EXPECT_TRUE(m_port.LastOpenErrorText().contains(missing)) << m_port.LastOpenErrorText().toStdString();
-    const uint8_t byte = 0x01;
-    EXPECT_EQ(m_port.Write(&byte, 1), 0);
+    EXPECT_EQ(WriteOne(m_port), 0);
 
     m_port.SetDevicePath(m_pty.Path());
     EXPECT_EQ(m_port.Open(), 1);
-    EXPECT_EQ(m_port.IsOpen(), 1);
     EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::None);
     EXPECT_TRUE(m_port.LastOpenErrorText().isEmpty());
     m_pty.Send({0x41, 0x42});
     EXPECT_TRUE(PumpUntil([&] { return m_owner.All() == Bytes{0x41, 0x42}; }));
 }
 
-TEST_F(SerialPortTest, PortNumbersWithoutADevice) {
-    m_port.SetDevicePath({});
-    m_port.SetPortNumber(0);
-    EXPECT_EQ(m_port.Open(), 0);
-    EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::Missing);
-    m_port.SetPortNumber(200);
-    EXPECT_EQ(m_port.Open(), 0);
-    EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::Missing);
-    EXPECT_EQ(m_port.IsOpen(), 0);
-
-    m_port.SetPortNumber(128);
-    if (QFileInfo::exists(QStringLiteral("/dev/rfcomm31"))) {
-        GTEST_SKIP() << "this machine has /dev/rfcomm31";
-    }
-    EXPECT_EQ(m_port.Open(), 0);
-    EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::Missing);
-    EXPECT_TRUE(m_port.LastOpenErrorText().contains(QStringLiteral("/dev/rfcomm31")));
-}
-
-TEST_F(SerialPortTest, PortNumberChoosesTheDeviceUnlessAPathIsGiven) {
-    EXPECT_EQ(m_port.EffectiveDevice(), m_pty.Path());
-    m_port.SetDevicePath({});
-    m_port.SetPortNumber(33);
-    EXPECT_EQ(m_port.GetPortNumber(), 33);
-    EXPECT_EQ(m_port.EffectiveDevice(), QStringLiteral("/dev/ttyUSB0"));
-    m_port.SetPortNumber(12);
-    EXPECT_EQ(m_port.EffectiveDevice(), QStringLiteral("/dev/ttyS11"));
-    m_port.SetPortNumber(97);
-    EXPECT_EQ(m_port.EffectiveDevice(), QStringLiteral("/dev/rfcomm0"));
-}
-
-TEST_F(SerialPortTest, SecondOpenOfTheSameDeviceIsInUse) {
+TEST_F(SerialPortTest, SecondOpenIsInUseAndOpenWhileOpenMovesToTheNewDevice) {
     ASSERT_EQ(m_port.Open(), 1);
     CSerialPort other;
     Owner otherOwner;
@@ -279,17 +255,26 @@ TEST_F(SerialPortTest, SecondOpenOfTheSameDeviceIsInUse) {
     EXPECT_EQ(other.IsOpen(), 0);
     EXPECT_EQ(other.LastOpenError(), CSerialPort::OpenError::InUse);
     EXPECT_FALSE(other.LastOpenErrorText().isEmpty());
-
     // The first port is not disturbed by the failed attempt.
     m_pty.Send({0x10, 0x20, 0x30});
     ASSERT_TRUE(PumpUntil([&] { return m_owner.All().size() == 3; }));
-    EXPECT_EQ(m_port.IsOpen(), 1);
     EXPECT_TRUE(otherOwner.batches.empty());
 
-    // Once released, the device can be opened again.
+    Pty second;
+    ASSERT_TRUE(second.Ok());
+    m_port.SetDevicePath(second.Path());
+    EXPECT_EQ(m_port.Open(), 1);
+    EXPECT_EQ(m_port.IsOpen(), 1);
+    EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::None);
+    m_pty.Send({0x01});
+    second.Send({0x02});
+    ASSERT_TRUE(PumpUntil([&] { return m_owner.All().size() > 3; }));
+    Pump(100);
+    EXPECT_EQ(m_owner.All(), (Bytes{0x10, 0x20, 0x30, 0x02}));
+    EXPECT_EQ(other.Open(), 1) << "the first device is free again";
     m_port.Close();
-    EXPECT_EQ(other.Open(), 1);
-    EXPECT_EQ(other.LastOpenError(), CSerialPort::OpenError::None);
+    other.SetDevicePath(second.Path());
+    EXPECT_EQ(other.Open(), 1) << "a closed port releases its device";
 }
 
 TEST_F(SerialPortTest, DtrOnAPseudoTerminalIsNotALostDevice) {
@@ -309,8 +294,7 @@ TEST_F(SerialPortTest, FarEndGoingAwayIsReportedOnceAndCloses) {
     m_pty.CloseMaster();
     ASSERT_TRUE(PumpUntil([&] { return m_owner.lost > 0; })) << "the hang-up was never noticed";
     EXPECT_EQ(m_port.IsOpen(), 0);
-    const uint8_t byte = 0x01;
-    EXPECT_EQ(m_port.Write(&byte, 1), 0);
+    EXPECT_EQ(WriteOne(m_port), 0);
     Pump(300);
     EXPECT_EQ(m_owner.lost, 1);
     ASSERT_FALSE(m_owner.errors.empty());
@@ -331,24 +315,4 @@ TEST_F(SerialPortTest, FarEndGoingAwayWhileWritingIsReportedOnce) {
     EXPECT_EQ(m_owner.lost, 1);
     EXPECT_EQ(m_port.IsOpen(), 0);
     EXPECT_LT(m_owner.errors.size(), 5u) << "the error storm of a dead device must not reach the owner";
-}
-
-TEST_F(SerialPortTest, OpenWhileOpenMovesToTheNewDevice) {
-    ASSERT_EQ(m_port.Open(), 1);
-    Pty second;
-    ASSERT_TRUE(second.Ok());
-    m_port.SetDevicePath(second.Path());
-    EXPECT_EQ(m_port.Open(), 1);
-    EXPECT_EQ(m_port.IsOpen(), 1);
-    EXPECT_EQ(m_port.LastOpenError(), CSerialPort::OpenError::None);
-    m_pty.Send({0x01});
-    second.Send({0x02});
-    ASSERT_TRUE(PumpUntil([&] { return !m_owner.All().empty(); }));
-    Pump(100);
-    EXPECT_EQ(m_owner.All(), Bytes{0x02});
-
-    // The first device is free again.
-    CSerialPort other;
-    other.SetDevicePath(m_pty.Path());
-    EXPECT_EQ(other.Open(), 1);
 }
