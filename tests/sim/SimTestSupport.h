@@ -6,14 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+using Bytes = std::vector<uint8_t>;
+
 // What came out of a simulated reader, as the tool's own receiver sees it.
 struct Received {
-    std::vector<std::vector<uint8_t>> frames;  // good frames, STX to CRC byte
-    std::vector<uint8_t> answerCodes;          // GetAnswerCode of each good frame
-    int badFrames = 0;                         // frames with a wrong CRC
+    std::vector<Bytes> frames;  // good frames, STX to CRC byte
+    Bytes answerCodes;          // GetAnswerCode of each good frame
+    int badFrames = 0;
 };
 
-inline Received Decode(const std::vector<uint8_t>& bytes) {
+inline Received Decode(const Bytes& bytes) {
     Received r;
     CFrameParser parser;
     for (const uint8_t b : bytes) {
@@ -28,25 +30,26 @@ inline Received Decode(const std::vector<uint8_t>& bytes) {
     return r;
 }
 
-// A request framed the way the tool frames it.
-inline std::vector<uint8_t> RequestFrame(const std::vector<uint8_t>& payload, uint8_t node = 1,
-                                         bool broadcast = false) {
+inline Bytes RequestFrame(const Bytes& payload, uint8_t node = 1, bool broadcast = false) {
     CFrameParser codec;
     codec.SetNodeAddress(node);
     return codec.BuildFrame(payload.data(), static_cast<int>(payload.size()), broadcast ? 1 : 0);
 }
 
-inline std::vector<uint8_t> Ask(SimulatedReader& reader, const std::vector<uint8_t>& payload,
-                                uint8_t node = 1, bool broadcast = false) {
+inline Bytes Ask(SimulatedReader& reader, const Bytes& payload, uint8_t node = 1, bool broadcast = false) {
     const auto frame = RequestFrame(payload, node, broadcast);
     reader.Receive(frame.data(), frame.size());
     return reader.TakeOutput();
 }
 
 // Frame bytes from the status byte up to the one before the CRC.
-inline std::vector<uint8_t> Body(const std::vector<uint8_t>& frame) {
-    if (frame.size() < 5) {
-        return {};
-    }
-    return {frame.begin() + 3, frame.end() - 1};
+inline Bytes Body(const Bytes& frame) {
+    return frame.size() < 5 ? Bytes{} : Bytes(frame.begin() + 3, frame.end() - 1);
+}
+
+// Body of the one good frame a request brings, or nothing when it brings anything else.
+inline Bytes AnswerBody(SimulatedReader& reader, const Bytes& payload, uint8_t node = 1,
+                        bool broadcast = false) {
+    const auto r = Decode(Ask(reader, payload, node, broadcast));
+    return r.frames.size() == 1 && r.badFrames == 0 ? Body(r.frames[0]) : Bytes{};
 }
