@@ -1,6 +1,5 @@
 #include "core/config/ConfigPages.h"
 #include "core/config/ConfigTestSupport.h"
-#include "core/link/Commands.h"
 #include "gui/config/ConfigSheet.h"
 
 #include <QCheckBox>
@@ -17,20 +16,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <tuple>
 
-// Sunday 8 March 2026, 14:07:09.
-std::tm PinnedTime() {
-    std::tm t{};
-    t.tm_year = 126;
-    t.tm_mon = 2;
-    t.tm_mday = 8;
-    t.tm_wday = 0;
-    t.tm_hour = 14;
-    t.tm_min = 7;
-    t.tm_sec = 9;
-    return t;
-}
+namespace {
 
 class ConfigSheetWidgetTest : public ::testing::Test {
 protected:
@@ -41,23 +29,21 @@ protected:
     }
     void TearDown() override { delete sheet.data(); }
 
-    template <typename T>
-    T* Find(const char* name) {
-        T* w = sheet->findChild<T*>(QString::fromUtf8(name));
+    template <typename T = QLineEdit>
+    T* W(int index, const char* name) {
+        T* w = sheet->PageWidget(index)->findChild<T*>(QString::fromUtf8(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QWidget* Tab(int index) { return sheet->PageWidget(index); }
-    template <typename T>
-    T* FindIn(int index, const char* name) {
-        T* w = Tab(index)->findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QString Status(int index) { return FindIn<QLabel>(index, "pageStatus")->text(); }
+    QString Status(int index) { return W<QLabel>(index, "pageStatus")->text(); }
     // Near the left edge: a radio button or check box takes clicks on its indicator and text only.
-    void Click(QAbstractButton* button) {
+    void Click(int index, const char* name) {
+        auto* button = W<QAbstractButton>(index, name);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    void Type(int index, const char* name, const char* text) {
+        W(index, name)->clear();
+        QTest::keyClicks(W(index, name), text);
     }
     // The main window's timer, as it drives the active page.
     void Tick(int ticks = 1) {
@@ -75,74 +61,53 @@ protected:
     QPointer<ConfigSheet> sheet;
 };
 
-TEST_F(ConfigSheetWidgetTest, EightPagesInOrderUnderOneModelessWindow) {
+TEST_F(ConfigSheetWidgetTest, EightPagesUnderOneModelessWindowEachWithTheBottomBand) {
     EXPECT_EQ(sheet->windowTitle(), "Configuration");
     EXPECT_TRUE(sheet->isWindow());
     EXPECT_FALSE(sheet->isModal());
-    auto* tabs = Find<QTabWidget>("configTabs");
+    auto* tabs = sheet->findChild<QTabWidget*>("configTabs");
+    ASSERT_NE(tabs, nullptr);
     const QStringList captions = {"Reader", "Bluetooth",  "Events",       "RealTimeClock",
                                   "LCD",    "Additional", "Optimization", "Output format"};
     ASSERT_EQ(tabs->count(), captions.size());
+    EXPECT_EQ(sheet->ActivePage(), 0);
+    const std::tuple<const char*, const char*, bool> band[] = {
+        {"bandApply", "Apply", false}, {"bandRead", "Read", false}, {"bandResetAll", "Reset all", true},
+        {"bandLoad", "Load", false},   {"bandSave", "Save", false}, {"bandQuit", "Quit", true}};
     for (int i = 0; i < tabs->count(); ++i) {
         EXPECT_EQ(tabs->tabText(i), captions[i]);
+        sheet->SetActivePage(i);
+        for (const auto& [name, caption, enabled] : band) {
+            auto* button = W<QPushButton>(i, name);
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->text(), caption);
+            EXPECT_EQ(button->isEnabled(), enabled) << i << " " << caption;
+            EXPECT_TRUE(enabled || button->toolTip() == "Not available yet") << caption;
+        }
+        EXPECT_NE(W<QProgressBar>(i, "pageProgress"), nullptr);
+        EXPECT_EQ(Status(i), "      ");
     }
-    EXPECT_EQ(sheet->ActivePage(), 0);
+    // The band's buttons reach the main window.
+    Click(5, "bandResetAll");
+    EXPECT_EQ(main.AllBytes(), (std::vector<Bytes>{{0x18}}));
+    EXPECT_EQ(Status(5), "      Reset all");
+    Click(5, "bandQuit");
+    EXPECT_EQ(main.commands, (std::vector<std::pair<int, int>>{{2, 136}}));
 }
 
 TEST_F(ConfigSheetWidgetTest, PagesAreCreatedWhenFirstShown) {
-    EXPECT_TRUE(pages.Reader().IsCreated());
-    EXPECT_EQ(FindIn<QLineEdit>(0, "readerTimeout")->text(), "5000");
-    EXPECT_FALSE(pages.Rtc().IsCreated());
-    EXPECT_EQ(FindIn<QLineEdit>(3, "rtcHours")->text(), "");
-
+    EXPECT_EQ(W(0, "readerTimeout")->text(), "5000");
+    EXPECT_EQ(W(3, "rtcHours")->text(), "");
     sheet->SetActivePage(3);
-    EXPECT_EQ(sheet->ActivePage(), 3);
-    EXPECT_TRUE(pages.Rtc().IsCreated());
-    EXPECT_EQ(FindIn<QLineEdit>(3, "rtcHours")->text(), "14");
+    EXPECT_EQ(W(3, "rtcHours")->text(), "14");
 
     // Coming back does not create the page again: what the user typed stays.
-    auto* timeout = FindIn<QLineEdit>(0, "readerTimeout");
     sheet->SetActivePage(0);
-    timeout->clear();
-    QTest::keyClicks(timeout, "700");
+    Type(0, "readerTimeout", "700");
     sheet->SetActivePage(4);
     sheet->SetActivePage(0);
-    EXPECT_EQ(timeout->text(), "700");
+    EXPECT_EQ(W(0, "readerTimeout")->text(), "700");
     EXPECT_EQ(pages.Reader().Fields().timeout, "700");
-}
-
-TEST_F(ConfigSheetWidgetTest, BottomBandOnEveryPage) {
-    for (int i = 0; i < CConfigPages::kCount; ++i) {
-        sheet->SetActivePage(i);
-        const char* names[] = {"bandApply", "bandRead", "bandResetAll", "bandLoad", "bandSave", "bandQuit"};
-        const char* captions[] = {"Apply", "Read", "Reset all", "Load", "Save", "Quit"};
-        const bool enabled[] = {false, false, true, false, false, true};
-        for (size_t b = 0; b < 6; ++b) {
-            auto* button = FindIn<QPushButton>(i, names[b]);
-            ASSERT_NE(button, nullptr);
-            EXPECT_EQ(button->text(), captions[b]);
-            EXPECT_EQ(button->isEnabled(), enabled[b]) << i << " " << captions[b];
-            if (!enabled[b]) {
-                EXPECT_EQ(button->toolTip(), "Not available yet");
-            }
-        }
-        EXPECT_NE(FindIn<QProgressBar>(i, "pageProgress"), nullptr);
-        EXPECT_EQ(Status(i), "      ");
-    }
-}
-
-TEST_F(ConfigSheetWidgetTest, ResetAllAndQuitReachTheMainWindow) {
-    sheet->SetActivePage(5);
-    Click(FindIn<QPushButton>(5, "bandResetAll"));
-    ASSERT_EQ(main.sent.size(), 1u);
-    EXPECT_EQ(main.Last(), (Bytes{0x18}));
-    EXPECT_EQ(main.sent[0].GetDescription(), " Reset all request ");
-    EXPECT_EQ(Status(5), "      Reset all");
-    Answer(Ack(Cmd::kResetAll));
-    EXPECT_EQ(Status(5), "      Reset all success");
-
-    Click(FindIn<QPushButton>(5, "bandQuit"));
-    EXPECT_EQ(main.commands, (std::vector<std::pair<int, int>>{{2, 136}}));
 }
 
 TEST_F(ConfigSheetWidgetTest, ClosingTheWindowTellsTheMainWindowOnce) {
@@ -160,20 +125,13 @@ TEST_F(ConfigSheetWidgetTest, ClosingTheWindowTellsTheMainWindowOnce) {
 }
 
 TEST_F(ConfigSheetWidgetTest, ReaderSetTimeoutFromTheWidgets) {
-    auto* timeout = FindIn<QLineEdit>(0, "readerTimeout");
-    timeout->clear();
-    QTest::keyClicks(timeout, "2500");
-    Click(FindIn<QPushButton>(0, "readerSetTimeout"));
+    Type(0, "readerTimeout", "2500");
+    Click(0, "readerSetTimeout");
     EXPECT_EQ(Status(0), "      Set timeout");
     Tick();
-    ASSERT_EQ(main.sent.size(), 1u);
-    EXPECT_EQ(main.Last(), (Bytes{0x28, 0x34, 0x19}));
-    EXPECT_EQ(main.sent[0].GetDescription(), "Set Configuration request");
     Answer(Ack(Cmd::kSetConfig));
     Tick(5);
-    ASSERT_EQ(main.sent.size(), 2u);
-    EXPECT_EQ(main.Last(), (Bytes{0x29, 0x34}));
-    EXPECT_EQ(main.sent[1].GetDescription(), "Read configuration request");
+    EXPECT_EQ(main.AllBytes(), (std::vector<Bytes>{{0x28, 0x34, 0x19}, {0x29, 0x34}}));
     Answer(Ack(Cmd::kGetConfig, {0x19}));
     EXPECT_EQ(Status(0), "      Set timeout success");
     Tick(40);
@@ -181,35 +139,30 @@ TEST_F(ConfigSheetWidgetTest, ReaderSetTimeoutFromTheWidgets) {
 }
 
 TEST_F(ConfigSheetWidgetTest, ReaderGetAllShowsTheReadBack) {
-    auto* getAll = FindIn<QPushButton>(0, "readerGetAll");
-    EXPECT_EQ(getAll->text(), "Get All");
-    EXPECT_EQ(getAll->toolTip(), " Get configuration of the reader ");
-    Click(getAll);
-    EXPECT_EQ(FindIn<QProgressBar>(0, "pageProgress")->maximum(), 4);
-    const uint8_t values[] = {0x37, 0x02, 0x02, 0x0F, 0x0D};
-    const uint8_t addresses[] = {0x32, 0x36, 0x35, 0x34, 0x3E};
-    for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(W<QPushButton>(0, "readerGetAll")->text(), "Get All");
+    EXPECT_EQ(W<QPushButton>(0, "readerGetAll")->toolTip(), " Get configuration of the reader ");
+    Click(0, "readerGetAll");
+    EXPECT_EQ(W<QProgressBar>(0, "pageProgress")->maximum(), 4);
+    for (const uint8_t value : {0x37, 0x02, 0x02, 0x0F, 0x0D}) {
         Tick();
-        ASSERT_EQ(main.Last(), (Bytes{0x29, addresses[i]}));
-        Answer(Ack(Cmd::kGetConfig, {values[i]}));
+        Answer(Ack(Cmd::kGetConfig, {value}));
     }
-    EXPECT_TRUE(FindIn<QRadioButton>(0, "readerFormat6")->isChecked());
-    EXPECT_EQ(FindIn<QRadioButton>(0, "readerFormat6")->text(), "Short ASCII 16");
-    EXPECT_TRUE(FindIn<QCheckBox>(0, "readerScp")->isChecked());
-    EXPECT_EQ(FindIn<QLineEdit>(0, "readerNode")->text(), "02");
-    EXPECT_EQ(FindIn<QLineEdit>(0, "readerDelay")->text(), "100");
-    EXPECT_EQ(FindIn<QLineEdit>(0, "readerTimeout")->text(), "1500");
-    EXPECT_EQ(FindIn<QLineEdit>(0, "readerStartCharacter")->text(), "0x0d");
+    EXPECT_EQ(main.sent.size(), 5u);
+    EXPECT_TRUE(W<QRadioButton>(0, "readerFormat6")->isChecked());
+    EXPECT_EQ(W<QRadioButton>(0, "readerFormat6")->text(), "Short ASCII 16");
+    EXPECT_TRUE(W<QCheckBox>(0, "readerScp")->isChecked());
+    const QStringList shown = {W(0, "readerNode")->text(), W(0, "readerDelay")->text(),
+                               W(0, "readerTimeout")->text(), W(0, "readerStartCharacter")->text()};
+    EXPECT_EQ(shown, (QStringList{"02", "100", "1500", "0x0d"}));
 }
 
 TEST_F(ConfigSheetWidgetTest, ReaderByteStructureLocksScpAndSendsPlainCode) {
-    auto* scp = FindIn<QCheckBox>(0, "readerScp");
-    Click(scp);
-    EXPECT_TRUE(scp->isChecked());
-    Click(FindIn<QRadioButton>(0, "readerFormat1"));
-    EXPECT_FALSE(scp->isChecked());
-    EXPECT_FALSE(scp->isEnabled());
-    Click(FindIn<QPushButton>(0, "readerSetFormat"));
+    Click(0, "readerScp");
+    EXPECT_TRUE(W<QCheckBox>(0, "readerScp")->isChecked());
+    Click(0, "readerFormat1");
+    EXPECT_FALSE(W<QCheckBox>(0, "readerScp")->isChecked());
+    EXPECT_FALSE(W<QCheckBox>(0, "readerScp")->isEnabled());
+    Click(0, "readerSetFormat");
     Tick();
     EXPECT_EQ(main.Last(), (Bytes{0x28, 0x32, 0x02}));
 }
@@ -218,89 +171,71 @@ TEST_F(ConfigSheetWidgetTest, DeveloperControlsOnlyInDeveloperMode) {
     const char* hidden[] = {"readerProgram",  "readerSetMode",        "readerSetNode",
                             "readerSetBlock", "readerSetTransponder", "readerSetSerialNumber",
                             "readerOffId",    "readerIdTime"};
-    for (const char* name : hidden) {
-        EXPECT_FALSE(FindIn<QWidget>(0, name)->isVisible()) << name;
+    for (const bool developer : {false, true}) {
+        pages.SetDeveloper(developer);
+        for (const char* name : hidden) {
+            EXPECT_EQ(W<QWidget>(0, name)->isVisible(), developer) << name;
+        }
+        EXPECT_TRUE(W<QWidget>(0, "readerSetTimeout")->isVisible());
     }
-    EXPECT_TRUE(FindIn<QWidget>(0, "readerSetTimeout")->isVisible());
-    pages.SetDeveloper(true);
-    for (const char* name : hidden) {
-        EXPECT_TRUE(FindIn<QWidget>(0, name)->isVisible()) << name;
-    }
-    EXPECT_EQ(FindIn<QPushButton>(0, "readerProgram")->toolTip(), "Write complete configuration to reader");
-
-    auto* serial = FindIn<QLineEdit>(0, "readerSerialNumber");
-    QTest::keyClicks(serial, "42");
-    Click(FindIn<QPushButton>(0, "readerSetSerialNumber"));
+    EXPECT_EQ(W<QPushButton>(0, "readerProgram")->toolTip(), "Write complete configuration to reader");
+    Type(0, "readerSerialNumber", "42");
+    Click(0, "readerSetSerialNumber");
     EXPECT_EQ(main.Last(), (Bytes{0x80, '0', '0', '0', '0', '4', '2'}));
     EXPECT_EQ(prompt.questions.size(), 1u);
 }
 
-TEST_F(ConfigSheetWidgetTest, ClockSyncAndGet) {
+TEST_F(ConfigSheetWidgetTest, ClockSyncSetAndGet) {
     sheet->SetActivePage(3);
-    FindIn<QLineEdit>(3, "rtcSeconds")->clear();
-    Click(FindIn<QPushButton>(3, "rtcSync"));
-    ASSERT_EQ(main.sent.size(), 1u);
+    W(3, "rtcSeconds")->clear();
+    Click(3, "rtcSync");
     EXPECT_EQ(main.Last(), (Bytes{0x52, 0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}));
-    EXPECT_EQ(main.sent[0].GetDescription(), " Set time of real time clock ");
-    EXPECT_EQ(FindIn<QLineEdit>(3, "rtcSeconds")->text(), "09");
-    EXPECT_EQ(Status(3), "      Set time request");
-
-    auto* minutes = FindIn<QLineEdit>(3, "rtcMinutes");
-    minutes->selectAll();
-    QTest::keyClicks(minutes, "1A");
-    Click(FindIn<QPushButton>(3, "rtcSet"));
+    EXPECT_EQ(W(3, "rtcSeconds")->text(), "09");
+    Type(3, "rtcMinutes", "1A");
+    Click(3, "rtcSet");
     EXPECT_EQ(main.Last(), (Bytes{0x52, 0x09, 0x1A, 0x14, 0x01, 0x08, 0x03, 0x26}));
 
-    Click(FindIn<QPushButton>(3, "rtcGet"));
+    Click(3, "rtcGet");
     EXPECT_EQ(main.Last(), (Bytes{0x53}));
-    Answer(Ack(Cmd::kGetClock, {0x59, 0x59, 0x23, 0x07, 0x31, 0x12, 0x99}));
-    const char* names[] = {"rtcSeconds", "rtcMinutes", "rtcHours", "rtcDayOfWeek",
-                           "rtcDay",     "rtcMonth",   "rtcYear"};
-    const char* shown[] = {"59", "59", "23", "07", "31", "12", "99"};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(FindIn<QLineEdit>(3, names[i])->text(), shown[i]);
+    Answer(Ack(Cmd::kGetClock, {0x59, 0x58, 0x23, 0x07, 0x31, 0x12, 0x99}));
+    QStringList shown;
+    for (const char* name :
+         {"rtcSeconds", "rtcMinutes", "rtcHours", "rtcDayOfWeek", "rtcDay", "rtcMonth", "rtcYear"}) {
+        shown << W(3, name)->text();
     }
+    EXPECT_EQ(shown, (QStringList{"59", "58", "23", "07", "31", "12", "99"}));
     EXPECT_EQ(Status(3), "      Get time request success");
 }
 
 TEST_F(ConfigSheetWidgetTest, LcdSpinSendsEachClick) {
     sheet->SetActivePage(4);
-    auto* spin = FindIn<QSpinBox>(4, "lcdContrast");
+    auto* spin = W<QSpinBox>(4, "lcdContrast");
     QTest::keyClick(spin, Qt::Key_Down);  // from 0 down: nothing
     EXPECT_TRUE(main.sent.empty());
-    EXPECT_EQ(spin->value(), 0);
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         QTest::keyClick(spin, Qt::Key_Up);
     }
-    EXPECT_EQ(spin->value(), 7);
-    QTest::keyClick(spin, Qt::Key_Up);
     ASSERT_EQ(main.sent.size(), 8u);
     EXPECT_EQ(main.Last(), (Bytes{0x54, 0x08}));
     EXPECT_EQ(spin->value(), 7);
-    EXPECT_EQ(Status(4), "      Set LCD contrast");
     Answer(Ack(Cmd::kSetLcdContrast));
     EXPECT_EQ(Status(4), "      Set LCD contrast success");
 }
 
 TEST_F(ConfigSheetWidgetTest, OptimizationSetAndGet) {
     sheet->SetActivePage(6);
-    auto* median = FindIn<QRadioButton>(6, "optSetting2");
-    EXPECT_EQ(median->text(), "Median setting");
-    Click(median);
-    Click(FindIn<QPushButton>(6, "optSet"));
-    Tick();
-    EXPECT_EQ(main.Last(), (Bytes{0x28, 0x39, 0x02}));
-    Answer(Ack(Cmd::kSetConfig));
-    Tick(5);
-    EXPECT_EQ(main.Last(), (Bytes{0x29, 0x39}));
-    Answer(Ack(Cmd::kGetConfig, {0x01}));
+    EXPECT_EQ(W<QRadioButton>(6, "optSetting2")->text(), "Median setting");
+    Click(6, "optSetting2");
+    Click(6, "optSet");
+    EXPECT_EQ(AnswerSetJob(main, pages.Optimization(), 0x01),
+              (std::vector<Bytes>{{0x28, 0x39, 0x02}, {0x29, 0x39}}));
     EXPECT_EQ(Status(6), "      Set optimization parameter failed");
 
-    Click(FindIn<QPushButton>(6, "optGet"));
+    Click(6, "optGet");
     Tick();
     EXPECT_EQ(main.Last(), (Bytes{0x29, 0x39}));
     Answer(Ack(Cmd::kGetConfig, {0x03}));
-    EXPECT_TRUE(FindIn<QRadioButton>(6, "optSetting3")->isChecked());
+    EXPECT_TRUE(W<QRadioButton>(6, "optSetting3")->isChecked());
     EXPECT_EQ(Status(6), "      Get optimization parameter success");
 }
 

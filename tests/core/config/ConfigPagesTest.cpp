@@ -3,41 +3,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
-// Records which pages were asked to create their window, so the walk over the pages can be seen.
-class CountingView final : public IPageView {
-public:
-    void UpdateControls() override { ++updates; }
-    void StoreControls() override { ++stores; }
-    void UpdateProgress() override { ++progress; }
-    int updates = 0;
-    int stores = 0;
-    int progress = 0;
-};
-
-TEST(ConfigPagesTest, PagesInSheetOrderWithCaptionsAndResources) {
+class ConfigPagesTest : public ::testing::Test {
+protected:
     FakeMainWindow main;
     FakePrompt prompt;
-    CConfigPages pages(main, prompt);
-    struct Row {
-        const char* caption;
-        int resource;
-    };
-    const Row rows[] = {{"Reader", 136}, {"Bluetooth", 137},  {"Events", 140},       {"RealTimeClock", 141},
-                        {"LCD", 142},    {"Additional", 146}, {"Optimization", 147}, {"Output format", 148}};
+    CConfigPages pages{main, prompt};
+};
+
+TEST_F(ConfigPagesTest, PagesInSheetOrderWithCaptionsAndResources) {
+    const std::pair<const char*, int> rows[] = {
+        {"Reader", 136}, {"Bluetooth", 137},  {"Events", 140},       {"RealTimeClock", 141},
+        {"LCD", 142},    {"Additional", 146}, {"Optimization", 147}, {"Output format", 148}};
     for (int i = 0; i < CConfigPages::kCount; ++i) {
-        EXPECT_STREQ(pages.Page(i).Caption(), rows[i].caption);
-        EXPECT_EQ(pages.Page(i).ResourceId(), rows[i].resource);
+        EXPECT_STREQ(pages.Page(i).Caption(), rows[i].first);
+        EXPECT_EQ(pages.Page(i).ResourceId(), rows[i].second);
     }
 }
 
-TEST(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
-    FakeMainWindow main;
-    FakePrompt prompt;
-    CConfigPages pages(main, prompt);
+TEST_F(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
     pages.Reader().Fields().timeout = "2500";
     pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
     const ConfigRecord record = pages.Collect();
@@ -54,40 +39,35 @@ TEST(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
     EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kHighSpeed);
 }
 
-TEST(ConfigPagesTest, PagesWithAWindowNotYetCreatedAreCreatedBeforeUse) {
-    FakeMainWindow main;
-    FakePrompt prompt;
-    CConfigPages pages(main, prompt);
-    CountingView views[CConfigPages::kCount];
+TEST_F(ConfigPagesTest, PagesWithAWindowNotYetCreatedAreCreatedBeforeUse) {
+    class CountingView final : public IPageView {
+    public:
+        void UpdateControls() override {}
+        void StoreControls() override { ++stores; }
+        void UpdateProgress() override {}
+        int stores = 0;
+    } views[CConfigPages::kCount];
     for (int i = 0; i < CConfigPages::kCount; ++i) {
         pages.Page(i).SetView(&views[i]);
     }
     pages.Page(0).EnsureCreated();
     pages.Reader().Fields().timeout = "100";
-
     ConfigRecord shown;
     shown.timing = 2;
     pages.ShowAll(shown);
     // Had the Optimization page been created after ShowRecord, its window would have reset it.
     EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kMedian);
-    for (int i = 0; i < CConfigPages::kCount; ++i) {
-        EXPECT_TRUE(pages.Page(i).IsCreated()) << i;
-    }
-    const ConfigRecord record = pages.Collect();
-    EXPECT_EQ(record.timing, 2);
+    EXPECT_EQ(pages.Collect().timing, 2);
     EXPECT_GT(views[0].stores, 0) << "FillRecord takes the widgets' contents first";
 
+    EXPECT_TRUE(pages.Page(7).IsCreated());
     // A closed sheet: nothing to create, the fields are used as they are.
-    pages.Page(6).SetView(nullptr);
-    EXPECT_FALSE(pages.Page(6).IsCreated());
+    pages.Page(7).SetView(nullptr);
     pages.Collect();
-    EXPECT_FALSE(pages.Page(6).IsCreated());
+    EXPECT_FALSE(pages.Page(7).IsCreated());
 }
 
-TEST(ConfigPagesTest, ProgressOnAllPages) {
-    FakeMainWindow main;
-    FakePrompt prompt;
-    CConfigPages pages(main, prompt);
+TEST_F(ConfigPagesTest, ProgressOnAllPages) {
     pages.SetProgressRangeAll(6);
     pages.StepProgressAll(1);
     for (int i = 0; i < CConfigPages::kCount; ++i) {
@@ -100,11 +80,8 @@ TEST(ConfigPagesTest, ProgressOnAllPages) {
     }
 }
 
-TEST(ConfigPagesTest, TicksAnswersAndStatusReachOnlyTheNamedPage) {
-    FakeMainWindow main;
-    FakePrompt prompt;
-    CConfigPages pages(main, prompt);
-    pages.Rtc().SetClock([] { return std::tm{}; });
+TEST_F(ConfigPagesTest, TicksAnswersAndStatusReachOnlyTheNamedPage) {
+    pages.Rtc().SetClock(&PinnedTime);
     for (int i = 0; i < CConfigPages::kCount; ++i) {
         pages.Page(i).OnCreate();
     }
@@ -116,7 +93,7 @@ TEST(ConfigPagesTest, TicksAnswersAndStatusReachOnlyTheNamedPage) {
         pages.TickPage(8);
     }
     EXPECT_EQ(main.sent.size(), 3u) << "the clock page repeats its request, the LCD page does not tick";
-    const Bytes ack = Ack(0x54);
+    const Bytes ack = Ack(Cmd::kSetLcdContrast);
     pages.AnswerPage(CConfigPages::kRealTimeClock, static_cast<int>(ack.size()), ack.data());
     EXPECT_EQ(pages.Lcd().Retries(), 3);
     pages.AnswerPage(CConfigPages::kLcd, static_cast<int>(ack.size()), ack.data());
@@ -124,7 +101,7 @@ TEST(ConfigPagesTest, TicksAnswersAndStatusReachOnlyTheNamedPage) {
     pages.ShowMainStatus(CConfigPages::kAdditional, "Read/Write configuration failed");
     EXPECT_EQ(pages.Additional().StatusText(), "      Read/Write configuration failed");
     EXPECT_EQ(pages.Additional().MessageTicks(), 40);
-    pages.ShowMainStatus(9, "x");
+    pages.ShowMainStatus(9, "x");  // out of range: ignored
 }
 
 }  // namespace
