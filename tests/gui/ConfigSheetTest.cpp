@@ -128,11 +128,8 @@ TEST_F(ConfigSheetWidgetTest, ReaderSetTimeoutFromTheWidgets) {
     Type(0, "readerTimeout", "2500");
     Click(0, "readerSetTimeout");
     EXPECT_EQ(Status(0), "      Set timeout");
-    Tick();
-    Answer(Ack(Cmd::kSetConfig));
-    Tick(5);
-    EXPECT_EQ(main.AllBytes(), (std::vector<Bytes>{{0x28, 0x34, 0x19}, {0x29, 0x34}}));
-    Answer(Ack(Cmd::kGetConfig, {0x19}));
+    EXPECT_EQ(AnswerSetJob(main, pages.Reader(), 0x19),
+              (std::vector<Bytes>{{0x28, 0x34, 0x19}, {0x29, 0x34}}));
     EXPECT_EQ(Status(0), "      Set timeout success");
     Tick(40);
     EXPECT_EQ(Status(0), "      ");

@@ -12,31 +12,38 @@ protected:
     CConfigPages pages{main, prompt};
 };
 
-TEST_F(ConfigPagesTest, PagesInSheetOrderWithCaptionsAndResources) {
-    const std::pair<const char*, int> rows[] = {
-        {"Reader", 136}, {"Bluetooth", 137},  {"Events", 140},       {"RealTimeClock", 141},
-        {"LCD", 142},    {"Additional", 146}, {"Optimization", 147}, {"Output format", 148}};
-    for (int i = 0; i < CConfigPages::kCount; ++i) {
-        EXPECT_STREQ(pages.Page(i).Caption(), rows[i].first);
-        EXPECT_EQ(pages.Page(i).ResourceId(), rows[i].second);
-    }
-}
-
 TEST_F(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
-    pages.Reader().Fields().timeout = "2500";
-    pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
-    const ConfigRecord record = pages.Collect();
-    EXPECT_EQ(record.format, 0x01);
-    EXPECT_EQ(record.timeout, 25);
-    EXPECT_EQ(record.startCharacter, 'I');
-    EXPECT_EQ(record.timing, 3);
+    const ConfigRecord defaults = pages.Collect();
+    EXPECT_EQ(defaults.format, 0x01);
+    EXPECT_EQ(defaults.startCharacter, 'I');
 
     ConfigRecord shown;
-    shown.format = 0x03;
-    shown.timing = 1;
+    shown.format = 0x21;
+    shown.timeout = 12;
+    shown.startCharacter = 0x0D;
+    shown.version = "V3.00";
+    shown.serialNumber = "000777";
+    shown.timing = 9;  // unknown to the reader
     pages.ShowAll(shown);
-    EXPECT_EQ(pages.Reader().Fields().format, CPropPageReader::kCompactCoding);
-    EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kHighSpeed);
+    const CPropPageReader::Controls& f = pages.Reader().Fields();
+    EXPECT_EQ(f.format, CPropPageReader::kAscii);
+    EXPECT_TRUE(f.scpChecked);
+    const std::vector<std::string> texts = {f.timeout, f.startCharacter, f.version, f.serialNumber};
+    EXPECT_EQ(texts, (std::vector<std::string>{"1200", "0x0d", "V3.00", "000777"}));
+    EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kHighNoise);
+    shown.format = 0x03;
+    pages.ShowAll(shown);
+    EXPECT_EQ(f.format, CPropPageReader::kCompactCoding);
+
+    pages.Reader().Fields().format = CPropPageReader::kShortAscii16;
+    pages.Reader().Fields().timeout = "2500";
+    pages.Reader().Fields().startCharacter = "S";
+    pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
+    const ConfigRecord record = pages.Collect();
+    EXPECT_EQ(record.format, 0x17);
+    EXPECT_EQ(record.timeout, 25);
+    EXPECT_EQ(record.startCharacter, 'S');
+    EXPECT_EQ(record.timing, 3);
 }
 
 TEST_F(ConfigPagesTest, PagesWithAWindowNotYetCreatedAreCreatedBeforeUse) {

@@ -7,9 +7,9 @@
 
 namespace {
 
-using Reader = CPropPageReader;
-using C = Reader::Controls;
-using Handler = void (Reader::*)();
+using R = CPropPageReader;
+using C = R::Controls;
+using Handler = void (R::*)();
 
 class ReaderPageTest : public ::testing::Test {
 protected:
@@ -18,7 +18,7 @@ protected:
 
     FakeMainWindow main;
     FakePrompt prompt;
-    Reader page{main, prompt};
+    R page{main, prompt};
 };
 
 TEST(ReaderSettingTest, SettingsGoOutAsOneItemJobs) {
@@ -26,46 +26,33 @@ TEST(ReaderSettingTest, SettingsGoOutAsOneItemJobs) {
         void (*enter)(C&);
         Handler press;
         const char* status;
-        Bytes set;
+        uint8_t address, value;
     };
     const Row rows[] = {
-        {[](C& c) { c.timeout = "5000"; }, &Reader::OnSetTimeout, "Set timeout", {0x28, 0x34, 0x32}},
-        {[](C& c) { c.delay = "75"; }, &Reader::OnSetDelay, "Set delaytime", {0x28, 0x35, 0x01}},
-        {[](C& c) { c.delay = "120"; }, &Reader::OnSetDelay, "Set delaytime", {0x28, 0x35, 0x02}},
-        {[](C& c) { c.startCharacter = "I"; },
-         &Reader::OnSetStartCharacter,
-         "Set start character",
-         {0x28, 0x3E, 0x49}},
-        {[](C& c) { c.startCharacter = "0x0D"; },
-         &Reader::OnSetStartCharacter,
-         "Set start character",
-         {0x28, 0x3E, 0x0D}},
-        {[](C& c) { c.node = "18"; }, &Reader::OnSetNode, "Set node", {0x28, 0x36, 0x12}},
-        {[](C& c) { c.block = "17"; }, &Reader::OnSetBlock, "Set block", {0x28, 0x30, 0x11}},
-        {[](C&) {}, &Reader::OnSetFormat, "Set output format", {0x28, 0x32, 0x01}},
-        {[](C& c) { c.format = Reader::kShortAscii16; },
-         &Reader::OnSetFormat,
-         "Set output format",
-         {0x28, 0x32, 0x17}},
-        {[](C& c) { c.scpChecked = true; }, &Reader::OnSetFormat, "Set output format", {0x28, 0x32, 0x21}},
-        {[](C& c) { c.format = Reader::kNoFormat; },
-         &Reader::OnSetFormat,
-         "Set output format",
-         {0x28, 0x32, 0x01}},
-        {[](C& c) { c.mode = Reader::kSlaveRequest; }, &Reader::OnSetMode, "Set mode", {0x28, 0x31, 0x02}},
-        {[](C& c) { c.mode = Reader::kNoMode; }, &Reader::OnSetMode, "Set mode", {0x28, 0x31, 0x00}},
+        {[](C& c) { c.timeout = "5000"; }, &R::OnSetTimeout, "Set timeout", 0x34, 0x32},
+        {[](C& c) { c.delay = "75"; }, &R::OnSetDelay, "Set delaytime", 0x35, 0x01},
+        {[](C& c) { c.delay = "120"; }, &R::OnSetDelay, "Set delaytime", 0x35, 0x02},
+        {[](C& c) { c.startCharacter = "0x0D"; }, &R::OnSetStartCharacter, "Set start character", 0x3E, 0x0D},
+        {[](C& c) { c.node = "18"; }, &R::OnSetNode, "Set node", 0x36, 0x12},
+        {[](C& c) { c.block = "17"; }, &R::OnSetBlock, "Set block", 0x30, 0x11},
+        {[](C&) {}, &R::OnSetFormat, "Set output format", 0x32, 0x01},
+        {[](C& c) { c.format = R::kShortAscii16; }, &R::OnSetFormat, "Set output format", 0x32, 0x17},
+        {[](C& c) { c.scpChecked = true; }, &R::OnSetFormat, "Set output format", 0x32, 0x21},
+        {[](C& c) { c.format = R::kNoFormat; }, &R::OnSetFormat, "Set output format", 0x32, 0x01},
+        {[](C& c) { c.mode = R::kSlaveRequest; }, &R::OnSetMode, "Set mode", 0x31, 0x02},
+        {[](C& c) { c.mode = R::kNoMode; }, &R::OnSetMode, "Set mode", 0x31, 0x00},
     };
     for (const Row& row : rows) {
         FakeMainWindow m;
         FakePrompt pr;
-        Reader p(m, pr);
+        R p(m, pr);
         p.OnCreate();
         row.enter(p.Fields());
         (p.*row.press)();
         EXPECT_EQ(p.Message(), row.status);
         EXPECT_TRUE(m.sent.empty()) << row.status << ": the job sends on the next tick";
-        const std::vector<Bytes> expected = {row.set, {0x29, row.set[1]}};
-        EXPECT_EQ(AnswerSetJob(m, p, row.set[2]), expected) << row.status;
+        const std::vector<Bytes> expected = {{0x28, row.address, row.value}, {0x29, row.address}};
+        EXPECT_EQ(AnswerSetJob(m, p, row.value), expected) << row.status;
         EXPECT_EQ(p.Message(), std::string(row.status) + " success");
         EXPECT_EQ(p.MessageTicks(), 40);
     }
@@ -73,18 +60,18 @@ TEST(ReaderSettingTest, SettingsGoOutAsOneItemJobs) {
 
 TEST(ReaderSettingTest, RefusedInputSendsNothing) {
     const std::pair<void (*)(C&), Handler> rows[] = {
-        {[](C& c) { c.delay = ""; }, &Reader::OnSetDelay},
-        {[](C& c) { c.timeout = ""; }, &Reader::OnSetTimeout},
-        {[](C& c) { c.timeout = "abc"; }, &Reader::OnSetTimeout},
-        {[](C& c) { c.delay = "-50"; }, &Reader::OnSetDelay},
-        {[](C& c) { c.block = "18"; }, &Reader::OnSetBlock},
-        {[](C& c) { c.serialNumber = ""; }, &Reader::OnSetSerialNumber},
-        {[](C& c) { c.serialNumber = "1234567"; }, &Reader::OnSetSerialNumber},
+        {[](C& c) { c.delay = ""; }, &R::OnSetDelay},
+        {[](C& c) { c.timeout = ""; }, &R::OnSetTimeout},
+        {[](C& c) { c.timeout = "abc"; }, &R::OnSetTimeout},
+        {[](C& c) { c.delay = "-50"; }, &R::OnSetDelay},
+        {[](C& c) { c.block = "18"; }, &R::OnSetBlock},
+        {[](C& c) { c.serialNumber = ""; }, &R::OnSetSerialNumber},
+        {[](C& c) { c.serialNumber = "1234567"; }, &R::OnSetSerialNumber},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         FakeMainWindow m;
         FakePrompt pr;
-        Reader p(m, pr);
+        R p(m, pr);
         p.OnCreate();
         rows[i].first(p.Fields());
         (p.*rows[i].second)();
@@ -115,7 +102,7 @@ TEST_F(ReaderPageTest, GetAllReadsFiveAddressesAndShowsThem) {
     }
     Tick(page, 20);
     EXPECT_EQ(main.sent.size(), 5u);
-    EXPECT_EQ(F().format, Reader::kShortAscii16);
+    EXPECT_EQ(F().format, R::kShortAscii16);
     EXPECT_TRUE(F().scpChecked);
     const std::vector<std::string> shown = {F().node, F().delay, F().timeout, F().startCharacter};
     EXPECT_EQ(shown, (std::vector<std::string>{"0a", "50", "5000", "0x0d"}));
@@ -131,13 +118,12 @@ TEST_F(ReaderPageTest, PlainReadsOfTheHiddenAddressesShowInTheirControls) {
     };
     const Row rows[] = {
         {0x30, 0x11, [](const C& c) { return c.block == "11"; }},
-        {0x31, 0x01, [](const C& c) { return c.mode == Reader::kSlaveContinuous; }},
-        {0x31, 0x05, [](const C& c) { return c.mode == Reader::kNoMode; }},
+        {0x31, 0x01, [](const C& c) { return c.mode == R::kSlaveContinuous; }},
+        {0x31, 0x05, [](const C& c) { return c.mode == R::kNoMode; }},
         {0x33, 0x28,
          [](const C& c) {
              const auto& t = c.transponders;
-             return !t[Reader::kFdxB] && !t[Reader::kHdx] && t[Reader::kH4002] && !t[Reader::kIso] &&
-                    t[Reader::k125KHz];
+             return !t[R::kFdxB] && !t[R::kHdx] && t[R::kH4002] && !t[R::kIso] && t[R::k125KHz];
          }},
         {0x3E, 0x49, [](const C& c) { return c.startCharacter == "I"; }},
     };
@@ -155,11 +141,11 @@ TEST_F(ReaderPageTest, PlainReadsOfTheHiddenAddressesShowInTheirControls) {
 TEST_F(ReaderPageTest, FormatCodeReadSelectsRadioAndFlags) {
     // code, radio, SCP, OFF-ID, ID-time
     const std::vector<int> rows[] = {
-        {0x37, Reader::kShortAscii16, 1, 0, 0}, {0x07, Reader::kShortAscii15, 0, 0, 0},
-        {0x17, Reader::kShortAscii16, 0, 0, 0}, {0x02, Reader::kByteStructure, 0, 0, 0},
-        {0x09, Reader::kCustomFormat, 0, 0, 0}, {0xC1, Reader::kAscii, 0, 1, 1},
-        {0x05, Reader::kNoFormat, 0, 0, 0},     {0x0A, Reader::kNoFormat, 0, 0, 0},
-        {0x00, Reader::kNoFormat, 0, 0, 0},
+        {0x37, R::kShortAscii16, 1, 0, 0}, {0x07, R::kShortAscii15, 0, 0, 0},
+        {0x17, R::kShortAscii16, 0, 0, 0}, {0x02, R::kByteStructure, 0, 0, 0},
+        {0x09, R::kCustomFormat, 0, 0, 0}, {0xC1, R::kAscii, 0, 1, 1},
+        {0x05, R::kNoFormat, 0, 0, 0},     {0x0A, R::kNoFormat, 0, 0, 0},
+        {0x00, R::kNoFormat, 0, 0, 0},
     };
     for (const std::vector<int>& row : rows) {
         page.ShowFormatCode(static_cast<uint8_t>(row[0]));
@@ -174,11 +160,11 @@ TEST_F(ReaderPageTest, FormatCodeReadSelectsRadioAndFlags) {
 
 TEST_F(ReaderPageTest, ChoosingAFormatOtherThanAsciiClearsAndLocksScp) {
     F().scpChecked = true;
-    page.OnFormatChosen(Reader::kByteStructure);
+    page.OnFormatChosen(R::kByteStructure);
     EXPECT_FALSE(F().scpChecked);
     EXPECT_FALSE(F().scpEnabled);
     EXPECT_EQ(page.FormatCode(), 0x02);
-    page.OnFormatChosen(Reader::kAscii);
+    page.OnFormatChosen(R::kAscii);
     EXPECT_TRUE(F().scpEnabled);
     EXPECT_FALSE(F().scpChecked);
 }
@@ -189,12 +175,12 @@ TEST(ReaderStartCharacterTest, TextToByteAndBack) {
         {"0", 0x30}, {"300", 44},    {"0x", 0},     {"X7", 7},  {"ab", 0},      {"0X1FF", 0x1F},
     };
     for (const auto& [text, value] : toByte) {
-        EXPECT_EQ(Reader::StartCharacterByte(text), value) << "'" << text << "'";
+        EXPECT_EQ(R::StartCharacterByte(text), value) << "'" << text << "'";
     }
     const std::pair<uint8_t, const char*> toText[] = {{13, "0x0d"}, {0x49, "I"},   {31, "0x1f"},  {32, " "},
                                                       {126, "~"},   {127, "0x7f"}, {0xFF, "0xff"}};
     for (const auto& [value, text] : toText) {
-        EXPECT_EQ(Reader::StartCharacterText(value), text) << int(value);
+        EXPECT_EQ(R::StartCharacterText(value), text) << int(value);
     }
 }
 
@@ -260,29 +246,6 @@ TEST_F(ReaderPageTest, ProgramWritesStoresAndReadsBack) {
     EXPECT_EQ(main.sent[4].GetDescription(), "Save configuration data request");
     EXPECT_EQ(run.messages.begin()->second, "Configure reader success");
     EXPECT_FALSE(page.Mismatch());
-}
-
-TEST_F(ReaderPageTest, RecordShowAndFill) {
-    ConfigRecord shown;
-    shown.format = 0x21;
-    shown.timeout = 12;
-    shown.startCharacter = 0x0D;
-    shown.version = "V3.00";
-    shown.serialNumber = "000777";
-    page.ShowRecord(shown);
-    EXPECT_EQ(F().format, Reader::kAscii);
-    EXPECT_TRUE(F().scpChecked);
-    const std::vector<std::string> texts = {F().timeout, F().startCharacter, F().version, F().serialNumber};
-    EXPECT_EQ(texts, (std::vector<std::string>{"1200", "0x0d", "V3.00", "000777"}));
-
-    F().format = Reader::kShortAscii16;
-    F().timeout = "5000";
-    F().startCharacter = "S";
-    ConfigRecord record;
-    EXPECT_EQ(page.FillRecord(record), 0);
-    EXPECT_EQ(record.format, 0x37);
-    EXPECT_EQ(record.timeout, 50);
-    EXPECT_EQ(record.startCharacter, 'S');
 }
 
 }  // namespace
