@@ -47,6 +47,10 @@ void CConfigPage::SetStatus(const std::string& message, int ticks) {
     if (message != m_successText && message.find(kFailedSuffix) == std::string::npos) {
         m_successText = message + kSuccessSuffix;
     }
+    ShowNotice(message, ticks);
+}
+
+void CConfigPage::ShowNotice(const std::string& message, int ticks) {
     m_message = message;
     m_messageTicks = ticks;
     RefreshStatus();
@@ -88,6 +92,14 @@ void CConfigPage::OnTick() {
 void CConfigPage::AfterRepetition(bool /*idle*/) {}
 
 void CConfigPage::OnAnswer(int length, const uint8_t* frame) {
+    // A tag message's byte 4 is its length, which can equal any command code the pages wait for.
+    if (frame == nullptr || length < 5 || frame[3] == CFrameParser::kTagData) {
+        return;
+    }
+    HandleAnswer(length, frame);
+}
+
+void CConfigPage::HandleAnswer(int length, const uint8_t* frame) {
     HandleResetAnswer(length, frame);
 }
 

@@ -40,7 +40,8 @@ public:
     void SetStatus(const std::string& message, int ticks);
     void SendRequest(CTelegram request);
     virtual void OnTick();
-    virtual void OnAnswer(int length, const uint8_t* frame);
+    // A frame from the reader. Tag data messages never reach the page's own answer handling.
+    void OnAnswer(int length, const uint8_t* frame);
     void ShowMainStatus(const std::string& message);
     void SetProgressRange(int low, int high);
     void StepProgress(int step);
@@ -76,6 +77,12 @@ public:
     static std::string DataText(int length, const uint8_t* frame, int maximum);
 
 protected:
+    // The page's answer table; the frame has at least status and command byte and is no tag
+    // data message.
+    virtual void HandleAnswer(int length, const uint8_t* frame);
+    // A message of its own in the status line, leaving the failed and success texts of the
+    // pending request as they are.
+    void ShowNotice(const std::string& message, int ticks);
     // Called in each tick that reaches the repetition logic; idle tells whether no request was
     // pending when the tick looked.
     virtual void AfterRepetition(bool idle);

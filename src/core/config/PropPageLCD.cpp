@@ -25,10 +25,7 @@ void CPropPageLCD::OnContrastSpin(int step) {
     UpdateView();
 }
 
-void CPropPageLCD::OnAnswer(int length, const uint8_t* frame) {
-    if (frame == nullptr || length < 5) {
-        return;
-    }
+void CPropPageLCD::HandleAnswer(int length, const uint8_t* frame) {
     if (frame[4] == Cmd::kSetLcdContrast && IsAck(length, frame)) {
         EndRequest();
         SetStatus(SuccessText(), kAnswerTicks);

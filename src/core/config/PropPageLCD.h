@@ -15,7 +15,6 @@ public:
     void SetContrast(int contrast) { m_contrast = contrast; }
 
     void OnCreate() override;
-    void OnAnswer(int length, const uint8_t* frame) override;
     // This page takes no part in the whole configuration.
     void OnApply() override {}
 
@@ -23,5 +22,6 @@ public:
     void OnContrastSpin(int step);
 
 private:
+    void HandleAnswer(int length, const uint8_t* frame) override;
     int m_contrast = 0;
 };

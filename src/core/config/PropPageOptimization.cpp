@@ -37,10 +37,7 @@ void CPropPageOptimization::OnGet() {
     SetBusy(false);
 }
 
-void CPropPageOptimization::OnAnswer(int length, const uint8_t* frame) {
-    if (frame == nullptr || length < 5) {
-        return;
-    }
+void CPropPageOptimization::HandleAnswer(int length, const uint8_t* frame) {
     const bool ack = IsAck(length, frame);
     switch (frame[4]) {
         case Cmd::kResetAll:

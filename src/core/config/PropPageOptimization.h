@@ -26,7 +26,6 @@ public:
     void SetSetting(int setting) { m_setting = setting; }
 
     void OnCreate() override;
-    void OnAnswer(int length, const uint8_t* frame) override;
     int FillRecord(ConfigRecord& record) override;
     void ShowRecord(ConfigRecord record) override;
 
@@ -34,6 +33,7 @@ public:
     void OnGet();
 
 private:
+    void HandleAnswer(int length, const uint8_t* frame) override;
     uint8_t SettingValue() const;
     void ShowSetting(uint8_t value);
 

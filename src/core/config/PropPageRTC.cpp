@@ -70,10 +70,7 @@ void CPropPageRTC::OnGet() {
     SendRequest(CTelegram(Cmd::kGetClock, Desc::kGetClock, kKindFrame));
 }
 
-void CPropPageRTC::OnAnswer(int length, const uint8_t* frame) {
-    if (frame == nullptr || length < 5) {
-        return;
-    }
+void CPropPageRTC::HandleAnswer(int length, const uint8_t* frame) {
     const bool ack = IsAck(length, frame);
     switch (frame[4]) {
         case Cmd::kSetClock:

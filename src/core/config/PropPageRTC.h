@@ -24,7 +24,6 @@ public:
     const std::array<std::string, kFieldCount>& Fields() const { return m_fields; }
 
     void OnCreate() override;
-    void OnAnswer(int length, const uint8_t* frame) override;
 
     void OnSync();
     void OnSet();
@@ -36,6 +35,7 @@ public:
     static std::tm LocalNow();
 
 private:
+    void HandleAnswer(int length, const uint8_t* frame) override;
     void FillFromClock();
 
     Clock m_clock;

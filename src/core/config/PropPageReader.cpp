@@ -4,28 +4,49 @@
 #include "core/util/Format.h"
 
 #include <cctype>
+#include <utility>
 
 namespace {
 
 constexpr int kDelayUnit = 50;     // the reader counts the delay in 50 ms
 constexpr int kTimeoutUnit = 100;  // and the timeout in 100 ms
 constexpr int kMaxBlock = 17;
+constexpr int kByteMax = 0xFF;
 constexpr size_t kSerialLength = 6;
+// Longer texts of digits are too large for any field, whatever their value.
+constexpr size_t kMaxDigits = 6;
+constexpr int kTooLarge = 1000000;
 
-// A field holding a non-negative decimal number; false for an empty or unreadable one.
-bool ReadNumber(const std::string& text, int& value) {
-    int v = 0;
-    if (!ParseInt(text, v) || v < 0) {
-        return false;
+constexpr const char* kTimeoutTooLarge = "Timeout greater 25500 ms not possible";
+constexpr const char* kDelayTooLarge = "Delay time greater 12750 ms not possible";
+constexpr const char* kStartTooLarge = "Start character greater 255 not possible";
+constexpr const char* kNodeTooLarge = "Node greater 255 not possible";
+
+// A field of decimal digits only; -1 when it is empty or holds anything else. The value is not
+// truncated, so that the caller can refuse what does not fit into a byte.
+int FieldNumber(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return -1;
     }
-    value = v;
-    return true;
+    const size_t first = text.find_first_not_of('0');
+    if (first == std::string::npos) {
+        return 0;
+    }
+    if (text.size() - first > kMaxDigits) {
+        return kTooLarge;
+    }
+    int value = 0;
+    return ParseInt(text.substr(first), value) ? value : -1;
 }
 
-// A field read the way the reader's own dialogs read it: no number counts as 0.
-int NumberOrZero(const std::string& text) {
-    int v = 0;
-    return ParseInt(text, v) ? v : 0;
+// A millisecond field in the reader's units, or -1.
+int FieldUnits(const std::string& text, int unit) {
+    const int ms = FieldNumber(text);
+    return ms < 0 ? -1 : ms / unit;
+}
+
+bool FitsByte(int value) {
+    return value >= 0 && value <= kByteMax;
 }
 
 int HexDigit(char c) {
@@ -119,12 +140,14 @@ void CPropPageReader::ShowFormatCode(uint8_t code) {
             break;
     }
     m_controls.format = format;
+    // As when the user chooses the format: SCP belongs to ASCII only.
+    m_controls.scpEnabled = format == kAscii;
     m_controls.scpChecked = (code & kScpFlag) != 0;
     m_controls.offIdChecked = (code & kOffIdFlag) != 0;
     m_controls.idTimeChecked = (code & kIdTimeFlag) != 0;
 }
 
-uint8_t CPropPageReader::StartCharacterByte(const std::string& text) {
+int CPropPageReader::StartCharacterValue(const std::string& text) {
     if (text.size() == 1) {
         return static_cast<uint8_t>(text[0]);
     }
@@ -134,18 +157,20 @@ uint8_t CPropPageReader::StartCharacterByte(const std::string& text) {
     }
     const size_t x = upper.find('X');
     if (x == std::string::npos) {
-        return static_cast<uint8_t>(NumberOrZero(upper));
+        return FieldNumber(upper);
     }
     // Up to two hex digits after the X; a missing digit ends the number.
     int value = 0;
+    int digits = 0;
     for (size_t i = x + 1; i < upper.size() && i < x + 3; ++i) {
         const int d = HexDigit(upper[i]);
         if (d < 0) {
             break;
         }
         value = value * 16 + d;
+        ++digits;
     }
-    return static_cast<uint8_t>(value);
+    return digits > 0 ? value : -1;
 }
 
 std::string CPropPageReader::StartCharacterText(uint8_t value) {
@@ -173,30 +198,46 @@ void CPropPageReader::OnSetFormat() {
     StartSetJob(CfgAddr::kFormat, FormatCode());
 }
 
+bool CPropPageReader::Sendable(int value, const char* tooLarge) {
+    if (value < 0) {
+        return false;
+    }
+    // Cut to a byte, the value would go out wrong and its read-back would still match.
+    if (value > kByteMax) {
+        ShowNotice(tooLarge, kAnswerTicks);
+        return false;
+    }
+    return true;
+}
+
 void CPropPageReader::OnSetDelay() {
     StoreView();
-    int value = 0;
-    if (!ReadNumber(m_controls.delay, value)) {
+    const int units = FieldUnits(m_controls.delay, kDelayUnit);
+    if (!Sendable(units, kDelayTooLarge)) {
         return;
     }
     SetStatus("Set delaytime", kRequestTicks);
-    StartSetJob(CfgAddr::kDelay, static_cast<uint8_t>(value / kDelayUnit));
+    StartSetJob(CfgAddr::kDelay, static_cast<uint8_t>(units));
 }
 
 void CPropPageReader::OnSetTimeout() {
     StoreView();
-    int value = 0;
-    if (!ReadNumber(m_controls.timeout, value)) {
+    const int units = FieldUnits(m_controls.timeout, kTimeoutUnit);
+    if (!Sendable(units, kTimeoutTooLarge)) {
         return;
     }
     SetStatus("Set timeout", kRequestTicks);
-    StartSetJob(CfgAddr::kTimeout, static_cast<uint8_t>(value / kTimeoutUnit));
+    StartSetJob(CfgAddr::kTimeout, static_cast<uint8_t>(units));
 }
 
 void CPropPageReader::OnSetStartCharacter() {
     StoreView();
+    const int value = StartCharacterValue(m_controls.startCharacter);
+    if (!Sendable(value, kStartTooLarge)) {
+        return;
+    }
     SetStatus("Set start character", kRequestTicks);
-    StartSetJob(CfgAddr::kStartCharacter, StartCharacterByte(m_controls.startCharacter));
+    StartSetJob(CfgAddr::kStartCharacter, static_cast<uint8_t>(value));
 }
 
 void CPropPageReader::OnGetVersion() {
@@ -237,38 +278,54 @@ void CPropPageReader::OnSetMode() {
 
 void CPropPageReader::OnSetNode() {
     StoreView();
+    const int node = FieldNumber(m_controls.node);
+    if (!Sendable(node, kNodeTooLarge)) {
+        return;
+    }
     SetStatus("Set node", kRequestTicks);
-    StartSetJob(CfgAddr::kNode, static_cast<uint8_t>(NumberOrZero(m_controls.node)));
+    StartSetJob(CfgAddr::kNode, static_cast<uint8_t>(node));
 }
 
 void CPropPageReader::OnSetBlock() {
     StoreView();
-    const auto block = static_cast<uint8_t>(NumberOrZero(m_controls.block));
-    if (block > kMaxBlock) {
+    const int block = FieldNumber(m_controls.block);
+    if (block < 0 || block > kMaxBlock) {
         return;
     }
     SetStatus("Set block", kRequestTicks);
-    StartSetJob(CfgAddr::kHdxBlock, block);
+    StartSetJob(CfgAddr::kHdxBlock, static_cast<uint8_t>(block));
 }
 
 void CPropPageReader::OnProgram() {
     StoreView();
+    // Fields that are empty or unreadable are left out; one that is too large stops the whole
+    // job, so that the reader is never left half programmed.
+    const int node = FieldNumber(m_controls.node);
+    const int delay = FieldUnits(m_controls.delay, kDelayUnit);
+    const int timeout = FieldUnits(m_controls.timeout, kTimeoutUnit);
+    const int start = StartCharacterValue(m_controls.startCharacter);
+    const std::pair<int, const char*> checks[] = {
+        {node, kNodeTooLarge}, {delay, kDelayTooLarge}, {timeout, kTimeoutTooLarge}, {start, kStartTooLarge}};
+    for (const auto& [value, tooLarge] : checks) {
+        if (value > kByteMax) {
+            ShowNotice(tooLarge, kAnswerTicks);
+            return;
+        }
+    }
     SetProgressActive(true);
     SetBusy(true);
     SetStatus("Configure reader", kRequestTicks);
     ResetJobs();
     AddSetItem(CfgAddr::kFormat, FormatCode());
-    int value = 0;
-    if (!m_controls.node.empty()) {
-        AddSetItem(CfgAddr::kNode, static_cast<uint8_t>(NumberOrZero(m_controls.node)));
+    const std::pair<uint8_t, int> items[] = {{CfgAddr::kNode, node},
+                                             {CfgAddr::kDelay, delay},
+                                             {CfgAddr::kTimeout, timeout},
+                                             {CfgAddr::kStartCharacter, start}};
+    for (const auto& [address, value] : items) {
+        if (FitsByte(value)) {
+            AddSetItem(address, static_cast<uint8_t>(value));
+        }
     }
-    if (ReadNumber(m_controls.delay, value)) {
-        AddSetItem(CfgAddr::kDelay, static_cast<uint8_t>(value / kDelayUnit));
-    }
-    if (ReadNumber(m_controls.timeout, value)) {
-        AddSetItem(CfgAddr::kTimeout, static_cast<uint8_t>(value / kTimeoutUnit));
-    }
-    AddSetItem(CfgAddr::kStartCharacter, StartCharacterByte(m_controls.startCharacter));
     SetStorePending(true);
     SetProgressRange(0, 2 * SetCount() + 1);
     SetIndex(0);
@@ -291,10 +348,7 @@ void CPropPageReader::OnSetSerialNumber() {
     SendRequest(request);
 }
 
-void CPropPageReader::OnAnswer(int length, const uint8_t* frame) {
-    if (frame == nullptr || length < 5 || frame[3] == Cmd::kTagData) {
-        return;
-    }
+void CPropPageReader::HandleAnswer(int length, const uint8_t* frame) {
     const bool ack = IsAck(length, frame);
     switch (frame[4]) {
         case Cmd::kVersion:
@@ -376,8 +430,15 @@ void CPropPageReader::ShowReadValue(int address, uint8_t value) {
 int CPropPageReader::FillRecord(ConfigRecord& record) {
     StoreView();
     record.format = FormatCode();
-    record.timeout = static_cast<uint8_t>(NumberOrZero(m_controls.timeout) / kTimeoutUnit);
-    record.startCharacter = StartCharacterByte(m_controls.startCharacter);
+    // What cannot be sent cannot be stored either: the record keeps its value.
+    const int timeout = FieldUnits(m_controls.timeout, kTimeoutUnit);
+    if (FitsByte(timeout)) {
+        record.timeout = static_cast<uint8_t>(timeout);
+    }
+    const int start = StartCharacterValue(m_controls.startCharacter);
+    if (FitsByte(start)) {
+        record.startCharacter = static_cast<uint8_t>(start);
+    }
     return 0;
 }
 

@@ -69,7 +69,6 @@ public:
     bool IsDeveloper() const { return m_developer; }
 
     void OnCreate() override;
-    void OnAnswer(int length, const uint8_t* frame) override;
     int FillRecord(ConfigRecord& record) override;
     void ShowRecord(ConfigRecord record) override;
 
@@ -91,11 +90,17 @@ public:
 
     uint8_t FormatCode() const;
     void ShowFormatCode(uint8_t code);
-    static uint8_t StartCharacterByte(const std::string& text);
+    // The start character field as a number: -1 for a text that is neither one character nor a
+    // number; a number above 255 is returned as it is.
+    static int StartCharacterValue(const std::string& text);
     static std::string StartCharacterText(uint8_t value);
 
 private:
+    void HandleAnswer(int length, const uint8_t* frame) override;
     void SetDefaults();
+    // A value for one byte on the wire: false for -1 (nothing to send) or a value above 255,
+    // which is refused with the message tooLarge.
+    bool Sendable(int value, const char* tooLarge);
     void ShowReadValue(int address, uint8_t value);
 
     IPrompt& m_prompt;

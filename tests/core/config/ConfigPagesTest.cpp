@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 class ConfigPagesTest : public ::testing::Test {
@@ -36,13 +38,23 @@ TEST_F(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
     EXPECT_EQ(f.format, CPropPageReader::kCompactCoding);
 
     pages.Reader().Fields().format = CPropPageReader::kShortAscii16;
-    pages.Reader().Fields().timeout = "2500";
-    pages.Reader().Fields().startCharacter = "S";
     pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
+    // timeout, start character -> the record's timeout and start character; what cannot be sent
+    // leaves the record's old 7 and 'Q'.
+    const std::tuple<const char*, const char*, int, int> rows[] = {
+        {"2500", "S", 25, 'S'}, {"-100", "ab", 7, 'Q'}, {"30000", "300", 7, 'Q'}, {"", "", 7, 'Q'}};
+    for (const auto& [timeout, start, recordTimeout, recordStart] : rows) {
+        pages.Reader().Fields().timeout = timeout;
+        pages.Reader().Fields().startCharacter = start;
+        ConfigRecord record;
+        record.timeout = 7;
+        record.startCharacter = 'Q';
+        pages.Reader().FillRecord(record);
+        EXPECT_EQ(record.timeout, recordTimeout) << timeout;
+        EXPECT_EQ(record.startCharacter, recordStart) << start;
+    }
     const ConfigRecord record = pages.Collect();
     EXPECT_EQ(record.format, 0x17);
-    EXPECT_EQ(record.timeout, 25);
-    EXPECT_EQ(record.startCharacter, 'S');
     EXPECT_EQ(record.timing, 3);
 }
 
@@ -108,7 +120,14 @@ TEST_F(ConfigPagesTest, TicksAnswersAndStatusReachOnlyTheNamedPage) {
     pages.ShowMainStatus(CConfigPages::kAdditional, "Read/Write configuration failed");
     EXPECT_EQ(pages.Additional().StatusText(), "      Read/Write configuration failed");
     EXPECT_EQ(pages.Additional().MessageTicks(), 40);
+    std::vector<std::string> before;
+    for (int i = 0; i < CConfigPages::kCount; ++i) {
+        before.push_back(pages.Page(i).StatusText());
+    }
     pages.ShowMainStatus(9, "x");  // out of range: ignored
+    for (int i = 0; i < CConfigPages::kCount; ++i) {
+        EXPECT_EQ(pages.Page(i).StatusText(), before[static_cast<size_t>(i)]) << i;
+    }
 }
 
 }  // namespace

@@ -82,6 +82,8 @@ TEST_F(RtcPageTest, GetAnswerFillsTheFields) {
         {Nak(Cmd::kGetClock, {0x00, 0x30, 0x08, 0x02, 0x09, 0x03, 0x26}), "00 30 08 02 09 03 26 ",
          "Get time request"},
         {Ack(Cmd::kGetClock, {0x3A, 0, 0, 0, 0, 0, 0}), "3: 00 00 00 00 00 00 ", "Get time request success"},
+        {ReaderFrame(CFrameParser::kTagData, Cmd::kGetClock, {0x59, 0x59, 0x23, 0x07, 0x31, 0x12, 0x99}),
+         "09 07 14 01 08 03 26 ", "Get time request"},
         // Too short to carry a clock: the fields keep what they hold.
         {Ack(Cmd::kGetClock, {0x59, 0x59}), "09 07 14 01 08 03 26 ", "Get time request success"},
     };

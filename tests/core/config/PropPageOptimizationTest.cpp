@@ -40,6 +40,9 @@ TEST(OptimizationPageTest, GetShowsTheReadSetting) {
         {Ack(Cmd::kGetConfig, {0x01}), Opt::kHighSpeed},
         {Ack(Cmd::kGetConfig, {0x07}), Opt::kHighNoise},  // unknown to the reader
         {Nak(Cmd::kGetConfig, {0x02}), Opt::kMedian},     // not shown, repeated
+        // Tag data whose length byte equals a command code: neither shown nor ending the request.
+        {ReaderFrame(CFrameParser::kTagData, Cmd::kGetConfig, {0x03}), Opt::kMedian},
+        {ReaderFrame(CFrameParser::kTagData, Cmd::kSetConfig, {0x03}), Opt::kMedian},
     };
     for (const auto& [frame, shown] : rows) {
         FakeMainWindow main;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -41,6 +42,11 @@ TEST(ReaderSettingTest, SettingsGoOutAsOneItemJobs) {
         {[](C& c) { c.format = R::kNoFormat; }, &R::OnSetFormat, "Set output format", 0x32, 0x01},
         {[](C& c) { c.mode = R::kSlaveRequest; }, &R::OnSetMode, "Set mode", 0x31, 0x02},
         {[](C& c) { c.mode = R::kNoMode; }, &R::OnSetMode, "Set mode", 0x31, 0x00},
+        // The largest values that still fit into the byte.
+        {[](C& c) { c.timeout = "25599"; }, &R::OnSetTimeout, "Set timeout", 0x34, 0xFF},
+        {[](C& c) { c.delay = "12750"; }, &R::OnSetDelay, "Set delaytime", 0x35, 0xFF},
+        {[](C& c) { c.node = "255"; }, &R::OnSetNode, "Set node", 0x36, 0xFF},
+        {[](C& c) { c.startCharacter = "\xA7"; }, &R::OnSetStartCharacter, "Set start character", 0x3E, 0xA7},
     };
     for (const Row& row : rows) {
         FakeMainWindow m;
@@ -59,25 +65,44 @@ TEST(ReaderSettingTest, SettingsGoOutAsOneItemJobs) {
 }
 
 TEST(ReaderSettingTest, RefusedInputSendsNothing) {
-    const std::pair<void (*)(C&), Handler> rows[] = {
-        {[](C& c) { c.delay = ""; }, &R::OnSetDelay},
-        {[](C& c) { c.timeout = ""; }, &R::OnSetTimeout},
-        {[](C& c) { c.timeout = "abc"; }, &R::OnSetTimeout},
-        {[](C& c) { c.delay = "-50"; }, &R::OnSetDelay},
-        {[](C& c) { c.block = "18"; }, &R::OnSetBlock},
-        {[](C& c) { c.serialNumber = ""; }, &R::OnSetSerialNumber},
-        {[](C& c) { c.serialNumber = "1234567"; }, &R::OnSetSerialNumber},
+    struct Row {
+        void (*enter)(C&);
+        Handler press;
+        const char* message;  // shown for 40 ticks; empty: refused without a word
+    };
+    const Row rows[] = {
+        {[](C& c) { c.delay = ""; }, &R::OnSetDelay, ""},
+        {[](C& c) { c.timeout = ""; }, &R::OnSetTimeout, ""},
+        {[](C& c) { c.timeout = "abc"; }, &R::OnSetTimeout, ""},
+        {[](C& c) { c.delay = "-50"; }, &R::OnSetDelay, ""},
+        {[](C& c) { c.block = "18"; }, &R::OnSetBlock, ""},
+        {[](C& c) { c.block = "256"; }, &R::OnSetBlock, ""},  // not cut to 0 first
+        {[](C& c) { c.node = ""; }, &R::OnSetNode, ""},
+        {[](C& c) { c.startCharacter = "ab"; }, &R::OnSetStartCharacter, ""},
+        {[](C& c) { c.startCharacter = "\xC2\xA7"; }, &R::OnSetStartCharacter, ""},  // two bytes
+        {[](C& c) { c.serialNumber = ""; }, &R::OnSetSerialNumber, ""},
+        {[](C& c) { c.serialNumber = "1234567"; }, &R::OnSetSerialNumber, ""},
+        {[](C& c) { c.timeout = "30000"; }, &R::OnSetTimeout, "Timeout greater 25500 ms not possible"},
+        {[](C& c) { c.timeout = "99999999999"; }, &R::OnSetTimeout, "Timeout greater 25500 ms not possible"},
+        {[](C& c) { c.delay = "12800"; }, &R::OnSetDelay, "Delay time greater 12750 ms not possible"},
+        {[](C& c) { c.startCharacter = "300"; }, &R::OnSetStartCharacter,
+         "Start character greater 255 not possible"},
+        {[](C& c) { c.node = "256"; }, &R::OnSetNode, "Node greater 255 not possible"},
+        {[](C& c) { c.timeout = "30000"; }, &R::OnProgram, "Timeout greater 25500 ms not possible"},
+        {[](C& c) { c.node = "300"; }, &R::OnProgram, "Node greater 255 not possible"},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         FakeMainWindow m;
         FakePrompt pr;
         R p(m, pr);
         p.OnCreate();
-        rows[i].first(p.Fields());
-        (p.*rows[i].second)();
+        rows[i].enter(p.Fields());
+        (p.*rows[i].press)();
         Tick(p, 30);
         EXPECT_TRUE(m.sent.empty()) << i;
-        EXPECT_EQ(p.Message(), "") << i;
+        EXPECT_EQ(p.Message(), rows[i].message) << i;
+        EXPECT_EQ(p.MessageTicks(), *rows[i].message != 0 ? 10 : 0) << i;
+        EXPECT_EQ(p.FailedText(), "") << i << ": no request to fail";
         EXPECT_TRUE(pr.questions.empty()) << i;
     }
 }
@@ -139,18 +164,18 @@ TEST_F(ReaderPageTest, PlainReadsOfTheHiddenAddressesShowInTheirControls) {
 }
 
 TEST_F(ReaderPageTest, FormatCodeReadSelectsRadioAndFlags) {
-    // code, radio, SCP, OFF-ID, ID-time
+    // code, radio, SCP checked, SCP enabled, OFF-ID, ID-time; each row follows the one before.
     const std::vector<int> rows[] = {
-        {0x37, R::kShortAscii16, 1, 0, 0}, {0x07, R::kShortAscii15, 0, 0, 0},
-        {0x17, R::kShortAscii16, 0, 0, 0}, {0x02, R::kByteStructure, 0, 0, 0},
-        {0x09, R::kCustomFormat, 0, 0, 0}, {0xC1, R::kAscii, 0, 1, 1},
-        {0x05, R::kNoFormat, 0, 0, 0},     {0x0A, R::kNoFormat, 0, 0, 0},
-        {0x00, R::kNoFormat, 0, 0, 0},
+        {0x37, R::kShortAscii16, 1, 0, 0, 0}, {0x07, R::kShortAscii15, 0, 0, 0, 0},
+        {0x21, R::kAscii, 1, 1, 0, 0},        {0x02, R::kByteStructure, 0, 0, 0, 0},
+        {0x09, R::kCustomFormat, 0, 0, 0, 0}, {0xC1, R::kAscii, 0, 1, 1, 1},
+        {0x17, R::kShortAscii16, 0, 0, 0, 0}, {0x05, R::kNoFormat, 0, 0, 0, 0},
+        {0x0A, R::kNoFormat, 0, 0, 0, 0},     {0x00, R::kNoFormat, 0, 0, 0, 0},
     };
     for (const std::vector<int>& row : rows) {
         page.ShowFormatCode(static_cast<uint8_t>(row[0]));
-        const std::vector<int> shown = {row[0], F().format, F().scpChecked, F().offIdChecked,
-                                        F().idTimeChecked};
+        const std::vector<int> shown = {row[0],         F().format,       F().scpChecked,
+                                        F().scpEnabled, F().offIdChecked, F().idTimeChecked};
         EXPECT_EQ(shown, row);
     }
     // Flags read from the reader go back unchanged.
@@ -170,12 +195,14 @@ TEST_F(ReaderPageTest, ChoosingAFormatOtherThanAsciiClearsAndLocksScp) {
 }
 
 TEST(ReaderStartCharacterTest, TextToByteAndBack) {
-    const std::pair<const char*, uint8_t> toByte[] = {
-        {"I", 0x49}, {"0x0D", 0x0D}, {"x0d", 0x0D}, {"13", 13}, {"0x41", 0x41}, {"", 0},
-        {"0", 0x30}, {"300", 44},    {"0x", 0},     {"X7", 7},  {"ab", 0},      {"0X1FF", 0x1F},
+    // -1: neither one character nor a number; above 255 is left for the caller to refuse.
+    const std::pair<const char*, int> toByte[] = {
+        {"I", 0x49}, {"0x0D", 0x0D}, {"x0d", 0x0D}, {"13", 13},       {"0x41", 0x41},       {"", -1},
+        {"0", 0x30}, {"300", 300},   {"0x", -1},    {"X7", 7},        {"ab", -1},           {"0X1FF", 0x1F},
+        {"-5", -1},  {"\xFF", 0xFF}, {"0xZZ", -1},  {"\xC2\xA7", -1}, {"00000000255", 255},
     };
     for (const auto& [text, value] : toByte) {
-        EXPECT_EQ(R::StartCharacterByte(text), value) << "'" << text << "'";
+        EXPECT_EQ(R::StartCharacterValue(text), value) << "'" << text << "'";
     }
     const std::pair<uint8_t, const char*> toText[] = {{13, "0x0d"}, {0x49, "I"},   {31, "0x1f"},  {32, " "},
                                                       {126, "~"},   {127, "0x7f"}, {0xFF, "0xff"}};
@@ -230,22 +257,34 @@ TEST_F(ReaderPageTest, SettingTheSerialNumberAsksFirst) {
     EXPECT_EQ(page.Message(), "Set serial number");
 }
 
-TEST_F(ReaderPageTest, ProgramWritesStoresAndReadsBack) {
-    F().node = "";
-    F().startCharacter = "0x0d";
-    page.OnProgram();
-    EXPECT_EQ(page.Message(), "Configure reader");
-    EXPECT_EQ(page.ProgressHigh(), 9);  // 4 items: 2 * 4 + 1
-    JobRun run;
-    run.Run(main, page, 80, true);
-    const std::vector<Bytes> expected = {
-        {0x28, 0x32, 0x01}, {0x28, 0x35, 0x01}, {0x28, 0x34, 0x32}, {0x28, 0x3E, 0x0D}, {0x2A},
-        {0x29, 0x32},       {0x29, 0x35},       {0x29, 0x34},       {0x29, 0x3E},
-    };
-    ASSERT_EQ(main.AllBytes(), expected);
-    EXPECT_EQ(main.sent[4].GetDescription(), "Save configuration data request");
-    EXPECT_EQ(run.messages.begin()->second, "Configure reader success");
-    EXPECT_FALSE(page.Mismatch());
+TEST(ReaderProgramTest, ProgramWritesStoresAndReadsBack) {
+    const std::pair<uint8_t, const char*> rows[] = {{0, "Configure reader success"},
+                                                    {0x34, "Configure reader failed"}};  // timeout stuck
+    for (const auto& [stuck, result] : rows) {
+        FakeMainWindow main;
+        FakePrompt prompt;
+        R page(main, prompt);
+        page.OnCreate();
+        page.Fields().node = "";
+        page.Fields().startCharacter = "0x0d";
+        page.OnProgram();
+        EXPECT_EQ(page.Message(), "Configure reader");
+        EXPECT_EQ(page.ProgressHigh(), 9);  // 4 items: 2 * 4 + 1
+        JobRun run;
+        if (stuck != 0) {
+            run.stuck[stuck] = 0x33;
+        }
+        run.Run(main, page, 80, true);
+        const std::vector<Bytes> expected = {
+            {0x28, 0x32, 0x01}, {0x28, 0x35, 0x01}, {0x28, 0x34, 0x32}, {0x28, 0x3E, 0x0D}, {0x2A},
+            {0x29, 0x32},       {0x29, 0x35},       {0x29, 0x34},       {0x29, 0x3E},
+        };
+        ASSERT_EQ(main.AllBytes(), expected);
+        EXPECT_EQ(main.sent[4].GetDescription(), "Save configuration data request");
+        // The result stays for 40 ticks, then the line is cleared.
+        EXPECT_EQ(run.messages, (std::map<int, std::string>{{29, result}, {69, ""}}));
+        EXPECT_EQ(page.Mismatch(), stuck != 0);
+    }
 }
 
 }  // namespace
