@@ -133,6 +133,17 @@ TEST_F(ConfigSheetWidgetTest, ReaderSetTimeoutFromTheWidgets) {
     EXPECT_EQ(Status(0), "      Set timeout success");
     Tick(40);
     EXPECT_EQ(Status(0), "      ");
+    Type(0, "readerTimeout", "30000");
+    Click(0, "readerSetTimeout");
+    EXPECT_EQ(Status(0), "      Timeout greater 25500 ms not possible");
+
+    // One character is one byte, as the reader counts them.
+    Type(0, "readerStartCharacter", "§");
+    Click(0, "readerSetStartCharacter");
+    Tick();
+    EXPECT_EQ(main.Last(), (Bytes{0x28, 0x3E, 0xA7}));
+    Answer(Ack(Cmd::kVersion, {'V', 0xB5}));
+    EXPECT_EQ(W(0, "readerVersion")->text(), QString::fromUtf8("Vµ"));
 }
 
 TEST_F(ConfigSheetWidgetTest, ReaderGetAllShowsTheReadBack) {
@@ -176,9 +187,9 @@ TEST_F(ConfigSheetWidgetTest, DeveloperControlsOnlyInDeveloperMode) {
         EXPECT_TRUE(W<QWidget>(0, "readerSetTimeout")->isVisible());
     }
     EXPECT_EQ(W<QPushButton>(0, "readerProgram")->toolTip(), "Write complete configuration to reader");
-    Type(0, "readerSerialNumber", "42");
+    Type(0, "readerSerialNumber", "12345§");  // six characters, though seven bytes in UTF-8
     Click(0, "readerSetSerialNumber");
-    EXPECT_EQ(main.Last(), (Bytes{0x80, '0', '0', '0', '0', '4', '2'}));
+    EXPECT_EQ(main.Last(), (Bytes{0x80, '1', '2', '3', '4', '5', 0xA7}));
     EXPECT_EQ(prompt.questions.size(), 1u);
 }
 

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QByteArray>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QString>
 
 #include <string>
@@ -11,12 +13,20 @@
 // already shows the value, so a refresh never moves the cursor of a field being typed in.
 namespace ControlSync {
 
+// The page logic counts one character as one byte, as the reader does: fields travel as
+// Latin-1, so that a start character or a version byte above 0x7F stays one character.
 inline QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 inline std::string ToStd(const QString& text) {
-    return text.toStdString();
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// Keeps characters out of a field that have no single-byte code.
+inline QValidator* Latin1Only(QObject* parent) {
+    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x{0}-\\x{ff}]*")), parent);
 }
 
 inline void SetText(QLineEdit* edit, const std::string& text) {

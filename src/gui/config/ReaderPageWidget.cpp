@@ -69,6 +69,7 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
     auto* setTimeout = Button("Set", "readerSetTimeout", " Configure timeout value for slave request mode ");
     addRow("Timeout", m_timeout, setTimeout);
     m_startCharacter = Edit("readerStartCharacter");
+    m_startCharacter->setValidator(Latin1Only(this));
     auto* setStart = Button("Set", "readerSetStartCharacter");
     addRow("Start character", m_startCharacter, setStart);
     m_version = Edit("readerVersion");
@@ -77,6 +78,7 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
     addRow("Version", m_version, getVersion);
     m_serialNumber = Edit("readerSerialNumber");
     m_serialNumber->setMaxLength(6);
+    m_serialNumber->setValidator(Latin1Only(this));
     auto* getSerial = Button("Get", "readerGetSerialNumber");
     m_setSerialNumber = Button("Set", "readerSetSerialNumber");
     addRow("Serial number", m_serialNumber, getSerial, m_setSerialNumber);
