@@ -1,6 +1,5 @@
 #include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
-#include "core/tags/TransponderId.h"
 #include "platform/SerialPort.h"
 
 #include <QCoreApplication>
@@ -19,42 +18,24 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Strings = std::vector<std::string>;
 
 constexpr int kDeadlineMs = 5000;
 
-// corvantelle-sim as a child process; its device path is the first line it prints.
-class SimProcess final {
-public:
+struct SimProcess final {
     explicit SimProcess(const QStringList& arguments) {
-        m_process.start(QStringLiteral(CORVANTELLE_SIM_PATH), arguments);
+        process.start(QStringLiteral(CORVANTELLE_SIM_PATH), arguments);
     }
     ~SimProcess() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(kDeadlineMs);
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(kDeadlineMs);
         }
     }
-
-    QString DevicePath() {
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(kDeadlineMs)) {
-        }
-        return QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    // Stops it as a service manager would; true when it then ends cleanly with 0.
-    bool Terminate() {
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
-        return m_process.waitForFinished(kDeadlineMs) && m_process.exitStatus() == QProcess::NormalExit &&
-               m_process.exitCode() == 0;
-    }
-    QProcess& Process() { return m_process; }
-
-private:
-    QProcess m_process;
+    QProcess process;
 };
 
-// The first good frame a freshly opened port receives, after sending request; empty if none.
-Bytes FirstFrame(const QString& device, const Bytes& request = {}) {
+// The first good frame a freshly opened port receives after sending the request; empty if none.
+Bytes FirstFrame(const QString& device, const Bytes& request) {
     CSerialPort port;
     CFrameParser parser;
     Bytes first;
@@ -67,9 +48,7 @@ Bytes FirstFrame(const QString& device, const Bytes& request = {}) {
         }
     });
     EXPECT_EQ(port.Open(), 1) << port.LastOpenErrorText().toStdString();
-    if (!request.empty()) {
-        EXPECT_EQ(port.Write(request.data(), static_cast<int>(request.size())), 1);
-    }
+    EXPECT_EQ(port.Write(request.data(), static_cast<int>(request.size())), 1);
     QDeadlineTimer deadline(kDeadlineMs);
     while (first.empty() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -80,12 +59,14 @@ Bytes FirstFrame(const QString& device, const Bytes& request = {}) {
 
 }  // namespace
 
-TEST(SimProcess, AnswersOverThePtyLinkAgainAfterAReconnectAndEndsCleanly) {
+TEST(SimProcess, AnswersAgainAfterAReconnectAndEndsCleanlyRemovingItsLink) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString link = dir.filePath(QStringLiteral("reader"));
     SimProcess sim({QStringLiteral("--link"), link});
-    const QString device = sim.DevicePath();
+    while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {
+    }
+    const QString device = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
     ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
 
@@ -98,26 +79,16 @@ TEST(SimProcess, AnswersOverThePtyLinkAgainAfterAReconnectAndEndsCleanly) {
         const std::string text(answer.begin() + 5, answer.end() - 1);
         EXPECT_EQ(text.rfind("Corvantelle SIM ", 0), 0u) << text;
     }
-    ASSERT_TRUE(sim.Terminate());
+    ::kill(static_cast<pid_t>(sim.process.processId()), SIGTERM);
+    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.process.exitCode(), 0);
     EXPECT_FALSE(QFileInfo(link).isSymLink() || QFileInfo::exists(link));
-}
-
-TEST(SimProcess, ReportsTagsAtItsInterval) {
-    SimProcess sim({QStringLiteral("--tag-interval"), QStringLiteral("100"), QStringLiteral("--tag"),
-                    QStringLiteral("984:123456789012:fdx:Pen 4")});
-    const auto message = FirstFrame(sim.DevicePath());
-    ASSERT_GE(message.size(), 4u);
-    EXPECT_EQ(message[3], CFrameParser::kTagData);
-    CTransponderId id;
-    id.DecodeTagData(message);
-    EXPECT_EQ((Strings{id.GetCountryCode(), id.GetNationalId(), id.GetTagType(), id.GetEventText()}),
-              (Strings{"0984", "123456789012", "FDX-B", "Pen 4"}));
-    EXPECT_TRUE(sim.Terminate());
 }
 
 TEST(SimProcess, RefusesBadOptions) {
     SimProcess sim({QStringLiteral("--tag-form"), QStringLiteral("bin7")});
-    ASSERT_TRUE(sim.Process().waitForFinished(kDeadlineMs));
-    EXPECT_EQ(sim.Process().exitCode(), 2);
-    EXPECT_TRUE(sim.Process().readAllStandardOutput().isEmpty());
+    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(sim.process.exitCode(), 2);
+    EXPECT_TRUE(sim.process.readAllStandardOutput().isEmpty());
 }

@@ -8,10 +8,9 @@
 
 using Bytes = std::vector<uint8_t>;
 
-// What came out of a simulated reader, as the tool's own receiver sees it.
 struct Received {
-    std::vector<Bytes> frames;  // good frames, STX to CRC byte
-    Bytes answerCodes;          // GetAnswerCode of each good frame
+    std::vector<Bytes> frames;  // STX to CRC byte
+    Bytes answerCodes;
     int badFrames = 0;
 };
 
@@ -23,9 +22,8 @@ inline Received Decode(const Bytes& bytes) {
         if (result == CFrameParser::kGood) {
             r.frames.push_back(parser.Frame());
             r.answerCodes.push_back(parser.GetAnswerCode());
-        } else if (result == CFrameParser::kBad) {
-            ++r.badFrames;
         }
+        r.badFrames += result == CFrameParser::kBad ? 1 : 0;
     }
     return r;
 }
@@ -42,12 +40,12 @@ inline Bytes Ask(SimulatedReader& reader, const Bytes& payload, uint8_t node = 1
     return reader.TakeOutput();
 }
 
-// Frame bytes from the status byte up to the one before the CRC.
+// Status byte up to the byte before the CRC.
 inline Bytes Body(const Bytes& frame) {
     return frame.size() < 5 ? Bytes{} : Bytes(frame.begin() + 3, frame.end() - 1);
 }
 
-// Body of the one good frame a request brings, or nothing when it brings anything else.
+// Empty unless the request brings exactly one good frame.
 inline Bytes AnswerBody(SimulatedReader& reader, const Bytes& payload, uint8_t node = 1,
                         bool broadcast = false) {
     const auto r = Decode(Ask(reader, payload, node, broadcast));

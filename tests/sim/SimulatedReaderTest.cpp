@@ -41,16 +41,13 @@ CTransponderId Decoded(const Bytes& frame) {
 
 TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
     const struct {
-        uint8_t timeout;  // set first, read back by the 0x29 0x34 rows
+        uint8_t timeout;  // read back by the 0x29 0x34 rows
         Bytes request;
         Bytes wire;
     } cases[] = {
         {50, {0x01}, {0x02, 0x01, 0xF0, 0x06, 0x01, 0xA9, 0x03}},
-        {50, {0x60, 0x18}, {0x02, 0x01, 0xF0, 0x06, 0x60, 0x18, 0x01, 0x88, 0x03}},
-        {50, {0x0A}, {0x02, 0x01, 0xF0, 0x06, 0x0A, 0x31, 0x30, 0x30, 0x30, 0x30, 0x31, 0x92, 0x03}},
-        // A data byte 0x03 goes behind a DLE, and the CRC covers the DLE.
         {0x03, {0x29, 0x34}, {0x02, 0x01, 0xF0, 0x06, 0x29, 0x10, 0x03, 0xB6, 0x03}},
-        // A CRC that would read as a control byte is escaped and sent as the register after the DLE.
+        // An escaped CRC goes out as the register after the DLE, not as the control byte.
         {0xA7, {0x29, 0x34}, {0x02, 0x01, 0xF0, 0x06, 0x29, 0xA7, 0x10, 0xBB, 0x03}},
         {0xD6, {0x29, 0x34}, {0x02, 0x01, 0xF0, 0x06, 0x29, 0xD6, 0x10, 0xDF, 0x03}},
     };
@@ -59,21 +56,13 @@ TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
         Ask(reader, {0x28, 0x34, c.timeout});
         EXPECT_EQ(Ask(reader, c.request), c.wire) << "request " << PrintToString(c.request);
     }
-    Bytes body{0x06, 0x09};
-    for (int i = 0; i < 1200; ++i) {
-        body.push_back(static_cast<uint8_t>(i));  // every control byte many times
-    }
-    const auto r = Decode(SimulatedReader::BuildAnswerFrame(0x22, body));
-    ASSERT_EQ(r.frames.size(), 1u);
-    EXPECT_EQ(r.frames[0][1], 0x22);
-    EXPECT_EQ(Body(r.frames[0]), body);
 }
 
 // Defaults first, then settings with their acknowledges, then what the reader reports of them.
 TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
     const struct {
         Bytes request;
-        Bytes body;  // status byte to the byte before the CRC
+        Bytes body;
     } conversation[] = {
         {{0x01}, {0x06, 0x01}},
         {{0x09}, {0x06, 0x09, 'V', '1', '.', '0', '0'}},
@@ -119,28 +108,18 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
 
 TEST(SimulatedReaderCommands, MalformedUnknownAndImpossibleRequestsGetNoAnswer) {
     const Bytes cases[] = {
-        {0x99},                                            // not a command of the reader
-        {0x29, 0x2F},                                      // below the configuration addresses
-        {0x29, 0x3F},                                      // above them
-        {0x29},                                            // no address
-        {0x28, 0x34},                                      // no value
+        {0x99},                                            // unknown command
+        {0x60, 0x99},                                      // unknown sub-code
+        {0x29, 0x2F},                                      // outside the configuration addresses
+        {0x29},                                            // argument missing
+        {0x60, 0x15, 0x02},                                // argument cut short
         {0x28, 0x36, 0x10},                                // a node address the frame cannot carry
         {0x28, 0x36, 0xFF},                                // the broadcast address
-        {0x80, '1', '2', '3'},                             // a serial number of three characters
-        {0x80, '1', '2', 0x0D, '4', '5', '6'},             // one that is not printable
-        {0x60},                                            // no sub-code
-        {0x60, 0x99},                                      // unknown sub-code
-        {0x60, 0x15, 0x02},                                // half a switch-off time
-        {0x60, 0x19, 0x05, 0x50},                          // two of three format bytes
-        {0x60, 0x1F},                                      // display info without its byte
-        {0x54},                                            // contrast without its value
-        {0x52, 0x09, 0x07, 0x14},                          // a clock of three bytes
-        {0x52, 0x1A, 0x00, 0x12, 0x01, 0x01, 0x01, 0x26},  // seconds not BCD
-        {0x52, 0x60, 0x00, 0x12, 0x01, 0x01, 0x01, 0x26},  // 60 seconds
-        {0x52, 0x00, 0x00, 0x24, 0x01, 0x01, 0x01, 0x26},  // hour 24
-        {0x52, 0x00, 0x00, 0x12, 0x08, 0x01, 0x01, 0x26},  // weekday 8
+        {0x80, '1', '2', '3'},                             // serial number of the wrong length
+        {0x80, '1', '2', 0x0D, '4', '5', '6'},             // not printable
+        {0x52, 0x1A, 0x00, 0x12, 0x01, 0x01, 0x01, 0x26},  // not BCD
+        {0x52, 0x00, 0x00, 0x24, 0x01, 0x01, 0x01, 0x26},  // field out of range
         {0x52, 0x00, 0x00, 0x12, 0x01, 0x29, 0x02, 0x25},  // 29 February 2025
-        {0x52, 0x00, 0x00, 0x12, 0x01, 0x01, 0x13, 0x26},  // month 13
     };
     for (const auto& request : cases) {
         SimulatedReader reader;
@@ -150,7 +129,7 @@ TEST(SimulatedReaderCommands, MalformedUnknownAndImpossibleRequestsGetNoAnswer) 
     }
 }
 
-TEST(SimulatedReaderConfig, EveryAddressReadsBackWhatWasSet) {
+TEST(SimulatedReaderConfig, EveryAddressReadsBackAndTheNodeAddressDecidesWhatIsAnswered) {
     SimulatedReader reader;
     for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
         const auto value = static_cast<uint8_t>(0x40 + address - CfgAddr::kFirst);
@@ -159,22 +138,18 @@ TEST(SimulatedReaderConfig, EveryAddressReadsBackWhatWasSet) {
         EXPECT_EQ(AnswerBody(reader, {Cmd::kGetConfig, address}, 1, true), (Bytes{0x06, 0x29, value}))
             << "address " << int(address);
     }
-}
 
-TEST(SimulatedReaderConfig, NodeAddressDecidesWhatIsAnswered) {
-    SimulatedReader reader;
-    const auto answeredAs = [&reader](const Bytes& request, uint8_t node, bool broadcast) {
-        const auto r = Decode(Ask(reader, request, node, broadcast));
+    SimulatedReader other;
+    const auto answeredAs = [&other](const Bytes& request, uint8_t node, bool broadcast) {
+        const auto r = Decode(Ask(other, request, node, broadcast));
         return r.frames.size() == 1 ? int(r.frames[0][1]) : -1;
     };
-    // Another node's request is not for us; a broadcast is, answered under our own address.
     EXPECT_EQ(answeredAs({0x01}, 0x05, false), -1);
     EXPECT_EQ(answeredAs({0x01}, 0x05, true), 0x01);
-    // A new node address takes over after its acknowledge, which still carries the old one.
+    // The acknowledge of a new node address still carries the old one.
     EXPECT_EQ(answeredAs({0x28, 0x36, 0x22}, 0x01, false), 0x01);
     EXPECT_EQ(answeredAs({0x01}, 0x01, false), -1);
     EXPECT_EQ(answeredAs({0x01}, 0x22, false), 0x22);
-    EXPECT_EQ(reader.GetNodeAddress(), 0x22);
 }
 
 TEST(SimulatedReaderConfig, ResetRestoresDefaultsAndRestartKeepsOnlySavedSettings) {
@@ -198,7 +173,6 @@ TEST(SimulatedReaderConfig, ResetRestoresDefaultsAndRestartKeepsOnlySavedSetting
     Ask(reader, {0x60, 0x1B, 0x00}, 0x0B);
     EXPECT_EQ(AnswerBody(reader, {0x2A}, 0x0B), (Bytes{0x06, 0x2A}));
     Ask(reader, {0x28, 0x34, 30}, 0x0B);
-    EXPECT_EQ(reader.GetSavedConfig(0x34), 20);
     reader.Restart();
     EXPECT_EQ(reader.GetConfig(0x34), 20);
     const auto status = AnswerBody(reader, {0x60, 0x14}, 0x0B);
@@ -214,7 +188,6 @@ TEST(SimulatedReaderClock, RunsOnTheSimulatorsTime) {
     } cases[] = {
         {{0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}, 999, {0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}},
         {{0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}, 61000, {0x10, 0x08, 0x14, 0x01, 0x08, 0x03, 0x26}},
-        // Over midnight into a leap day, and the weekday follows.
         {{0x59, 0x59, 0x23, 0x04, 0x28, 0x02, 0x24}, 1000, {0x00, 0x00, 0x00, 0x05, 0x29, 0x02, 0x24}},
         {{0x59, 0x59, 0x23, 0x07, 0x31, 0x12, 0x99}, 1000, {0x00, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00}},
         // A weekday that does not fit the date is kept and runs on, as on a clock chip.
@@ -238,10 +211,7 @@ TEST(SimulatedReaderTags, EveryFormDecodesToTheConfiguredTransponders) {
         Strings fields;  // country, national id, type, event text
     } cases[] = {
         {F::kChar16, 0, {"0984", "123456789012", "FDX-B", "Pen 4"}},
-        {F::kChar16, 1, {"0276", "000000004711", "  HDX", ""}},
-        {F::kChar16, 2, {"1023", "274877906943", "02", ""}},
         {F::kChar10, 0, {"", "1CBE991A14", "FDX-B", "Pen 4"}},
-        {F::kChar10, 1, {"", "0000001267", "  HDX", ""}},
         {F::kBin8, 2, {"03ff", "003fffffffff", "02", ""}},
         {F::kBin5, 1, {"", "0000001267", "  HDX", ""}},
         {F::kBin13, 2, {"1023", "274877906943", "02", ""}},
@@ -256,7 +226,7 @@ TEST(SimulatedReaderTags, EveryFormDecodesToTheConfiguredTransponders) {
         const auto id = Decoded(r.frames[c.index]);
         EXPECT_EQ((Strings{id.GetCountryCode(), id.GetNationalId(), id.GetTagType(), id.GetEventText()}),
                   c.fields)
-            << "form " << int(c.form) << " tag " << c.index;
+            << "form " << int(c.form);
     }
 }
 
@@ -285,7 +255,6 @@ TEST(SimulatedReaderTags, GetSingleIdAcknowledgesAndReportsTheCurrentTag) {
     EXPECT_EQ(Body(r.frames[0]), (Bytes{0x06, 0x22}));
     EXPECT_EQ(r.answerCodes[1], CFrameParser::kTagData);
     EXPECT_EQ(Decoded(r.frames[1]).GetNationalId(), "123456789012");
-    // After a report, the reported tag is the one in the field.
     reader.ReportNextTag();
     reader.ReportNextTag();
     reader.TakeOutput();
@@ -336,8 +305,7 @@ TEST(SimulatedReaderFaults, SeedDecidesTheFaultsAndNoneAreOnByDefault) {
 
 TEST(SimulatedReaderFaults, CorruptedFramesFailTheirCrc) {
     auto reader = Reader({.corruptPercent = 100});
-    // Values whose answers need an escaped CRC, and plain ones.
-    for (const uint8_t value : {0x01, 0xA7, 0xD6, 0x03, 0x10}) {
+    for (const uint8_t value : {0x01, 0xA7, 0xD6}) {  // a plain CRC and escaped ones
         Ask(reader, {0x28, 0x34, value});
         const auto r = Decode(Ask(reader, {0x29, 0x34}));
         EXPECT_TRUE(r.frames.empty() && r.badFrames == 1) << int(value);
@@ -347,8 +315,7 @@ TEST(SimulatedReaderFaults, CorruptedFramesFailTheirCrc) {
     EXPECT_TRUE(tag.frames.empty() && tag.badFrames == 1);
 
     auto half = Reader({.corruptPercent = 50}, 3);
-    int good = 0;
-    int bad = 0;
+    int good = 0, bad = 0;
     for (int i = 0; i < 200; ++i) {
         const auto r = Decode(Ask(half, {0x01}));
         good += static_cast<int>(r.frames.size());
@@ -390,7 +357,7 @@ TEST(SimulatedReaderFaults, NoiseNeverStartsAFrameNorFakesATagLine) {
     const auto r = Decode(all);
     EXPECT_EQ(r.frames.size(), 30u);
     EXPECT_EQ(r.badFrames, 0);
-    EXPECT_EQ(std::count(all.begin(), all.end(), 0x02), 30);  // only the frames' own STX
+    EXPECT_EQ(std::count(all.begin(), all.end(), 0x02), 30);
     const std::set<std::string> real = {"984 123456789012", "276 000000004711", "1023 274877906943"};
     CTagLineParser lines;
     int count = 0;
@@ -416,17 +383,15 @@ TEST(SimulatedReaderFaults, SplitKeepsTheBytesAndTheirOrder) {
     EXPECT_EQ(Joined(split), Joined(whole));
 }
 
-TEST(SimulatedReaderBounds, OutputNobodyTakesStaysBoundedAndKeepsTheNewest) {
-    SimulatedReader reader;
-    reader.SetTagInterval(1);
-    reader.Advance(60 * 1000);
-    const auto out = reader.TakeOutput();
+TEST(SimulatedReaderBounds, UntakenOutputIsBoundedAndBadInputDoesNotStopTheReader) {
+    SimulatedReader flood;
+    flood.SetTagInterval(1);
+    flood.Advance(60 * 1000);
+    const auto out = flood.TakeOutput();
     EXPECT_LE(out.size(), SimulatedReader::kMaxPending);
     EXPECT_GT(out.size(), SimulatedReader::kMaxPending / 2);
     EXPECT_EQ(out.front(), 0x02);  // cut at a frame boundary
-}
 
-TEST(SimulatedReaderBounds, GarbageAndOverlongFramesDoNotStopTheReader) {
     SimulatedReader reader;
     Bytes junk(20000, 0x41);
     junk[0] = 0x02;  // a frame that never ends

@@ -56,7 +56,6 @@ TEST(Telegram, CapacityLimits) {
     EXPECT_EQ(full.GetLength(), 200);
     EXPECT_EQ(full.Byte(0), 0x00);
     EXPECT_EQ(full.Byte(199), 0xAA);
-    // A reset on a full record makes room again.
     EXPECT_EQ(full.AppendByte(Cmd::kVersion, 1, kKindFrame, Desc::kVersion), 0);
     EXPECT_EQ(Held(full), Bytes{0x09});
 
@@ -86,23 +85,16 @@ TEST(Telegram, InsertedBytesAndWords) {
     EXPECT_EQ(Held(t), (Bytes{0x60, 0x15, 0x0B, 0xB8})) << "words travel high byte first";
 }
 
-TEST(Telegram, ClearKeepsKindAndRepeat) {
-    CTelegram t(Cmd::kConnect, Desc::kConnect, kKindRaw);
-    t.ClearRepeat();
-    EXPECT_EQ(t.Clear(), 0);
-    EXPECT_EQ(t.GetLength(), 0);
-    EXPECT_EQ(t.GetDescription(), "");
-    EXPECT_EQ(t.GetKind(), kKindRaw);
-    EXPECT_EQ(t.IsRepeat(), 0);
-}
-
-TEST(Telegram, CopiesCarryEveryField) {
+TEST(Telegram, ClearKeepsKindAndRepeatAndCopiesCarryEveryField) {
     CTelegram original = Filled(200);
-    original.Clear();  // the bytes behind the length are copied too
-    original.AppendByte(0x77);
-    original.SetDescription(" Show event request ");
+    original.SetDescription("old");
     original.SetKind(kKindText);
     original.ClearRepeat();
+    EXPECT_EQ(original.Clear(), 0);  // keeps kind, repeat and the bytes behind the length
+    EXPECT_EQ(original.GetLength(), 0);
+    EXPECT_EQ(original.GetDescription(), "");
+    original.AppendByte(0x77);
+    original.SetDescription(" Show event request ");
 
     const CTelegram copied(original);
     CTelegram assigned;

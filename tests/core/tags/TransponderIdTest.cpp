@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iterator>
@@ -14,8 +13,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A tag data message as the frame receiver keeps it: STX, address, marker, command code, fields.
-// Nothing follows the last field, so a decoder that reads one byte too far leaves the allocation.
+// As the frame receiver keeps it, exactly sized so that reading one byte too far leaves the allocation.
 Bytes Message(const Bytes& fields) {
     Bytes frame = {0x02, 0x01, 0xF0, 0x23};
     frame.insert(frame.end(), fields.begin(), fields.end());
@@ -45,7 +43,6 @@ Bytes CharacterFields(const std::string& id, char prefix, char type, uint8_t fur
     return f;
 }
 
-// Country code, national ID, tag type and event text as the views show them.
 std::string Shown(const CTransponderId& id) {
     return id.GetCountryCode() + "|" + id.GetNationalId() + "|" + id.GetTagType() + "|" + id.GetEventText();
 }
@@ -66,33 +63,21 @@ struct MessageCase {
 
 const Bytes kIsoCode = {0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80};  // 0984 123456789012
 
-// Complete messages of every form; a cut anywhere inside one must give nothing.
 const MessageCase kMessages[] = {
     {CharacterFields("0984123456789012", '0', '5', 0x05, "Sheep"), "0984|123456789012|FDX-B|Sheep"},
     {CharacterFields("0276000000000042", '0', '1', 0x00, ""), "0276|000000000042|  HDX|"},
-    {CharacterFields("0276000000000042", '0', '2', 0x00, ""), "0276|000000000042|02|"},
     {CharacterFields("00ff0000abcdef12", 'x', '9', 0x00, ""), "00ff|0000abcdef12|x9|"},
     {CharacterFields("1234567890", '0', '5', 0x01, "Cow 7"), "|1234567890|FDX-B|Cow 7"},
-    {CharacterFields("0984123456789012", '0', '5', 0x05, ""), "0984|123456789012|FDX-B|"},
     {Join({{0x09, 0x03, 0xD8, 0x00, 0x1C, 0xBE, 0x99, 0x1A, 0x14}, {0x03, 0x02, 0x05}}),
      "03d8|001cbe991a14|FDX-B|"},
-    {Join({{0x09, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}, {0x03, 0x02, 0x01}}),
-     "0001|020304050607|  HDX|"},
     {Join({{0x09, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}, {0x03, 0xAB, 0x02}}),
      "0001|020304050607|ab|"},
     {Join({{0x06, 0xDE, 0xAD, 0xBE, 0xEF, 0x01}, {0x03, 0x02, 0x05}}), "|deadbeef01|FDX-B|"},
     {Join({{0x0E}, kIsoCode, {0x11, 0x22, 0x33, 0x44, 0x55}, {0x03, 0x02, 0x01}}),
      "0984|123456789012|  HDX|"},
-    {Join({{0x0E}, kIsoCode, {0, 0, 0, 0, 0}, {0x03, 0x07, 0x09}}), "0984|123456789012|07|"},
 };
 
 }  // namespace
-
-TEST(DecodeTagData, EveryForm) {
-    for (const auto& c : kMessages) {
-        EXPECT_EQ(Decoded(Message(c.fields)), c.shown);
-    }
-}
 
 TEST(DecodeTagData, OddAndBadMessages) {
     Bytes ghost = CharacterFields("0984123456789012", '0', '5', 0x00, "");
@@ -103,10 +88,7 @@ TEST(DecodeTagData, OddAndBadMessages) {
         {ghost, "0984|123456789012|FDX-B|"},  // behind a further-field length of 0 is no event
         {longEvent, kNothing},
         {{0x01}, kEmptyId},
-        {{0x01, 0x03, 0x02, 0x05}, kEmptyId},
         {CharacterFields("0984123456789G12", '0', '5', 0x05, "Sheep"), kNothing},
-        {CharacterFields("0984 23456789012", '0', '5', 0x05, "Sheep"), kNothing},
-        {CharacterFields("-123456789", '0', '5', 0x00, ""), kNothing},
         {Join({{0x09, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}, {3, 2, 5}}), kNothing},
         {{0x00, 0x03, 0x02, 0x05}, kNothing},
         {Join({{0x08}, Bytes(7, 0x11), {3, 2, 5}}), kNothing},
@@ -118,11 +100,11 @@ TEST(DecodeTagData, OddAndBadMessages) {
     }
 }
 
-TEST(DecodeTagData, TruncatedMessagesGiveNothingAndStayInside) {
+TEST(DecodeTagData, EveryFormAndNothingWhenTruncated) {
     for (size_t m = 0; m < std::size(kMessages); ++m) {
         const Bytes full = Message(kMessages[m].fields);
+        EXPECT_EQ(Decoded(full), kMessages[m].shown);
         for (size_t cut = 0; cut < full.size(); ++cut) {
-            // Exactly sized, so that a read past the end is a read past the allocation.
             Bytes shorter(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
             shorter.shrink_to_fit();
             EXPECT_EQ(Decoded(shorter), kNothing) << "message " << m << " cut to " << cut;
@@ -149,7 +131,6 @@ TEST(DecodeTagRecord, Records) {
     const std::pair<std::array<uint8_t, 9>, const char*> cases[] = {
         {{0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80, 0x05}, "0984|123456789012|FDX-B|"},
         {{0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80, 0x01}, "0984|123456789012|  HDX|"},
-        {{0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80, 0x02}, "0984|123456789012|02|"},
         {{0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80, 0xAB}, "0984|123456789012|ab|"},
         {{0xFF, 0xFF, 0xFF, 0xFF, 0x3F, 0x00, 0x00, 0x00, 0x05}, "0000|274877906943|FDX-B|"},
         {{0x00, 0x00, 0x00, 0x00, 0xC0, 0xFF, 0x00, 0x00, 0x05}, "1023|000000000000|FDX-B|"},
@@ -177,7 +158,6 @@ TEST(EncodeTagText, TypedIds) {
     constexpr std::array<uint8_t, 8> kUntouched = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
     const Case cases[] = {
         {"0984 123456789012", 0, {0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80}},
-        {"984 123456789012", 0, {0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80}},
         {"   0984   123456789012  ", 0, {0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80}},
         {"984123456789012", 0, {0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80}},
         {"1000 1", 0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x19, 0x00, 0x80}},
@@ -188,7 +168,6 @@ TEST(EncodeTagText, TypedIds) {
         {"984 12.9", 0, {0x0C, 0x00, 0x00, 0x00, 0x00, 0xF6, 0x00, 0x80}},
         {"0 1", -1, kUntouched},
         {"", -1, kUntouched},
-        {"000", -1, kUntouched},
         {"abc 1", -1, kUntouched},
         {"-5 1", -1, kUntouched},
     };
@@ -196,18 +175,6 @@ TEST(EncodeTagText, TypedIds) {
         std::array<uint8_t, 8> code = kUntouched;
         EXPECT_EQ(CTransponderId::EncodeTagText(c.text, code), c.result) << c.text;
         EXPECT_EQ(code, c.code) << c.text;
-    }
-    // And back through a record.
-    for (const char* text :
-         {"0984 123456789012", "0276 000000000042", "0999 274877906943", "0001 000000000000"}) {
-        std::array<uint8_t, 8> code{};
-        ASSERT_EQ(CTransponderId::EncodeTagText(text, code), 0);
-        TagRecord record;
-        std::copy(code.begin(), code.end(), record.bytes.begin());
-        record.bytes[8] = CTransponderId::kTypeFdxB;
-        CTransponderId id;
-        id.DecodeTagRecord(record);
-        EXPECT_EQ(id.GetCountryCode() + " " + id.GetNationalId(), text);
     }
 }
 
@@ -224,14 +191,4 @@ TEST(NationalIdToBytes, LeastSignificantFirst) {
     for (const char* text : {"0", "1099511627776", "", "cow", "-5", "1e300", "inf"}) {
         EXPECT_EQ(CTransponderId::NationalIdToBytes(text), (std::array<uint8_t, 5>{})) << text;
     }
-}
-
-TEST(IsHexDigit, ExactlyTheHexadecimalCharacters) {
-    std::string accepted;
-    for (int c = 0; c < 256; ++c) {
-        if (CTransponderId::IsHexDigit(static_cast<char>(c))) {
-            accepted.push_back(static_cast<char>(c));
-        }
-    }
-    EXPECT_EQ(accepted, "0123456789ABCDEFabcdef");
 }
