@@ -129,7 +129,9 @@ TEST_F(SerialPortTest, WritesReachTheFarEnd) {
     const Bytes big = Pattern(3000);
     EXPECT_EQ(m_port.Write(frame.data(), static_cast<int>(frame.size())), 1);
     EXPECT_EQ(m_port.Write(big.data(), static_cast<int>(big.size())), 1);
-    Bytes expected = frame;
+    Bytes expected;
+    expected.reserve(frame.size() + big.size());
+    expected.insert(expected.end(), frame.begin(), frame.end());
     expected.insert(expected.end(), big.begin(), big.end());
     ::fcntl(m_pty.master, F_SETFL, ::fcntl(m_pty.master, F_GETFL) | O_NONBLOCK);
     Bytes got;
