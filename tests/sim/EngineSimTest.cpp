@@ -31,16 +31,46 @@ protected:
     std::vector<uint8_t> requests;
 };
 
-TEST_F(EngineSimTest, VersionRequestIsAnsweredOnce) {
-    FakeToolWindow tools;
-    dlg.Windows().Register(Caption::kTestTools, &tools);
-    dlg.OnSendTelegram(CTelegram(Cmd::kVersion, Desc::kVersion, kKindFrame));
-    Tick(20);
-    EXPECT_EQ(requests, std::vector<uint8_t>{Cmd::kVersion});
-    ASSERT_EQ(tools.responses.size(), 1u);
-    EXPECT_EQ(tools.responses[0][3], 0x06);
-    EXPECT_EQ(tools.responses[0][4], Cmd::kVersion);
-    EXPECT_EQ(dlg.StatusText(), CReaderToolDlg::kConnected);
+// A misbehaving line, as the engine sees it: how often the request goes out and whether the
+// answer gets through.
+TEST_F(EngineSimTest, FaultyLinesAreRepeatedOrRecovered) {
+    const struct {
+        const char* name;
+        SimulatedReader::Faults faults;
+        size_t transmissions;
+        bool answered;
+    } rows[] = {
+        {"clean", {}, 1, true},
+        {"answers dropped", {.dropPercent = 100}, 3, false},
+        {"CRC corrupted", {.corruptPercent = 100}, 3, false},
+        {"half-duplex echo", {.echo = true}, 1, true},
+        {"answer 300 ms late", {.delayMs = 300}, 1, true},
+        {"answer 700 ms late", {.delayMs = 700}, 2, true},
+        {"split with noise", {.split = true, .noise = true}, 1, true},
+    };
+    for (const auto& row : rows) {
+        SimLink line(1, 7);
+        FakeView rowView;
+        CReaderToolDlg engine(line, rowView, prompt);
+        FakeToolWindow tools;
+        engine.Windows().Register(Caption::kTestTools, &tools);
+        line.SetReceiver([&engine](const uint8_t* bytes, int count) { engine.OnRxBytes(bytes, count); });
+        size_t sent = 0;
+        line.Reader().SetRequestObserver([&sent](uint8_t, const std::vector<uint8_t>&) { ++sent; });
+        line.Reader().SetFaults(row.faults);
+        engine.Start(AppSettings{1, 9600, 1, 0}, {});
+        engine.OnSendTelegram(CTelegram(Cmd::kVersion, Desc::kVersion, kKindFrame));
+        for (int i = 0; i < 30; ++i) {
+            line.Advance(100);
+            engine.OnTimer();
+        }
+        EXPECT_EQ(sent, row.transmissions) << row.name;
+        EXPECT_EQ(!tools.responses.empty(), row.answered) << row.name;
+        for (const auto& frame : tools.responses) {
+            EXPECT_EQ(frame[3], 0x06) << row.name;  // never the echo of our own request
+            EXPECT_EQ(frame[4], Cmd::kVersion) << row.name;
+        }
+    }
 }
 
 TEST_F(EngineSimTest, TagsOfEveryFormReachTheFields) {
@@ -61,29 +91,6 @@ TEST_F(EngineSimTest, TagsOfEveryFormReachTheFields) {
         Tick();
         EXPECT_EQ(view.tag, c.fields) << static_cast<int>(c.form);
     }
-}
-
-TEST_F(EngineSimTest, DroppedAnswersAreRepeatedTwiceThenGivenUp) {
-    SimulatedReader::Faults faults;
-    faults.dropPercent = 100;
-    link.Reader().SetFaults(faults);
-    dlg.OnSendTelegram(CTelegram(Cmd::kGetSnr, Desc::kGetSnr, kKindFrame));
-    Tick(30);
-    EXPECT_EQ(requests, (std::vector<uint8_t>{Cmd::kGetSnr, Cmd::kGetSnr, Cmd::kGetSnr}));
-}
-
-TEST_F(EngineSimTest, HalfDuplexEchoIsNotTakenAsAnswer) {
-    SimulatedReader::Faults faults;
-    faults.echo = true;
-    link.Reader().SetFaults(faults);
-    FakeToolWindow tools;
-    dlg.Windows().Register(Caption::kTestTools, &tools);
-    dlg.OnSendTelegram(CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame));
-    Tick(20);
-    // Only the reader's acknowledge reaches the window, and it ends the repeats.
-    ASSERT_EQ(tools.responses.size(), 1u);
-    EXPECT_EQ(tools.responses[0][3], 0x06);
-    EXPECT_EQ(requests.size(), 1u);
 }
 
 }  // namespace
