@@ -57,7 +57,6 @@ public:
     void OnConnectButton();
     // The device went away while open (unplugged adapter, ended simulator).
     void OnPortLost();
-    int IsConnected() const { return m_port.IsOpen(); }
 
     // "COM Properties": disconnects and prepares the dialog; End applies a confirmed choice (or
     // nothing after "Cancel") and reconnects in either case.
@@ -107,15 +106,10 @@ public:
     void SetEventLookup(EventLookup lookup) { m_lookupEvent = std::move(lookup); }
 
     // State, for the windows and for tests.
-    const CPortList& PortList() const { return m_portList; }
-    CPortList& PortList() { return m_portList; }
-    const CTransponderId& LastTag() const { return m_lastTag; }
     int QueuedCount() const;
     int AnswerRetries() const { return m_answerRetries; }
     int HoldOffTicks() const { return m_holdOffTicks; }
     int KeepAliveTicks() const { return m_keepAliveTicks; }
-    uint8_t LastCommand() const { return m_lastCommand; }
-    bool IsEventDatabaseActive() const { return m_eventDatabaseActive; }
     const std::string& StatusText() const { return m_statusText; }
     struct SampleFlags {
         bool hdx = false, fdx = false, ub = false, rssi = false;
