@@ -101,27 +101,3 @@ TEST(SimLink, TimingIsCountedInTheCallersTicks) {
         EXPECT_EQ(capture.bytes.size(), seen);
     }
 }
-
-TEST(SimLink, ReceiverMayWriteFromInsideTheDelivery) {
-    SimLink link;
-    link.Reader().SetTransponders({{984, 1, 5, {}}});
-    int tags = 0;
-    CFrameParser parser;
-    link.SetReceiver([&](const uint8_t* b, int n) {
-        for (int i = 0; i < n; ++i) {
-            if (parser.PutByte(b[i]) == CFrameParser::kGood &&
-                parser.GetAnswerCode() == CFrameParser::kTagData) {
-                ++tags;
-                Send(link, {0x01});
-            }
-        }
-    });
-    link.Open();
-    link.Reader().SetTagInterval(100);
-    link.Advance(100);
-    EXPECT_EQ(tags, 1);
-    // The acknowledge of that write comes with the next tick.
-    Capture capture(link);
-    link.Advance(1);
-    EXPECT_EQ(capture.AnswerCodes(), (Bytes{0x01}));
-}
