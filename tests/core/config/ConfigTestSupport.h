@@ -134,12 +134,7 @@ struct JobRun {
 // Sunday 8 March 2026, 14:07:09.
 inline std::tm PinnedTime() {
     std::tm t{};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 8;
-    t.tm_hour = 14;
-    t.tm_min = 7;
-    t.tm_sec = 9;
+    t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 8, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
     return t;
 }
 

@@ -8,15 +8,14 @@ namespace {
 
 TEST(LcdPageTest, SpinSendsTheProposedContrast) {
     struct Row {
-        int from;
-        int step;
+        int from, step;
         Bytes sent;  // empty: nothing sent
         int field;
     };
     const Row rows[] = {
-        {3, +1, {0x54, 0x04}, 4}, {3, -1, {0x54, 0x02}, 2},
+        {3, +1, {0x54, 0x04}, 4},
         {7, +1, {0x54, 0x08}, 7},  // the reader takes up to 15, the field stops at 7
-        {0, -1, {}, 0},           {0, +1, {0x54, 0x01}, 1},
+        {0, -1, {}, 0},
         {15, +1, {}, 7},
     };
     for (const Row& row : rows) {
@@ -26,9 +25,7 @@ TEST(LcdPageTest, SpinSendsTheProposedContrast) {
         page.SetContrast(row.from);
         page.OnContrastSpin(row.step);
         EXPECT_EQ(page.Contrast(), row.field) << row.from << " " << row.step;
-        EXPECT_EQ(main.Last(), row.sent) << row.from << " " << row.step;
-        EXPECT_EQ(main.sent.size(), row.sent.empty() ? 0u : 1u);
-        EXPECT_EQ(main.LastText(), row.sent.empty() ? "" : " Set LCD contrast request ");
+        EXPECT_EQ(main.AllBytes(), row.sent.empty() ? std::vector<Bytes>{} : std::vector<Bytes>{row.sent});
         EXPECT_EQ(page.Message(), row.sent.empty() ? "" : "Set LCD contrast");
         page.OnApply();  // the spin already sent it
         EXPECT_TRUE(main.commands.empty());
@@ -65,7 +62,7 @@ TEST_F(RtcPageTest, CreationShowsThePcClockAndSyncSendsItAsBcd) {
 }
 
 TEST_F(RtcPageTest, SetSendsTheFieldsUnchecked) {
-    page.Fields() = {"1A", "5", "", "zz", "31", "12", "99"};
+    page.Fields() = {"1A", "5", "", "zz", "31", "12", "99"};  // not validated
     page.OnSet();
     EXPECT_EQ(main.Last(), (Bytes{0x52, 0x1A, 0x05, 0xFF, 0xFF, 0x31, 0x12, 0x99}));
 }

@@ -18,7 +18,6 @@ TEST(OptimizationPageTest, SetSendsTheSettingAndComparesTheReadBack) {
         {Opt::kMedian, 0x02, 0x02, "Set optimization parameter success"},
         {Opt::kMedian, 0x02, 0x01, "Set optimization parameter failed"},
         {Opt::kNoSetting, 0x00, 0x00, "Set optimization parameter success"},
-        {Opt::kVariableTiming, 0x03, 0x03, "Set optimization parameter success"},
     };
     for (const Row& row : rows) {
         FakeMainWindow main;
@@ -37,12 +36,10 @@ TEST(OptimizationPageTest, SetSendsTheSettingAndComparesTheReadBack) {
 TEST(OptimizationPageTest, GetShowsTheReadSetting) {
     const std::pair<Bytes, int> rows[] = {
         {Ack(Cmd::kGetConfig, {0x03}), Opt::kVariableTiming},
-        {Ack(Cmd::kGetConfig, {0x01}), Opt::kHighSpeed},
         {Ack(Cmd::kGetConfig, {0x07}), Opt::kHighNoise},  // unknown to the reader
         {Nak(Cmd::kGetConfig, {0x02}), Opt::kMedian},     // not shown, repeated
-        // Tag data whose length byte equals a command code: neither shown nor ending the request.
+        // Tag data whose length byte equals the command code: neither shown nor ending the request.
         {ReaderFrame(CFrameParser::kTagData, Cmd::kGetConfig, {0x03}), Opt::kMedian},
-        {ReaderFrame(CFrameParser::kTagData, Cmd::kSetConfig, {0x03}), Opt::kMedian},
     };
     for (const auto& [frame, shown] : rows) {
         FakeMainWindow main;
