@@ -46,22 +46,26 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+// The tool as main() wires it, on the device the simulator opened.
+struct Tool {
+    explicit Tool(const QString& device) : window(serial, prompt, MainWindowOptions{}) {
+        serial.SetDevicePath(device);
+        serial.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+        serial.SetLostHandler([this] { window.OnPortLost(); });
+        window.show();
+        window.Start(AppSettings{1, 9600, 255, 0});
+    }
+    CSerialPort serial;
+    FakePrompt prompt;
+    MainWindow window;
+};
+
 TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     SimProcess sim({"--tag-interval", "200", "--tag", "984:123456789012:fdx:Weigh", "--tag-form", "char16"});
     const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
-
-    CSerialPort serial;
-    serial.SetDevicePath(device);
-    FakePrompt prompt;
-    MainWindow window(serial, prompt, MainWindowOptions{});
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    serial.SetLostHandler([&window] { window.OnPortLost(); });
-    AppSettings settings;
-    settings.port = 1;
-    settings.node = 255;
-    window.show();
-    window.Start(settings);
+    Tool tool(device);
+    auto& [serial, prompt, window] = tool;
     ASSERT_TRUE(prompt.messages.empty()) << prompt.messages[0].second;
 
     auto* id = window.findChild<QLineEdit*>("nationalId");
@@ -84,13 +88,8 @@ TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBack) {
     SimProcess sim({});
     const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
-    CSerialPort serial;
-    serial.SetDevicePath(device);
-    FakePrompt prompt;
-    MainWindow window(serial, prompt, MainWindowOptions{});
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    window.show();
-    window.Start(AppSettings{1, 9600, 255, 0});
+    Tool tool(device);
+    auto& [serial, prompt, window] = tool;
     QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
     ASSERT_NE(window.Sheet(), nullptr);
     QWidget* reader = window.Sheet()->PageWidget(0);

@@ -49,10 +49,19 @@ QLineEdit* TagField(const QFont& font, int characters, const char* name, QWidget
     return field;
 }
 
-std::string ReadFile(const QString& path, bool& ok) {
-    QFile file(path);
-    ok = file.open(QIODevice::ReadOnly);
-    return ok ? file.readAll().toStdString() : std::string();
+// Asks for a file and reads it whole; false when cancelled or unreadable (the user is told).
+bool ReadChosenFile(IPrompt& prompt, const char* filter, std::string& path, std::string& content) {
+    path = prompt.OpenFileName(filter);
+    if (path.empty()) {
+        return false;
+    }
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        prompt.Message("Cannot read " + path);
+        return false;
+    }
+    content = file.readAll().toStdString();
+    return true;
 }
 
 }  // namespace
@@ -290,14 +299,9 @@ void MainWindow::OnInfo() {
 }
 
 void MainWindow::OnBuildCountryCodes(bool thirtyTwo) {
-    const std::string input = m_prompt.OpenFileName("Data Files (*.txt)");
-    if (input.empty()) {
-        return;
-    }
-    bool ok = false;
-    const std::string content = ReadFile(QString::fromStdString(input), ok);
-    if (!ok) {
-        m_prompt.Message("Cannot read " + input);
+    std::string input;
+    std::string content;
+    if (!ReadChosenFile(m_prompt, "Data Files (*.txt)", input, content)) {
         return;
     }
     const QString output = QString::fromStdString(DeveloperTools::CountryCodeOutputPath(input, thirtyTwo));
@@ -310,14 +314,9 @@ void MainWindow::OnBuildCountryCodes(bool thirtyTwo) {
 }
 
 void MainWindow::OnLoadEvents() {
-    const std::string path = m_prompt.OpenFileName("Data Files (*.evt)");
-    if (path.empty()) {
-        return;
-    }
-    bool ok = false;
-    const std::string content = ReadFile(QString::fromStdString(path), ok);
-    if (!ok) {
-        m_prompt.Message("Cannot read " + path);
+    std::string path;
+    std::string content;
+    if (!ReadChosenFile(m_prompt, "Data Files (*.evt)", path, content)) {
         return;
     }
     m_eventList = DeveloperTools::ReadEventList(content);
