@@ -3,6 +3,7 @@
 #include "../core/app/AppFakes.h"
 
 #include "core/link/Commands.h"
+#include "gui/app/EmbeddedSimulator.h"
 #include "gui/app/MainWindow.h"
 #include "platform/SerialPort.h"
 
@@ -84,11 +85,11 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     EXPECT_EQ(serial.IsOpen(), 0);
 }
 
-TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBack) {
-    SimProcess sim({});
-    const QString device = sim.Device();
-    ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
-    Tool tool(device);
+// What --simulate does: the simulated reader inside the tool, on its own pseudo-terminal.
+TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBackWithTheBuiltInReader) {
+    EmbeddedSimulator sim;
+    ASSERT_EQ(sim.Start(), 0);
+    Tool tool(sim.DevicePath());
     auto& [serial, prompt, window] = tool;
     QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
     ASSERT_NE(window.Sheet(), nullptr);
@@ -103,8 +104,7 @@ TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBack) {
     QTest::mouseClick(reader->findChild<QPushButton*>("readerGetAll"), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return timeout->text() == "3000"; }, 8000)) << timeout->text().toStdString();
     EXPECT_TRUE(prompt.messages.empty());
-    sim.Process().terminate();
-    EXPECT_TRUE(sim.Process().waitForFinished(5000));
+    EXPECT_EQ(sim.Reader().GetConfig(CfgAddr::kTimeout), 30);
 }
 
 }  // namespace
