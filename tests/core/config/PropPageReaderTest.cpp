@@ -242,3 +242,25 @@ TEST(ReaderProgramTest, ProgramWritesStoresAndReadsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// With no reader each read goes out three times and is given up; the next follows on the next
+// tick, and every give-up shows the failed text the last status message prepared.
+TEST_F(ReaderPageTest, GetAllWithoutAReaderGivesUpEachReadInTurn) {
+    page.SetStatus("Set timeout", 50);
+    page.OnGetAll();
+    JobRun run;
+    run.Run(main, page, 80, false);
+    std::vector<std::pair<int, uint8_t>> reads;
+    for (const auto& [tick, request] : run.sendings) {
+        reads.emplace_back(tick, request.at(1));
+    }
+    const std::vector<std::pair<int, uint8_t>> expected = {
+        {1, 0x32},  {6, 0x32},  {11, 0x32}, {17, 0x36}, {22, 0x36}, {27, 0x36}, {33, 0x35}, {38, 0x35},
+        {43, 0x35}, {49, 0x34}, {54, 0x34}, {59, 0x34}, {65, 0x3E}, {70, 0x3E}, {75, 0x3E}};
+    EXPECT_EQ(reads, expected);
+    EXPECT_EQ(run.messages.at(16), "Set timeout failed");
+}
+
+}  // namespace
