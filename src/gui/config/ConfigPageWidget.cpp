@@ -12,6 +12,16 @@ namespace {
 constexpr const char* kNotYet = "Not available yet";
 }  // namespace
 
+QPushButton* ConfigPageWidget::NamedButton(QWidget* parent, const char* caption, const char* name,
+                                           const char* tip) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromUtf8(name));
+    if (tip != nullptr) {
+        button->setToolTip(QString::fromUtf8(tip));
+    }
+    return button;
+}
+
 ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget(parent), m_page(page) {
     auto* root = new QVBoxLayout(this);
     m_body = new QWidget(this);
@@ -20,8 +30,7 @@ ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget
     auto* band = new QHBoxLayout;
     root->addLayout(band);
     auto add = [&](const char* caption, const char* name) {
-        auto* button = new QPushButton(QString::fromUtf8(caption), this);
-        button->setObjectName(QString::fromUtf8(name));
+        QPushButton* button = NamedButton(this, caption, name);
         band->addWidget(button);
         return button;
     };

@@ -27,6 +27,9 @@ public:
 protected:
     // Where the page's own controls go.
     QWidget* Body() { return m_body; }
+    // A button tests and tooltips can find by its name.
+    static QPushButton* NamedButton(QWidget* parent, const char* caption, const char* name,
+                                    const char* tip = nullptr);
     // The page's own controls from and to its logic.
     virtual void ShowFields() {}
     virtual void StoreFields() {}

@@ -24,8 +24,7 @@ OptimizationPageWidget::OptimizationPageWidget(CPropPageOptimization& page, QWid
     auto* buttons = new QHBoxLayout;
     boxLayout->addLayout(buttons);
     auto button = [&](const char* caption, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), box);
-        b->setObjectName(QString::fromUtf8(name));
+        QPushButton* b = NamedButton(box, caption, name);
         buttons->addWidget(b);
         return b;
     };

@@ -173,12 +173,7 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
 }
 
 QPushButton* ReaderPageWidget::Button(const char* caption, const char* name, const char* tip) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), Body());
-    button->setObjectName(QString::fromUtf8(name));
-    if (tip != nullptr) {
-        button->setToolTip(QString::fromUtf8(tip));
-    }
-    return button;
+    return NamedButton(Body(), caption, name, tip);
 }
 
 QLineEdit* ReaderPageWidget::Edit(const char* name) {

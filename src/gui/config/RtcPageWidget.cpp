@@ -31,8 +31,7 @@ RtcPageWidget::RtcPageWidget(CPropPageRTC& page, QWidget* parent)
     }
     auto* buttons = new QHBoxLayout;
     auto button = [&](const char* caption, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), box);
-        b->setObjectName(QString::fromUtf8(name));
+        QPushButton* b = NamedButton(box, caption, name);
         buttons->addWidget(b);
         return b;
     };
