@@ -31,7 +31,7 @@ inline Received Decode(const Bytes& bytes) {
 inline Bytes RequestFrame(const Bytes& payload, uint8_t node = 1, bool broadcast = false) {
     CFrameParser codec;
     codec.SetNodeAddress(node);
-    return codec.BuildFrame(payload.data(), static_cast<int>(payload.size()), broadcast ? 1 : 0);
+    return codec.BuildFrame(payload, broadcast ? 1 : 0);
 }
 
 inline Bytes Ask(SimulatedReader& reader, const Bytes& payload, uint8_t node = 1, bool broadcast = false) {

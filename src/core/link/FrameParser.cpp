@@ -96,12 +96,12 @@ std::string CFrameParser::CommandName(uint8_t code) {
     return " unknown ";
 }
 
-int CFrameParser::BuildFrame(uint8_t* buffer, int length, int broadcast) const {
-    if (length > kMaxPayload || length < 0) {
+int CFrameParser::BuildFrame(std::span<uint8_t> buffer, int length, int broadcast) const {
+    if (length > kMaxPayload || length < 0 || buffer.size() < static_cast<size_t>(kMaxFrame)) {
         return 0;
     }
     std::array<uint8_t, kMaxPayload> payload{};
-    std::copy_n(buffer, length, payload.begin());
+    std::copy_n(buffer.begin(), length, payload.begin());
     int n = 0;
     buffer[n++] = 0x00;
     buffer[n++] = 0x00;
@@ -132,13 +132,13 @@ int CFrameParser::BuildFrame(uint8_t* buffer, int length, int broadcast) const {
     return n;
 }
 
-std::vector<uint8_t> CFrameParser::BuildFrame(const uint8_t* payload, int length, int broadcast) const {
+std::vector<uint8_t> CFrameParser::BuildFrame(std::span<const uint8_t> payload, int broadcast) const {
     std::array<uint8_t, kMaxFrame> buffer{};
-    if (length > kMaxPayload || length < 0) {
+    if (payload.size() > static_cast<size_t>(kMaxPayload)) {
         return {};
     }
-    std::copy_n(payload, length, buffer.begin());
-    const int n = BuildFrame(buffer.data(), length, broadcast);
+    std::copy(payload.begin(), payload.end(), buffer.begin());
+    const int n = BuildFrame(buffer, static_cast<int>(payload.size()), broadcast);
     return {buffer.begin(), buffer.begin() + n};
 }
 
@@ -196,10 +196,10 @@ int CFrameParser::PutByte(uint8_t byte) {
     }
 }
 
-int CFrameParser::GetFrame(uint8_t* destination, int maximum) const {
-    const int n = std::min(static_cast<int>(m_buffer.size()), std::max(maximum, 0));
-    std::copy_n(m_buffer.begin(), n, destination);
-    return n;
+int CFrameParser::GetFrame(std::span<uint8_t> destination) const {
+    const size_t n = std::min(m_buffer.size(), destination.size());
+    std::copy_n(m_buffer.begin(), n, destination.begin());
+    return static_cast<int>(n);
 }
 
 uint8_t CFrameParser::GetAnswerCode() const {

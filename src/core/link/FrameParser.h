@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,13 @@ public:
     static int GetCommandName(uint8_t code, std::string& name);
     static std::string CommandName(uint8_t code);
 
-    // buffer holds the payload on entry and the frame on return; it must hold kMaxFrame bytes.
-    int BuildFrame(uint8_t* buffer, int length, int broadcast) const;
-    std::vector<uint8_t> BuildFrame(const uint8_t* payload, int length, int broadcast = 0) const;
+    // buffer holds the payload on entry and the frame on return; a buffer shorter than kMaxFrame
+    // or a length it does not hold is refused with 0, like a payload over 50 bytes.
+    int BuildFrame(std::span<uint8_t> buffer, int length, int broadcast) const;
+    std::vector<uint8_t> BuildFrame(std::span<const uint8_t> payload, int broadcast = 0) const;
 
     int PutByte(uint8_t byte);
-    int GetFrame(uint8_t* destination, int maximum) const;
+    int GetFrame(std::span<uint8_t> destination) const;
     const std::vector<uint8_t>& Frame() const { return m_buffer; }
     int IsEscapePending() const { return m_escape; }
     void SetNodeAddress(uint8_t address) { m_nodeAddress = address; }

@@ -25,7 +25,8 @@ int CTelegram::AppendByte(uint8_t value, int reset, uint8_t kind, const std::str
 }
 
 int CTelegram::AppendBlock(const uint8_t* bytes, int count) {
-    if (count < 0 || m_length + count >= kCapacity) {
+    // Compared against the room left, so that no count can overflow the sum.
+    if (count < 0 || count > kCapacity - 1 - m_length || (bytes == nullptr && count > 0)) {
         return -1;
     }
     std::copy_n(bytes, count, m_data.begin() + m_length);
@@ -56,6 +57,10 @@ int CTelegram::AppendWord(uint16_t value) {
     }
     AppendByte(static_cast<uint8_t>(value >> 8));
     return AppendByte(static_cast<uint8_t>(value & 0xFF));
+}
+
+uint8_t CTelegram::Byte(int index) const {
+    return index >= 0 && index < m_length ? m_data[static_cast<size_t>(index)] : 0;
 }
 
 int CTelegram::Clear() {

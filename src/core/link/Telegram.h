@@ -48,7 +48,8 @@ public:
     int CopyToRecord(TelegramRecord& record) const;
 
     const uint8_t* Data() const { return m_data.data(); }
-    uint8_t Byte(int index) const { return m_data[static_cast<size_t>(index)]; }
+    // 0 for an index outside the held bytes, so a caller's off-by-one cannot read stale data.
+    uint8_t Byte(int index) const;
     uint8_t Command() const { return m_data[0]; }
     const std::string& GetDescription() const { return m_description; }
     void SetDescription(std::string description) { m_description = std::move(description); }

@@ -89,9 +89,9 @@ TEST(BuildFrame, KnownFramesOnTheWireAndBack) {
         EXPECT_EQ(FeedFrame(receiver, c.frame), 1);
         EXPECT_EQ(receiver.Frame(), c.delivered);
         uint8_t copy[16] = {};
-        EXPECT_EQ(receiver.GetFrame(copy, sizeof copy), static_cast<int>(c.delivered.size()));
+        EXPECT_EQ(receiver.GetFrame(copy), static_cast<int>(c.delivered.size()));
         EXPECT_EQ(Bytes(copy, copy + c.delivered.size()), c.delivered);
-        EXPECT_EQ(receiver.GetFrame(copy, 2), 2) << "a short buffer gets what fits";
+        EXPECT_EQ(receiver.GetFrame(std::span(copy, 2)), 2) << "a short buffer gets what fits";
     }
 }
 
@@ -111,7 +111,9 @@ TEST(BuildFrame, PayloadLimitIsFiftyBytes) {
     EXPECT_EQ(parser.BuildFrame(buffer, 51, 0), 0);
     EXPECT_EQ(Bytes(std::begin(buffer), std::end(buffer)), Bytes(CFrameParser::kMaxFrame, 0x41))
         << "a refused payload leaves the buffer untouched";
-    EXPECT_TRUE(parser.BuildFrame(buffer, 51).empty());
+    EXPECT_TRUE(parser.BuildFrame(std::span<const uint8_t>(buffer, 51)).empty());
+    EXPECT_EQ(parser.BuildFrame(std::span(buffer, CFrameParser::kMaxFrame - 1), 1, 0), 0)
+        << "a buffer that could not hold the worst case is refused";
 }
 
 TEST(BuildFrame, EveryBuiltFrameIsReceivedIntactAndABitFlipIsBad) {
@@ -132,8 +134,7 @@ TEST(BuildFrame, EveryBuiltFrameIsReceivedIntactAndABitFlipIsBad) {
             b = v % 5 == 0 ? kControls[v % 3] : static_cast<uint8_t>(v);
         }
         const int broadcast = node % 8 == 0 ? 1 : 0;
-        const Bytes frame =
-            sender.BuildFrame(std::as_const(payload).data(), static_cast<int>(payload.size()), broadcast);
+        const Bytes frame = sender.BuildFrame(payload, broadcast);
         ASSERT_EQ(FeedFrame(receiver, frame), 1) << "node " << node;
         Bytes expected = {0x02, static_cast<uint8_t>(broadcast ? 0xFF : node), 0xF0};
         expected.insert(expected.end(), payload.begin(), payload.end());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,8 @@ TEST(Telegram, CapacityLimits) {
     EXPECT_EQ(full.Byte(199), 0xAA);
     EXPECT_EQ(full.AppendByte(Cmd::kVersion, 1, kKindFrame, Desc::kVersion), 0);
     EXPECT_EQ(Held(full), Bytes{0x09});
+    EXPECT_EQ(full.Byte(199), 0x00) << "bytes behind the length are no longer held";
+    EXPECT_EQ(full.Byte(-1), 0x00);
 
     const Bytes block(10, 0x5A);
     CTelegram t = Filled(190);
@@ -64,6 +67,7 @@ TEST(Telegram, CapacityLimits) {
     EXPECT_EQ(t.AppendBlock(block.data(), -1), -1);
     EXPECT_EQ(t.AppendBlock(block.data(), 9), 0);
     EXPECT_EQ(t.GetLength(), 199) << "refused blocks add nothing";
+    EXPECT_EQ(t.AppendBlock(block.data(), std::numeric_limits<int>::max()), -1) << "no overflow";
     EXPECT_EQ(t.Byte(198), 0x5A);
 }
 
