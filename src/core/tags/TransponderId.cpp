@@ -2,6 +2,7 @@
 
 #include "core/util/Format.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -54,11 +55,11 @@ void CTransponderId::DecodeIsoCode(const uint8_t* r) {
     m_nationalId = Format("%012.0f", national);
 }
 
-void CTransponderId::DecodeTagRecord(const uint8_t* record) {
+void CTransponderId::DecodeTagRecord(std::span<const uint8_t, 9> record) {
     m_countryCode.clear();
     m_nationalId.clear();
     m_tagType.clear();
-    DecodeIsoCode(record);
+    DecodeIsoCode(record.data());
     switch (record[8]) {
         case kTypeHdx:
             m_tagType = kHdxText;
@@ -72,93 +73,74 @@ void CTransponderId::DecodeTagRecord(const uint8_t* record) {
     }
 }
 
-void CTransponderId::DecodeTagData(const uint8_t* frame, size_t length) {
+void CTransponderId::DecodeTagData(std::span<const uint8_t> frame) {
     m_countryCode.clear();
     m_nationalId.clear();
     m_tagType.clear();
     m_eventText.clear();
-    if (length <= kFieldStart) {
+    // The delivered frame ends in its CRC byte, which is no part of any field.
+    if (frame.size() <= kFieldStart + 1) {
         return;
     }
-    const uint8_t* f = frame + kFieldStart;
-    const size_t available = length - kFieldStart;  // bytes from F[0] to the end of the frame
+    const auto f = frame.subspan(kFieldStart, frame.size() - 1 - kFieldStart);
     const size_t n = f[0];
     if (n == 0) {
         return;
     }
     const size_t idLength = n - 1;
-    // A message shorter than its own length bytes claim decodes to nothing rather than reading
-    // past the frame.
-    const auto has = [available](size_t index) { return index < available; };
-
-    if (idLength == 16 || idLength == 10) {
-        // The character form always carries the length byte of a further field after the type.
-        if (!has(n + 3)) {
-            return;
-        }
-        for (size_t i = 1; i < n; ++i) {
-            if (!IsHexDigit(static_cast<char>(f[i]))) {
-                return;
-            }
-        }
-        size_t eventLength = 0;
-        if (f[n + 3] != 0) {
-            if (!has(n + 8)) {
-                return;
-            }
-            const size_t m = f[n + 8];
-            if (m != 0) {
-                if (!has(n + 7 + m)) {
-                    return;
-                }
-                eventLength = m - 1;
-            }
-        }
-        const std::string id(reinterpret_cast<const char*>(f + 1), idLength);
-        if (idLength == 16) {
-            m_countryCode = id.substr(0, 4);
-            m_nationalId = id.substr(4, 12);
-        } else {
-            m_nationalId = id;
-        }
-        m_tagType = Format("%c%c", f[n + 1], f[n + 2]);
-        if (f[n + 2] == '1') {
-            m_tagType = kHdxText;
-        } else if (f[n + 2] == '5') {
-            m_tagType = kFdxBText;
-        }
-        if (eventLength > 0) {
-            m_eventText.assign(reinterpret_cast<const char*>(f + n + 9), eventLength);
-        }
-        return;
-    }
-
+    // Each field is shown only when the message holds it whole; a cut-short field stays empty
+    // without hiding the fields before it.
+    const auto has = [&f](size_t index) { return index < f.size(); };
+    const bool characterForm = idLength == 16 || idLength == 10;
     if (idLength == 0) {
         m_nationalId = "Empty ID";
         return;
     }
-    if (idLength != 8 && idLength != 5 && idLength != 13) {
+    if ((!characterForm && idLength != 8 && idLength != 5 && idLength != 13) || !has(idLength)) {
         return;
+    }
+    const uint8_t* id = f.data() + 1;
+    if (characterForm) {
+        if (!std::all_of(id, id + idLength, [](uint8_t c) { return IsHexDigit(static_cast<char>(c)); })) {
+            return;
+        }
+        const std::string text(reinterpret_cast<const char*>(id), idLength);
+        if (idLength == 16) {
+            m_countryCode = text.substr(0, 4);
+            m_nationalId = text.substr(4, 12);
+        } else {
+            m_nationalId = text;
+        }
+    } else if (idLength == 8) {
+        if (id[0] == 0xFF) {
+            return;
+        }
+        m_countryCode = HexBytes(id, 2);
+        m_nationalId = HexBytes(id + 2, 6);
+    } else if (idLength == 5) {
+        m_nationalId = HexBytes(id, 5);
+    } else {
+        DecodeIsoCode(id);
     }
     if (!has(n + 2)) {
         return;
     }
-    if (idLength == 8) {
-        if (f[1] == 0xFF) {
-            return;
-        }
-        m_countryCode = HexBytes(f + 1, 2);
-        m_nationalId = HexBytes(f + 3, 6);
-    } else if (idLength == 5) {
-        m_nationalId = HexBytes(f + 1, 5);
-    } else {
-        DecodeIsoCode(f + 1);
-    }
-    m_tagType = Format("%02x", f[n + 1]);
-    if (f[n + 2] == kTypeHdx) {
+    const uint8_t prefix = f[n + 1];
+    const uint8_t code = f[n + 2];
+    m_tagType = characterForm ? Format("%c%c", prefix, code) : Format("%02x", prefix);
+    const uint8_t hdx = characterForm ? '1' : kTypeHdx;
+    const uint8_t fdxB = characterForm ? '5' : kTypeFdxB;
+    if (code == hdx) {
         m_tagType = kHdxText;
-    } else if (f[n + 2] == kTypeFdxB) {
+    } else if (code == fdxB) {
         m_tagType = kFdxBText;
+    }
+    if (!characterForm || !has(n + 8) || f[n + 3] == 0) {
+        return;
+    }
+    const size_t m = f[n + 8];
+    if (m > 1 && has(n + 7 + m)) {
+        m_eventText.assign(reinterpret_cast<const char*>(f.data() + n + 9), m - 1);
     }
 }
 

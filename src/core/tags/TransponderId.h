@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
 
 // The 9-byte tag record of stored and event datasets (least significant byte first).
 struct TagRecord {
@@ -16,11 +16,11 @@ public:
     CTransponderId() = default;
     virtual ~CTransponderId() = default;
 
-    // frame: the received frame as the frame parser delivers it (STX first, CRC byte last).
-    void DecodeTagData(const uint8_t* frame, size_t length);
-    void DecodeTagData(const std::vector<uint8_t>& frame) { DecodeTagData(frame.data(), frame.size()); }
-    void DecodeTagRecord(const uint8_t* record);
-    void DecodeTagRecord(const TagRecord& record) { DecodeTagRecord(record.bytes.data()); }
+    // frame: the received frame as the frame parser delivers it (STX first, CRC byte last). Fields
+    // that the message cuts short stay empty; what it carries in full is shown.
+    void DecodeTagData(std::span<const uint8_t> frame);
+    void DecodeTagRecord(std::span<const uint8_t, 9> record);
+    void DecodeTagRecord(const TagRecord& record) { DecodeTagRecord(std::span(record.bytes)); }
 
     std::string GetCountryCode() const { return m_countryCode; }
     std::string GetNationalId() const { return m_nationalId; }

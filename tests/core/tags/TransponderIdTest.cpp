@@ -1,3 +1,4 @@
+#include "core/link/FrameParser.h"
 #include "core/tags/TransponderId.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,19 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// As the frame receiver keeps it, exactly sized so that reading one byte too far leaves the allocation.
+// The message as it travels (framed by the reader, CRC byte included) and as the frame receiver
+// delivers it, exactly sized so that reading one byte too far leaves the allocation.
 Bytes Message(const Bytes& fields) {
-    Bytes frame = {0x02, 0x01, 0xF0, 0x23};
-    frame.insert(frame.end(), fields.begin(), fields.end());
+    Bytes payload = {CFrameParser::kTagData};
+    payload.insert(payload.end(), fields.begin(), fields.end());
+    const CFrameParser sender;
+    CFrameParser receiver;
+    int result = CFrameParser::kNone;
+    for (const uint8_t b : sender.BuildFrame(payload)) {
+        result = receiver.PutByte(b);
+    }
+    EXPECT_EQ(result, CFrameParser::kGood) << "the test message must fit one frame";
+    Bytes frame = receiver.Frame();
     frame.shrink_to_fit();
     return frame;
 }
@@ -86,15 +96,21 @@ TEST(DecodeTagData, OddAndBadMessages) {
     ghost.insert(ghost.end(), {0xAA, 0xBB, 0xCC, 0xDD, 0x06, 'G', 'h', 'o', 's', 't'});
     Bytes longEvent = kMessages[0].fields;
     longEvent[longEvent.size() - 6] = 201;  // claims 200 characters, the frame ends after 5
+    Bytes oneTooMany = kMessages[0].fields;
+    oneTooMany[oneTooMany.size() - 6] = 7;  // would take the CRC byte for a sixth character
+    Bytes noEvent = kMessages[0].fields;
+    noEvent[noEvent.size() - 6] = 1;
     const MessageCase cases[] = {
         {ghost, "0984|123456789012|FDX-B|"},  // behind a further-field length of 0 is no event
-        {longEvent, kNothing},
+        {longEvent, "0984|123456789012|FDX-B|"},
+        {oneTooMany, "0984|123456789012|FDX-B|"},
+        {noEvent, "0984|123456789012|FDX-B|"},
         {{0x01}, kEmptyId},
         {CharacterFields("0984123456789G12", '0', '5', 0x05, "Sheep"), kNothing},
         {Join({{0x09, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}, {3, 2, 5}}), kNothing},
         {{0x00, 0x03, 0x02, 0x05}, kNothing},
         {Join({{0x08}, Bytes(7, 0x11), {3, 2, 5}}), kNothing},
-        {Join({{0xFF}, Bytes(254, 0x31), {3, 0x30, 0x35, 0}}), kNothing},
+        {Join({{0xFF}, Bytes(20, 0x31), {3, 0x30, 0x35, 0}}), kNothing},
         {{}, kNothing},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -102,18 +118,27 @@ TEST(DecodeTagData, OddAndBadMessages) {
     }
 }
 
-TEST(DecodeTagData, EveryFormAndNothingWhenTruncated) {
+// A message cut short loses only the fields it no longer holds whole: ID first, then the type,
+// then the event. The CRC byte behind the cut is never taken for a field.
+TEST(DecodeTagData, EveryFormAndWhatSurvivesACut) {
     for (size_t m = 0; m < std::size(kMessages); ++m) {
-        const Bytes full = Message(kMessages[m].fields);
-        EXPECT_EQ(Decoded(full), kMessages[m].shown);
-        for (size_t cut = 0; cut < full.size(); ++cut) {
-            Bytes shorter(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
-            shorter.shrink_to_fit();
-            EXPECT_EQ(Decoded(shorter), kNothing) << "message " << m << " cut to " << cut;
+        const Bytes& fields = kMessages[m].fields;
+        EXPECT_EQ(Decoded(Message(fields)), kMessages[m].shown);
+        const std::string full = kMessages[m].shown;
+        const size_t idEnd = fields[0];    // one past the last ID byte
+        const size_t typeEnd = idEnd + 3;  // length byte, prefix, code
+        const std::string withType = full.substr(0, full.rfind('|') + 1);
+        const std::string idOnly = withType.substr(0, withType.rfind('|', withType.size() - 2) + 1) + "|";
+        for (size_t cut = 0; cut < fields.size(); ++cut) {
+            const std::string expected = cut < idEnd ? kNothing : cut < typeEnd ? idOnly : withType;
+            EXPECT_EQ(
+                Decoded(Message(Bytes(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(cut)))),
+                expected)
+                << "message " << m << " cut to " << cut;
         }
     }
     CTransponderId id;
-    id.DecodeTagData(nullptr, 0);
+    id.DecodeTagData({});
     EXPECT_EQ(Shown(id), kNothing);
 }
 
