@@ -16,7 +16,8 @@ public:
     virtual void ShowMainStatus(int index, const std::string& message) = 0;
     virtual void SetProgressRangeAll(int high) = 0;
     virtual void StepProgressAll(int step) = 0;
-    virtual ConfigRecord Collect() = 0;
+    // Fills record from the pages; -1 when a page refused what it holds (it says why).
+    virtual int Collect(ConfigRecord& record) = 0;
     virtual void ShowAll(const ConfigRecord& record) = 0;
 };
 

@@ -320,7 +320,7 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
     } else if (record.kind == kKindRaw) {
         n = length;
     } else {
-        n = m_frameParser.BuildFrame(buffer.data(), length, 0);
+        n = m_frameParser.BuildFrame(buffer, length, 0);
     }
     if (n == 0) {
         // A payload over 50 bytes cannot be framed: nothing goes out, and nothing is left to repeat.
@@ -494,7 +494,11 @@ void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
             if (m_sequence == nullptr || m_sequence->IsRunning() != 0 || m_pages == nullptr) {
                 break;
             }
-            const int n = m_sequence->StartWrite(m_pages->Collect());
+            ConfigRecord record;
+            if (m_pages->Collect(record) != 0) {
+                break;  // the refusing page has said why
+            }
+            const int n = m_sequence->StartWrite(record);
             if (n != -1) {
                 m_pages->SetProgressRangeAll(n - 1);
             }

@@ -21,6 +21,8 @@ void CConfigJobPage::ResetJobs() {
     m_started = 0;
     m_setCount = 0;
     m_checkCount = 0;
+    m_readJob = 0;
+    m_readFailed = 0;
 }
 
 int CConfigJobPage::AddSetItem(uint8_t address, uint8_t value) {
@@ -96,6 +98,38 @@ void CConfigJobPage::JobStep() {
     }
 }
 
+void CConfigJobPage::StartReadJob(const std::string& status, std::initializer_list<uint8_t> addresses) {
+    m_busy = 1;
+    ResetJobs();
+    SetStatus(status, kRequestTicks);
+    for (const uint8_t address : addresses) {
+        AddCheckItem(address);
+    }
+    m_readJob = 1;
+    SetProgressRange(0, m_checkCount - 1);
+    m_index = 0;
+    m_busy = 0;
+}
+
+void CConfigJobPage::ReadJobAnswered() {
+    if (m_readJob != 0 && m_checkCount == 0) {
+        m_readJob = 0;
+        SetStatus(m_readFailed != 0 ? FailedText() : SuccessText(), kAnswerTicks);
+    }
+}
+
+void CConfigJobPage::OnGiveUp() {
+    if (m_readJob == 0) {
+        CConfigPage::OnGiveUp();
+        return;
+    }
+    // The bar counts items done, answered or not, so that it ends with the job.
+    m_readFailed = 1;
+    StepProgress(1);
+    SetStatus(FailedText(), kAnswerTicks);
+    ReadJobAnswered();
+}
+
 void CConfigJobPage::OnStoreConfig() {
     SetStatus("Save configuration", kRequestTicks);
     SendRequest(CTelegram(Cmd::kSaveConfig, Desc::kSaveConfig, kKindFrame));
@@ -112,7 +146,8 @@ void CConfigJobPage::CompareReadBack(int length, const uint8_t* frame) {
         return;  // no read-back sent yet: a stray answer
     }
     // An answer without a value byte cannot confirm what was set.
-    if (DataCount(length) < 1 || frame[5] != m_expected[static_cast<size_t>(m_index - 1)]) {
+    if (!IsAck(length, frame) || DataCount(length) < 1 ||
+        frame[5] != m_expected[static_cast<size_t>(m_index - 1)]) {
         m_mismatch = 1;
     }
     if (m_checkCount == 0) {

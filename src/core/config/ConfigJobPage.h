@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 
 // A page that sets configuration addresses as a job: the set requests, an optional store, then
 // one read-back per address, compared with what was set.
@@ -25,6 +27,10 @@ public:
     int AddSetItem(uint8_t address, uint8_t value);
     int AddCheckItem(uint8_t address);
     int StartSetJob(uint8_t address, uint8_t value);
+    // A job of read requests only, with a status text of its own: each give-up shows its failed
+    // text, and after the last item the page says whether every read was answered.
+    void StartReadJob(const std::string& status, std::initializer_list<uint8_t> addresses);
+    bool ReadJobRunning() const { return m_readJob != 0; }
     void JobStep();
     // The reader stores its configuration permanently.
     void OnStoreConfig();
@@ -38,6 +44,9 @@ public:
 
 protected:
     void AfterRepetition(bool idle) override;
+    void OnGiveUp() override;
+    // A read request of the job was acknowledged.
+    void ReadJobAnswered();
     // A read-back answer during a set job: compares it and, after the last one, shows the
     // result.
     void CompareReadBack(int length, const uint8_t* frame);
@@ -60,4 +69,6 @@ private:
     int32_t m_index = 0;
     int32_t m_mismatch = 0;
     int32_t m_busy = 0;
+    int32_t m_readJob = 0;
+    int32_t m_readFailed = 0;
 };

@@ -39,13 +39,26 @@ void CConfigPage::EnsureCreated() {
     }
 }
 
+namespace {
+bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+}  // namespace
+
 void CConfigPage::SetStatus(const std::string& message, int ticks) {
-    // A failure or success text shown again must not become the base of the next pair.
-    if (message != m_failedText && message.find(kSuccessSuffix) == std::string::npos) {
-        m_failedText = message + kFailedSuffix;
+    // A failure or success text shown again names the same request: its base stays, so that
+    // " failed" or " success" is never added twice.
+    std::string base = message;
+    for (const std::string suffix : {kFailedSuffix, kSuccessSuffix}) {
+        if (EndsWith(base, suffix)) {
+            base.resize(base.size() - suffix.size());
+            break;
+        }
     }
-    if (message != m_successText && message.find(kFailedSuffix) == std::string::npos) {
-        m_successText = message + kSuccessSuffix;
+    if (!base.empty()) {
+        m_failedText = base + kFailedSuffix;
+        m_successText = base + kSuccessSuffix;
     }
     ShowNotice(message, ticks);
 }
@@ -80,13 +93,17 @@ void CConfigPage::OnTick() {
     const bool idle = m_retries == 0;
     if (m_retries == 1) {
         m_retries = 0;
-        SetStatus(FailureMessage(), kAnswerTicks);
+        OnGiveUp();
     } else if (m_retries > 0) {
         m_waitTicks = kRepeatWait;
         --m_retries;
         m_mainWindow.OnSendTelegram(m_request);
     }
     AfterRepetition(idle);
+}
+
+void CConfigPage::OnGiveUp() {
+    SetStatus(FailureMessage(), kAnswerTicks);
 }
 
 void CConfigPage::AfterRepetition(bool /*idle*/) {}
@@ -153,6 +170,10 @@ void CConfigPage::OnRead() {
 }
 
 void CConfigPage::OnResetAll() {
+    // One click would otherwise wipe the reader's whole configuration.
+    if (m_prompt == nullptr || !m_prompt->YesNo(kResetQuestion)) {
+        return;
+    }
     SetStatus(kResetAllStatus, kRequestTicks);
     // Not through SendRequest: the main window's queue repeats this one, the page does not.
     const CTelegram request(Cmd::kResetAll, Desc::kResetAll, kKindFrame);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/Prompt.h"
 #include "core/app/WindowInterfaces.h"
 #include "core/config/ConfigRecord.h"
 #include "core/config/PageView.h"
@@ -18,11 +19,15 @@ public:
     static constexpr int kRetries = 3;
     static constexpr int kRepeatWait = 4;
     static constexpr const char* kStatusIndent = "      ";
+    static constexpr const char* kResetQuestion = "Reset the reader's whole configuration to its defaults?";
 
     CConfigPage(IMainWindow& mainWindow, const char* caption, int resourceId);
     virtual ~CConfigPage() = default;
     CConfigPage(const CConfigPage&) = delete;
     CConfigPage& operator=(const CConfigPage&) = delete;
+
+    // Questions the page must ask before it acts; without one, nothing that needs an answer runs.
+    void SetPrompt(IPrompt* prompt) { m_prompt = prompt; }
 
     const char* Caption() const { return m_caption; }
     int ResourceId() const { return m_resourceId; }
@@ -87,6 +92,8 @@ protected:
     // pending when the tick looked.
     virtual void AfterRepetition(bool idle);
     virtual std::string FailureMessage() const { return m_failedText; }
+    // The pending request was sent three times without an acknowledge.
+    virtual void OnGiveUp();
     // The answer of "Reset all", which every page confirms the same way.
     void HandleResetAnswer(int length, const uint8_t* frame);
     void EndRequest() { m_retries = 0; }
@@ -97,12 +104,14 @@ protected:
     void UpdateView();
     void StoreView();
     IMainWindow& MainWindow() { return m_mainWindow; }
+    IPrompt* Prompt() { return m_prompt; }
 
 private:
     IMainWindow& m_mainWindow;
     const char* m_caption;
     int m_resourceId;
     IPageView* m_view = nullptr;
+    IPrompt* m_prompt = nullptr;
     bool m_created = false;
 
     std::string m_statusText = kStatusIndent;

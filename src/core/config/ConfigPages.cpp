@@ -10,7 +10,11 @@ CConfigPages::CConfigPages(IMainWindow& mainWindow, IPrompt& prompt)
       m_optimization(mainWindow),
       m_outputFormat(mainWindow),
       m_pages{&m_reader, &m_bluetooth,  &m_events,       &m_rtc,
-              &m_lcd,    &m_additional, &m_optimization, &m_outputFormat} {}
+              &m_lcd,    &m_additional, &m_optimization, &m_outputFormat} {
+    for (CConfigPage* page : m_pages) {
+        page->SetPrompt(&prompt);
+    }
+}
 
 CConfigPage& CConfigPages::Page(int index) {
     return IsValid(index) ? *m_pages[static_cast<size_t>(index)] : m_reader;
@@ -36,13 +40,14 @@ void CConfigPages::ShowMainStatus(int index, const std::string& message) {
 
 // A page whose window the sheet has not created yet gets it created first, as if it had been
 // made the active page, so that it does not reset what it is given later.
-ConfigRecord CConfigPages::Collect() {
-    ConfigRecord record;
+int CConfigPages::Collect(ConfigRecord& record) {
     for (const int index : {kReader, kBluetooth, kAdditional, kOptimization, kOutputFormat}) {
         Page(index).EnsureCreated();
-        Page(index).FillRecord(record);
+        if (Page(index).FillRecord(record) != 0) {
+            return -1;
+        }
     }
-    return record;
+    return 0;
 }
 
 void CConfigPages::ShowAll(const ConfigRecord& record) {

@@ -52,8 +52,8 @@ public:
     void TickPage(int index) override;
     void AnswerPage(int index, int length, const uint8_t* frame) override;
     void ShowMainStatus(int index, const std::string& message) override;
-    // Pages 0, 1, 5, 6 and 7 fill one record, in this order.
-    ConfigRecord Collect() override;
+    // Pages 0, 1, 5, 6 and 7 fill one record, in this order; the first page that refuses stops it.
+    int Collect(ConfigRecord& record) override;
     void ShowAll(const ConfigRecord& record) override;
     // Every page's progress bar counts from 0 to high.
     void SetProgressRangeAll(int high) override;

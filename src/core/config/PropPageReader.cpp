@@ -17,37 +17,18 @@ constexpr size_t kSerialLength = 6;
 constexpr size_t kMaxDigits = 6;
 constexpr int kTooLarge = 1000000;
 
+// What a field gives when it holds no value to send.
+constexpr int kEmpty = -1;
+constexpr int kNotUnderstood = -2;
+
 constexpr const char* kTimeoutTooLarge = "Timeout greater 25500 ms not possible";
 constexpr const char* kDelayTooLarge = "Delay time greater 12750 ms not possible";
 constexpr const char* kStartTooLarge = "Start character greater 255 not possible";
 constexpr const char* kNodeTooLarge = "Node greater 255 not possible";
-
-// A field of decimal digits only; -1 when it is empty or holds anything else. The value is not
-// truncated, so that the caller can refuse what does not fit into a byte.
-int FieldNumber(const std::string& text) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
-        return -1;
-    }
-    const size_t first = text.find_first_not_of('0');
-    if (first == std::string::npos) {
-        return 0;
-    }
-    if (text.size() - first > kMaxDigits) {
-        return kTooLarge;
-    }
-    int value = 0;
-    return ParseInt(text.substr(first), value) ? value : -1;
-}
-
-// A millisecond field in the reader's units, or -1.
-int FieldUnits(const std::string& text, int unit) {
-    const int ms = FieldNumber(text);
-    return ms < 0 ? -1 : ms / unit;
-}
-
-bool FitsByte(int value) {
-    return value >= 0 && value <= kByteMax;
-}
+constexpr const char* kTimeoutNotUnderstood = "Timeout: milliseconds as a whole number";
+constexpr const char* kDelayNotUnderstood = "Delay time: milliseconds as a whole number";
+constexpr const char* kStartNotUnderstood = "Start character: one character, 0 to 255 or 0x00 to 0xff";
+constexpr const char* kNodeNotUnderstood = "Node: a hex number such as 01 or 0x1f";
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -60,6 +41,43 @@ int HexDigit(char c) {
         return c - 'a' + 10;
     }
     return -1;
+}
+
+// Digits of the given base only; kEmpty or kNotUnderstood otherwise. The value is not
+// truncated, so that the caller can refuse what does not fit into a byte.
+int FieldNumber(const std::string& text, int base = 10) {
+    if (text.empty()) {
+        return kEmpty;
+    }
+    const size_t first = text.find_first_not_of('0');
+    if (first == std::string::npos) {
+        return 0;
+    }
+    int value = 0;
+    for (size_t i = first; i < text.size(); ++i) {
+        const int digit = HexDigit(text[i]);
+        if (digit < 0 || digit >= base) {
+            return kNotUnderstood;
+        }
+        value = i - first < kMaxDigits ? value * base + digit : kTooLarge;
+    }
+    return value;
+}
+
+// Node and block are shown as hex, so they are read as hex too, with or without "0x": a value
+// read from the reader and set again must reach the same address.
+int FieldHex(const std::string& text) {
+    const bool prefixed = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (prefixed && text.size() == 2) {
+        return kNotUnderstood;
+    }
+    return FieldNumber(prefixed ? text.substr(2) : text, 16);
+}
+
+// A millisecond field in the reader's units.
+int FieldUnits(const std::string& text, int unit) {
+    const int ms = FieldNumber(text);
+    return ms < 0 ? ms : ms / unit;
 }
 
 }  // namespace
@@ -161,7 +179,8 @@ int CPropPageReader::StartCharacterValue(const std::string& text) {
     }
     const size_t x = upper.find('X');
     if (x == std::string::npos) {
-        return FieldNumber(upper);
+        const int value = FieldNumber(upper);
+        return value < 0 ? -1 : value;
     }
     // Up to two hex digits after the X; a missing digit ends the number.
     int value = 0;
@@ -202,46 +221,55 @@ void CPropPageReader::OnSetFormat() {
     StartSetJob(CfgAddr::kFormat, FormatCode());
 }
 
-bool CPropPageReader::Sendable(int value, const char* tooLarge) {
-    if (value < 0) {
+bool CPropPageReader::Sendable(const FieldValue& field) {
+    if (field.value == kEmpty) {
         return false;
     }
     // Cut to a byte, the value would go out wrong and its read-back would still match.
-    if (value > kByteMax) {
-        ShowNotice(tooLarge, kAnswerTicks);
+    if (field.value > kByteMax || field.value == kNotUnderstood) {
+        ShowNotice(field.value > kByteMax ? field.tooLarge : field.notUnderstood, kAnswerTicks);
         return false;
     }
     return true;
 }
 
+CPropPageReader::FieldValue CPropPageReader::Delay() const {
+    return {FieldUnits(m_controls.delay, kDelayUnit), kDelayTooLarge, kDelayNotUnderstood};
+}
+
+CPropPageReader::FieldValue CPropPageReader::Timeout() const {
+    return {FieldUnits(m_controls.timeout, kTimeoutUnit), kTimeoutTooLarge, kTimeoutNotUnderstood};
+}
+
+CPropPageReader::FieldValue CPropPageReader::StartCharacter() const {
+    const int value = StartCharacterValue(m_controls.startCharacter);
+    return {value < 0 ? kNotUnderstood : value, kStartTooLarge, kStartNotUnderstood};
+}
+
+CPropPageReader::FieldValue CPropPageReader::Node() const {
+    return {FieldHex(m_controls.node), kNodeTooLarge, kNodeNotUnderstood};
+}
+
+void CPropPageReader::SetItem(const char* status, uint8_t address, const FieldValue& field) {
+    if (Sendable(field)) {
+        SetStatus(status, kRequestTicks);
+        StartSetJob(address, static_cast<uint8_t>(field.value));
+    }
+}
+
 void CPropPageReader::OnSetDelay() {
     StoreView();
-    const int units = FieldUnits(m_controls.delay, kDelayUnit);
-    if (!Sendable(units, kDelayTooLarge)) {
-        return;
-    }
-    SetStatus("Set delaytime", kRequestTicks);
-    StartSetJob(CfgAddr::kDelay, static_cast<uint8_t>(units));
+    SetItem("Set delaytime", CfgAddr::kDelay, Delay());
 }
 
 void CPropPageReader::OnSetTimeout() {
     StoreView();
-    const int units = FieldUnits(m_controls.timeout, kTimeoutUnit);
-    if (!Sendable(units, kTimeoutTooLarge)) {
-        return;
-    }
-    SetStatus("Set timeout", kRequestTicks);
-    StartSetJob(CfgAddr::kTimeout, static_cast<uint8_t>(units));
+    SetItem("Set timeout", CfgAddr::kTimeout, Timeout());
 }
 
 void CPropPageReader::OnSetStartCharacter() {
     StoreView();
-    const int value = StartCharacterValue(m_controls.startCharacter);
-    if (!Sendable(value, kStartTooLarge)) {
-        return;
-    }
-    SetStatus("Set start character", kRequestTicks);
-    StartSetJob(CfgAddr::kStartCharacter, static_cast<uint8_t>(value));
+    SetItem("Set start character", CfgAddr::kStartCharacter, StartCharacter());
 }
 
 void CPropPageReader::OnGetVersion() {
@@ -255,17 +283,8 @@ void CPropPageReader::OnGetSerialNumber() {
 }
 
 void CPropPageReader::OnGetAll() {
-    SetBusy(true);
-    ResetJobs();
-    SetProgressActive(true);
-    AddCheckItem(CfgAddr::kFormat);
-    AddCheckItem(CfgAddr::kNode);
-    AddCheckItem(CfgAddr::kDelay);
-    AddCheckItem(CfgAddr::kTimeout);
-    AddCheckItem(CfgAddr::kStartCharacter);
-    SetProgressRange(0, CheckCount() - 1);
-    SetIndex(0);
-    SetBusy(false);
+    StartReadJob(kGetAllStatus, {CfgAddr::kFormat, CfgAddr::kNode, CfgAddr::kDelay, CfgAddr::kTimeout,
+                                 CfgAddr::kStartCharacter});
 }
 
 void CPropPageReader::OnSetMode() {
@@ -282,17 +301,12 @@ void CPropPageReader::OnSetMode() {
 
 void CPropPageReader::OnSetNode() {
     StoreView();
-    const int node = FieldNumber(m_controls.node);
-    if (!Sendable(node, kNodeTooLarge)) {
-        return;
-    }
-    SetStatus("Set node", kRequestTicks);
-    StartSetJob(CfgAddr::kNode, static_cast<uint8_t>(node));
+    SetItem("Set node", CfgAddr::kNode, Node());
 }
 
 void CPropPageReader::OnSetBlock() {
     StoreView();
-    const int block = FieldNumber(m_controls.block);
+    const int block = FieldHex(m_controls.block);
     if (block < 0 || block > kMaxBlock) {
         return;
     }
@@ -302,17 +316,14 @@ void CPropPageReader::OnSetBlock() {
 
 void CPropPageReader::OnProgram() {
     StoreView();
-    // Fields that are empty or unreadable are left out; one that is too large stops the whole
-    // job, so that the reader is never left half programmed.
-    const int node = FieldNumber(m_controls.node);
-    const int delay = FieldUnits(m_controls.delay, kDelayUnit);
-    const int timeout = FieldUnits(m_controls.timeout, kTimeoutUnit);
-    const int start = StartCharacterValue(m_controls.startCharacter);
-    const std::pair<int, const char*> checks[] = {
-        {node, kNodeTooLarge}, {delay, kDelayTooLarge}, {timeout, kTimeoutTooLarge}, {start, kStartTooLarge}};
-    for (const auto& [value, tooLarge] : checks) {
-        if (value > kByteMax) {
-            ShowNotice(tooLarge, kAnswerTicks);
+    // Empty fields are left out; one that cannot be sent stops the whole job, so that the reader
+    // is never left half programmed.
+    const std::pair<uint8_t, FieldValue> items[] = {{CfgAddr::kNode, Node()},
+                                                    {CfgAddr::kDelay, Delay()},
+                                                    {CfgAddr::kTimeout, Timeout()},
+                                                    {CfgAddr::kStartCharacter, StartCharacter()}};
+    for (const auto& [address, field] : items) {
+        if (field.value != kEmpty && !Sendable(field)) {
             return;
         }
     }
@@ -321,13 +332,9 @@ void CPropPageReader::OnProgram() {
     SetStatus("Configure reader", kRequestTicks);
     ResetJobs();
     AddSetItem(CfgAddr::kFormat, FormatCode());
-    const std::pair<uint8_t, int> items[] = {{CfgAddr::kNode, node},
-                                             {CfgAddr::kDelay, delay},
-                                             {CfgAddr::kTimeout, timeout},
-                                             {CfgAddr::kStartCharacter, start}};
-    for (const auto& [address, value] : items) {
-        if (FitsByte(value)) {
-            AddSetItem(address, static_cast<uint8_t>(value));
+    for (const auto& [address, field] : items) {
+        if (field.value != kEmpty) {
+            AddSetItem(address, static_cast<uint8_t>(field.value));
         }
     }
     SetStorePending(true);
@@ -388,8 +395,12 @@ void CPropPageReader::HandleAnswer(int length, const uint8_t* frame) {
             StepProgress(1);
             if (Started()) {
                 CompareReadBack(length, frame);
-            } else if (DataCount(length) >= 1) {
-                ShowReadValue(LastReadAddress(), frame[5]);
+            } else if (ack) {
+                // Only an acknowledge carries a value: a refusal's byte 5 is none of the reader's.
+                if (DataCount(length) >= 1) {
+                    ShowReadValue(LastReadAddress(), frame[5]);
+                }
+                ReadJobAnswered();
             }
             break;
         default:
@@ -433,16 +444,19 @@ void CPropPageReader::ShowReadValue(int address, uint8_t value) {
 
 int CPropPageReader::FillRecord(ConfigRecord& record) {
     StoreView();
+    // What cannot be sent cannot be written or saved either: the record is refused with the
+    // reason, rather than carrying a value the user never entered.
+    FieldValue timeout = Timeout();
+    if (timeout.value == kEmpty) {
+        timeout.value = kNotUnderstood;
+    }
+    const FieldValue start = StartCharacter();
+    if (!Sendable(timeout) || !Sendable(start)) {
+        return -1;
+    }
     record.format = FormatCode();
-    // What cannot be sent cannot be stored either: the record keeps its value.
-    const int timeout = FieldUnits(m_controls.timeout, kTimeoutUnit);
-    if (FitsByte(timeout)) {
-        record.timeout = static_cast<uint8_t>(timeout);
-    }
-    const int start = StartCharacterValue(m_controls.startCharacter);
-    if (FitsByte(start)) {
-        record.startCharacter = static_cast<uint8_t>(start);
-    }
+    record.timeout = static_cast<uint8_t>(timeout.value);
+    record.startCharacter = static_cast<uint8_t>(start.value);
     return 0;
 }
 

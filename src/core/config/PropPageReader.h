@@ -95,12 +95,25 @@ public:
     static int StartCharacterValue(const std::string& text);
     static std::string StartCharacterText(uint8_t value);
 
+    static constexpr const char* kGetAllStatus = "Get all";
+
 private:
     void HandleAnswer(int length, const uint8_t* frame) override;
     void SetDefaults();
-    // A value for one byte on the wire: false for -1 (nothing to send) or a value above 255,
-    // which is refused with the message tooLarge.
-    bool Sendable(int value, const char* tooLarge);
+    // A field's value for one byte on the wire, with the messages that refuse it.
+    struct FieldValue {
+        int value;
+        const char* tooLarge;
+        const char* notUnderstood;
+    };
+    FieldValue Delay() const;
+    FieldValue Timeout() const;
+    FieldValue StartCharacter() const;
+    FieldValue Node() const;
+    // False for an empty field (nothing to send) and, with the page's message, for a value that
+    // is not understood or does not fit a byte.
+    bool Sendable(const FieldValue& field);
+    void SetItem(const char* status, uint8_t address, const FieldValue& field);
     void ShowReadValue(int address, uint8_t value);
 
     IPrompt& m_prompt;

@@ -114,7 +114,7 @@ public:
 inline std::vector<uint8_t> AnswerWire(std::vector<uint8_t> body, uint8_t status = 0x06) {
     body.insert(body.begin(), status);
     CFrameParser codec;
-    return codec.BuildFrame(body.data(), static_cast<int>(body.size()));
+    return codec.BuildFrame(body);
 }
 
 // Records what the main window asks of the configuration pages.
@@ -127,12 +127,13 @@ public:
     }
     void SetProgressRangeAll(int high) override { ranges.push_back(high); }
     void StepProgressAll(int step) override { steps.push_back(step); }
-    ConfigRecord Collect() override {
+    int Collect(ConfigRecord&) override {
         ++collected;
-        return {};
+        return refuse ? -1 : 0;
     }
     void ShowAll(const ConfigRecord&) override { ++shown; }
 
+    bool refuse = false;
     std::vector<int> ticks;
     std::vector<std::pair<int, uint8_t>> answers;
     std::vector<std::pair<int, std::string>> statuses;

@@ -299,8 +299,12 @@ TEST_F(RequestEngineTest, WholeConfigurationCommandsAndSteps) {
     dlg.OnMainCommand(MainCommand::kWriteConfig, 0);  // ignored while a sequence runs
     EXPECT_EQ(pages.collected, 0);
     sequence.running = false;
+    pages.refuse = true;  // a page holds a value it cannot send: nothing starts
     dlg.OnMainCommand(MainCommand::kWriteConfig, 0);
-    EXPECT_EQ(pages.collected, 1);
+    EXPECT_EQ(pages.ranges, (std::vector<int>{4}));
+    pages.refuse = false;
+    dlg.OnMainCommand(MainCommand::kWriteConfig, 0);
+    EXPECT_EQ(pages.collected, 2);
     EXPECT_EQ(pages.ranges, (std::vector<int>{4, 4}));
 
     // A step goes out even in a tick whose queue step transmitted; only a new step advances

@@ -49,9 +49,10 @@ TEST(ConfigPageAnswerTest, AcknowledgeAfterTheSecondSendingEndsTheRepetition) {
 TEST_F(ConfigPageTest, FailedAndSuccessTextsAreComposedOnce) {
     const char* rows[][3] = {
         {"Set timeout", "Set timeout failed", "Set timeout success"},
-        {"Set timeout failed", "Set timeout failed", "Set timeout success"},   // not doubled
-        {"Set timeout success", "Set timeout failed", "Set timeout success"},  // failed text kept
-        {"Get version", "Get version failed", "Get version success"},          // a new request
+        {"Set timeout failed", "Set timeout failed", "Set timeout success"},        // not doubled
+        {"Set timeout success", "Set timeout failed", "Set timeout success"},       // failed text kept
+        {"Get version", "Get version failed", "Get version success"},               // a new request
+        {"Configuration failed", "Configuration failed", "Configuration success"},  // first shown failed
     };
     for (const auto& [shown, failed, success] : rows) {
         page.SetStatus(shown, 40);
@@ -81,7 +82,16 @@ TEST_F(ConfigPageTest, BottomBandCommandsGoToTheMainWindow) {
     EXPECT_EQ(main.commands, (std::vector<std::pair<int, int>>{{7, 0}, {6, 0}, {9, 0}, {8, 0}, {2, 136}}));
 }
 
-TEST_F(ConfigPageTest, ResetAllIsLeftToTheQueueToRepeat) {
+TEST_F(ConfigPageTest, ResetAllAsksFirstAndIsLeftToTheQueueToRepeat) {
+    page.OnResetAll();  // no one to ask: nothing is reset
+    FakePrompt prompt;
+    prompt.answer = false;
+    page.SetPrompt(&prompt);
+    page.OnResetAll();
+    EXPECT_TRUE(main.sent.empty());
+    EXPECT_EQ(prompt.questions,
+              std::vector<std::string>{"Reset the reader's whole configuration to its defaults?"});
+    prompt.answer = true;
     page.OnResetAll();
     EXPECT_EQ(main.LastText(), " Reset all request ");
     EXPECT_EQ(main.sent[0].GetKind(), kKindFrame);

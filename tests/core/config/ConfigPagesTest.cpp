@@ -30,23 +30,36 @@ TEST_F(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
     EXPECT_EQ(texts, (std::vector<std::string>{"1200", "0x0d", "V3.00", "000777"}));
     EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kHighNoise);
 
-    pages.Reader().OnFormatChosen(CPropPageReader::kShortAscii16);
-    pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
-    // timeout, start character -> the record's timeout and start character; what cannot be sent
-    // leaves the record's old 7 and 'Q'; an empty start character is 0.
-    const std::tuple<const char*, const char*, int, int> rows[] = {
-        {"2500", "S", 25, 'S'}, {"-100", "ab", 7, 'Q'}, {"30000", "300", 7, 'Q'}, {"", "", 7, 0}};
-    for (const auto& [timeout, start, recordTimeout, recordStart] : rows) {
+    // timeout, start character -> the record's timeout and start character, or the whole record
+    // refused (its old 7 and 'Q' kept) with the reason; an empty start character is 0.
+    const std::tuple<const char*, const char*, int, int, const char*> rows[] = {
+        {"2500", "S", 25, 'S', ""},
+        {"100", "", 1, 0, ""},
+        {"-100", "S", 7, 'Q', "Timeout: milliseconds as a whole number"},
+        {"", "S", 7, 'Q', "Timeout: milliseconds as a whole number"},
+        {"30000", "S", 7, 'Q', "Timeout greater 25500 ms not possible"},
+        {"2500", "300", 7, 'Q', "Start character greater 255 not possible"},
+        {"2500", "ab", 7, 'Q', "Start character: one character, 0 to 255 or 0x00 to 0xff"},
+    };
+    for (const auto& [timeout, start, recordTimeout, recordStart, message] : rows) {
+        pages.Reader().OnCreate();
         pages.Reader().Fields().timeout = timeout;
         pages.Reader().Fields().startCharacter = start;
         ConfigRecord record;
         record.timeout = 7;
         record.startCharacter = 'Q';
-        pages.Reader().FillRecord(record);
+        EXPECT_EQ(pages.Reader().FillRecord(record), *message == 0 ? 0 : -1) << timeout << start;
         EXPECT_EQ(record.timeout, recordTimeout) << timeout;
         EXPECT_EQ(record.startCharacter, recordStart) << start;
+        EXPECT_EQ(pages.Reader().Message(), message);
+        ConfigRecord collected;
+        EXPECT_EQ(pages.Collect(collected), *message == 0 ? 0 : -1);
     }
-    const ConfigRecord record = pages.Collect();
+    pages.Reader().Fields().startCharacter = "S";
+    pages.Reader().OnFormatChosen(CPropPageReader::kShortAscii16);
+    pages.Optimization().SetSetting(CPropPageOptimization::kVariableTiming);
+    ConfigRecord record;
+    ASSERT_EQ(pages.Collect(record), 0);
     EXPECT_EQ(record.format, 0x17);
     EXPECT_EQ(record.timing, 3);
 }
@@ -69,13 +82,15 @@ TEST_F(ConfigPagesTest, PagesWithAWindowNotYetCreatedAreCreatedBeforeUse) {
     pages.ShowAll(shown);
     // Had the Optimization page been created after ShowRecord, its window would have reset it.
     EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kMedian);
-    EXPECT_EQ(pages.Collect().timing, 2);
+    ConfigRecord collected;
+    EXPECT_EQ(pages.Collect(collected), 0);
+    EXPECT_EQ(collected.timing, 2);
     EXPECT_GT(views[0].stores, 0) << "FillRecord takes the widgets' contents first";
 
     EXPECT_TRUE(pages.Page(7).IsCreated());
     // A closed sheet: nothing to create, the fields are used as they are.
     pages.Page(7).SetView(nullptr);
-    pages.Collect();
+    pages.Collect(collected);
     EXPECT_FALSE(pages.Page(7).IsCreated());
 }
 

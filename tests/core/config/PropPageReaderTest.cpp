@@ -23,6 +23,8 @@ struct ReaderRig {
 };
 class ReaderPageTest : public ::testing::Test, public ReaderRig {};
 
+constexpr const char* kStartHelp = "Start character: one character, 0 to 255 or 0x00 to 0xff";
+
 // One-item set jobs, and input refused before anything is sent.
 TEST(ReaderSettingTest, EachSetButton) {
     struct Row {
@@ -35,8 +37,11 @@ TEST(ReaderSettingTest, EachSetButton) {
         {[](C& c) { c.timeout = "5000"; }, &R::OnSetTimeout, 0x34, 0x32, "Set timeout"},
         {[](C& c) { c.delay = "75"; }, &R::OnSetDelay, 0x35, 0x01, "Set delaytime"},
         {[](C& c) { c.startCharacter = "0x0D"; }, &R::OnSetStartCharacter, 0x3E, 0x0D, "Set start character"},
-        {[](C& c) { c.node = "18"; }, &R::OnSetNode, 0x36, 0x12, "Set node"},
-        {[](C& c) { c.block = "17"; }, &R::OnSetBlock, 0x30, 0x11, "Set block"},
+        // Node and block read as the hex they are shown in.
+        {[](C& c) { c.node = "12"; }, &R::OnSetNode, 0x36, 0x12, "Set node"},
+        {[](C& c) { c.node = "0x1F"; }, &R::OnSetNode, 0x36, 0x1F, "Set node"},
+        {[](C& c) { c.block = "11"; }, &R::OnSetBlock, 0x30, 0x11, "Set block"},
+        {[](C& c) { c.block = "0x0a"; }, &R::OnSetBlock, 0x30, 0x0A, "Set block"},
         {[](C& c) { c.format = R::kShortAscii16; }, &R::OnSetFormat, 0x32, 0x17, "Set output format"},
         {[](C& c) { c.scpChecked = true; }, &R::OnSetFormat, 0x32, 0x21, "Set output format"},
         {[](C& c) { c.format = R::kNoFormat; }, &R::OnSetFormat, 0x32, 0x01, "Set output format"},
@@ -45,26 +50,35 @@ TEST(ReaderSettingTest, EachSetButton) {
         // The largest values that still fit into the byte, then the first that do not.
         {[](C& c) { c.timeout = "25599"; }, &R::OnSetTimeout, 0x34, 0xFF, "Set timeout"},
         {[](C& c) { c.delay = "12750"; }, &R::OnSetDelay, 0x35, 0xFF, "Set delaytime"},
-        {[](C& c) { c.node = "255"; }, &R::OnSetNode, 0x36, 0xFF, "Set node"},
+        {[](C& c) { c.node = "ff"; }, &R::OnSetNode, 0x36, 0xFF, "Set node"},
         {[](C& c) { c.timeout = "30000"; }, &R::OnSetTimeout, -1, 0, "Timeout greater 25500 ms not possible"},
         {[](C& c) { c.timeout = "99999999999"; }, &R::OnSetTimeout, -1, 0,
          "Timeout greater 25500 ms not possible"},
         {[](C& c) { c.delay = "12800"; }, &R::OnSetDelay, -1, 0, "Delay time greater 12750 ms not possible"},
         {[](C& c) { c.startCharacter = "300"; }, &R::OnSetStartCharacter, -1, 0,
          "Start character greater 255 not possible"},
-        {[](C& c) { c.node = "256"; }, &R::OnSetNode, -1, 0, "Node greater 255 not possible"},
+        {[](C& c) { c.node = "100"; }, &R::OnSetNode, -1, 0, "Node greater 255 not possible"},
         {[](C& c) { c.node = "300"; }, &R::OnProgram, -1, 0, "Node greater 255 not possible"},
+        {[](C& c) { c.node = "0x"; }, &R::OnSetNode, -1, 0, "Node: a hex number such as 01 or 0x1f"},
+        {[](C& c) { c.timeout = "abc"; }, &R::OnSetTimeout, -1, 0, "Timeout: milliseconds as a whole number"},
+        {[](C& c) { c.delay = "-50"; }, &R::OnSetDelay, -1, 0, "Delay time: milliseconds as a whole number"},
+        {[](C& c) { c.startCharacter = "ab"; }, &R::OnProgram, -1, 0, kStartHelp},  // not left out
         {[](C& c) { c.delay = ""; }, &R::OnSetDelay, -1, 0, ""},
-        {[](C& c) { c.timeout = "abc"; }, &R::OnSetTimeout, -1, 0, ""},
-        {[](C& c) { c.delay = "-50"; }, &R::OnSetDelay, -1, 0, ""},
         {[](C& c) { c.block = "18"; }, &R::OnSetBlock, -1, 0, ""},
         {[](C& c) { c.block = "256"; }, &R::OnSetBlock, -1, 0, ""},  // not cut to 0 first
         {[](C& c) { c.node = ""; }, &R::OnSetNode, -1, 0, ""},
-        {[](C& c) { c.startCharacter = "ab"; }, &R::OnSetStartCharacter, -1, 0, ""},
-        {[](C& c) { c.startCharacter = "\xC2\xA7"; }, &R::OnSetStartCharacter, -1, 0, ""},  // two bytes
         {[](C& c) { c.serialNumber = ""; }, &R::OnSetSerialNumber, -1, 0, ""},
         {[](C& c) { c.serialNumber = "1234567"; }, &R::OnSetSerialNumber, -1, 0, ""},
     };
+    // Start characters that are not understood are refused with the forms that are.
+    for (const char* start : {"ab", "1a", " 13", "0x", "0xZZ", "\xC2\xA7"}) {
+        ReaderRig r;
+        r.F().startCharacter = start;
+        r.page.OnSetStartCharacter();
+        Tick(r.page, 30);
+        EXPECT_TRUE(r.main.sent.empty()) << start;
+        EXPECT_EQ(r.page.Message(), kStartHelp) << start;
+    }
     for (const Row& row : rows) {
         ReaderRig r;
         row.enter(r.F());
@@ -88,21 +102,30 @@ TEST(ReaderSettingTest, EachSetButton) {
 
 TEST_F(ReaderPageTest, GetAllReadsFiveAddressesAndShowsThem) {
     page.OnGetAll();
+    EXPECT_EQ(page.Message(), "Get all");
     EXPECT_EQ(page.ProgressHigh(), 4);
+    std::vector<int> progress;
     for (const auto& [address, value] :
          {std::pair<uint8_t, uint8_t>{0x32, 0x37}, {0x36, 0x0A}, {0x35, 0x01}, {0x34, 0x32}, {0x3E, 0x0D}}) {
         Tick(page);
         ASSERT_EQ(main.Last(), (Bytes{0x29, address}));
         Answer(page, Ack(Cmd::kGetConfig, {value}));
+        progress.push_back(page.ProgressPosition());
     }
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 3, 0, 0}));
+    EXPECT_EQ(page.Message(), "Get all success");
     Tick(page, 20);
     EXPECT_EQ(main.sent.size(), 5u);
     EXPECT_EQ(F().format, R::kShortAscii16);
     EXPECT_TRUE(F().scpChecked);
     const std::vector<std::string> shown = {F().node, F().delay, F().timeout, F().startCharacter};
     EXPECT_EQ(shown, (std::vector<std::string>{"0a", "50", "5000", "0x0d"}));
-    EXPECT_EQ(page.Message(), "") << "a plain read shows no message";
     EXPECT_FALSE(page.ProgressActive());
+    page.SetView(nullptr);
+    // A node read back is set again unchanged, to the same address.
+    page.OnSetNode();
+    Tick(page);
+    EXPECT_EQ(main.Last(), (Bytes{0x28, 0x36, 0x0A}));
 }
 
 TEST_F(ReaderPageTest, PlainReadsOfTheHiddenAddressesShowInTheirControls) {
@@ -246,12 +269,12 @@ TEST(ReaderProgramTest, ProgramWritesStoresAndReadsBack) {
 namespace {
 
 // With no reader each read goes out three times and is given up; the next follows on the next
-// tick, and every give-up shows the failed text the last status message prepared.
+// tick, every give-up says so and steps the progress bar, and the end says the run failed.
 TEST_F(ReaderPageTest, GetAllWithoutAReaderGivesUpEachReadInTurn) {
-    page.SetStatus("Set timeout", 50);
+    page.SetStatus("Get version", 50);
     page.OnGetAll();
     JobRun run;
-    run.Run(main, page, 80, false);
+    run.Run(main, page, 81, false);
     std::vector<std::pair<int, uint8_t>> reads;
     for (const auto& [tick, request] : run.sendings) {
         reads.emplace_back(tick, request.at(1));
@@ -260,7 +283,9 @@ TEST_F(ReaderPageTest, GetAllWithoutAReaderGivesUpEachReadInTurn) {
         {1, 0x32},  {6, 0x32},  {11, 0x32}, {17, 0x36}, {22, 0x36}, {27, 0x36}, {33, 0x35}, {38, 0x35},
         {43, 0x35}, {49, 0x34}, {54, 0x34}, {59, 0x34}, {65, 0x3E}, {70, 0x3E}, {75, 0x3E}};
     EXPECT_EQ(reads, expected);
-    EXPECT_EQ(run.messages.at(16), "Set timeout failed");
+    EXPECT_EQ(run.messages, (std::map<int, std::string>{{16, "Get all failed"}}));
+    EXPECT_FALSE(page.ProgressActive());
+    EXPECT_FALSE(page.ReadJobRunning());
 }
 
 }  // namespace
