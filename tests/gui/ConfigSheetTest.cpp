@@ -74,8 +74,8 @@ TEST_F(ConfigSheetWidgetTest, EightTabsEachWithTheBottomBand) {
                                   "LCD",    "Additional", "Optimization", "Output format"};
     ASSERT_EQ(tabs->count(), captions.size());
     const std::tuple<const char*, const char*, bool> band[] = {
-        {"bandApply", "Apply", false}, {"bandRead", "Read", false}, {"bandResetAll", "Reset all", true},
-        {"bandLoad", "Load", false},   {"bandSave", "Save", false}, {"bandQuit", "Quit", true}};
+        {"bandApply", "&Apply", false}, {"bandRead", "&Read", false}, {"bandResetAll", "R&eset all", true},
+        {"bandLoad", "&Load", false},   {"bandSave", "&Save", false}, {"bandQuit", "&Quit", true}};
     for (int i = 0; i < tabs->count(); ++i) {
         EXPECT_EQ(tabs->tabText(i), captions[i]);
         for (const auto& [name, caption, enabled] : band) {
@@ -85,7 +85,20 @@ TEST_F(ConfigSheetWidgetTest, EightTabsEachWithTheBottomBand) {
             EXPECT_EQ(button->isEnabled(), enabled) << i << " " << caption;
         }
     }
+    // Tab visits a page's own controls before its bottom band.
+    QStringList chain;
+    for (QWidget* w = sheet->PageWidget(0)->nextInFocusChain(); sheet->PageWidget(0)->isAncestorOf(w);
+         w = w->nextInFocusChain()) {
+        chain << w->objectName();
+    }
+    EXPECT_LT(chain.indexOf("readerStore"), chain.indexOf("bandApply")) << chain.join(' ').toStdString();
+    EXPECT_LT(chain.indexOf("readerFormat0"), chain.indexOf("readerDelay"));
+
     sheet->SetActivePage(5);
+    prompt.answer = false;
+    Click(5, "bandResetAll");
+    EXPECT_TRUE(main.sent.empty()) << "reset only after the user agreed";
+    prompt.answer = true;
     Click(5, "bandResetAll");
     EXPECT_EQ(main.AllBytes(), (std::vector<Bytes>{{0x18}}));
     EXPECT_EQ(Status(5), "      Reset all");
@@ -193,6 +206,9 @@ TEST_F(ConfigSheetWidgetTest, LcdSpinSendsEachStepEvenAtTheTop) {
     ASSERT_EQ(main.sent.size(), 8u);
     EXPECT_EQ(main.Last(), (Bytes{0x54, 0x08}));
     EXPECT_EQ(spin->value(), 7);
+    QTest::keyClicks(spin, "3");  // a typed contrast would never reach the reader
+    EXPECT_EQ(spin->value(), 7);
+    EXPECT_EQ(main.sent.size(), 8u);
 }
 
 TEST_F(ConfigSheetWidgetTest, OptimizationSetAndGet) {

@@ -361,6 +361,11 @@ void CPropPageReader::OnSetSerialNumber() {
 
 void CPropPageReader::HandleAnswer(int length, const uint8_t* frame) {
     const bool ack = IsAck(length, frame);
+    // A refused version or serial number request carries no text: taking it would show an empty
+    // field as a success. It runs on into its repetition and failure instead.
+    if (!ack && (frame[4] == Cmd::kVersion || frame[4] == Cmd::kGetSnr)) {
+        return;
+    }
     switch (frame[4]) {
         case Cmd::kVersion:
             EndRequest();

@@ -34,13 +34,13 @@ ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget
         band->addWidget(button);
         return button;
     };
-    m_apply = add("Apply", "bandApply");
-    m_read = add("Read", "bandRead");
-    m_resetAll = add("Reset all", "bandResetAll");
-    m_load = add("Load", "bandLoad");
-    m_save = add("Save", "bandSave");
+    m_apply = add("&Apply", "bandApply");
+    m_read = add("&Read", "bandRead");
+    m_resetAll = add("R&eset all", "bandResetAll");
+    m_load = add("&Load", "bandLoad");
+    m_save = add("&Save", "bandSave");
     band->addStretch(1);
-    m_quit = add("Quit", "bandQuit");
+    m_quit = add("&Quit", "bandQuit");
     for (QPushButton* later : {m_apply, m_read, m_load, m_save}) {
         later->setEnabled(false);
         later->setToolTip(QString::fromUtf8(kNotYet));
@@ -64,6 +64,24 @@ ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget
 ConfigPageWidget::~ConfigPageWidget() {
     if (m_page.View() == this) {
         m_page.SetView(nullptr);
+    }
+}
+
+void ConfigPageWidget::PlaceBandLastInTabOrder() {
+    // The band is made before the page's own controls, so Tab would visit it first; the eye
+    // reads the page's controls first and the band below them last.
+    QWidget* last = nullptr;
+    for (QWidget* w = nextInFocusChain(); w != this && isAncestorOf(w); w = w->nextInFocusChain()) {
+        if (m_body->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) != 0) {
+            last = w;
+        }
+    }
+    if (last == nullptr) {
+        return;
+    }
+    for (QPushButton* button : {m_apply, m_read, m_resetAll, m_load, m_save, m_quit}) {
+        setTabOrder(last, button);
+        last = button;
     }
 }
 

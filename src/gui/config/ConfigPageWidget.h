@@ -23,6 +23,8 @@ public:
     void UpdateProgress() final;
 
     CConfigPage& Page() { return m_page; }
+    // Call once the page's own controls exist: Tab then visits them before the bottom band.
+    void PlaceBandLastInTabOrder();
 
 protected:
     // Where the page's own controls go.

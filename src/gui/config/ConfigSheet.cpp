@@ -39,6 +39,7 @@ ConfigSheet::ConfigSheet(CConfigPages& pages, IMainWindow& mainWindow, QWidget* 
                 break;
         }
         widget->setObjectName(QString::fromUtf8(pages.Page(i).Caption()));
+        widget->PlaceBandLastInTabOrder();
         m_tabs->addTab(widget, QString::fromUtf8(pages.Page(i).Caption()));
     }
     m_tabChanged = connect(m_tabs, &QTabWidget::currentChanged, this,

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -14,7 +15,10 @@ namespace {
 class ContrastSpinBox final : public QSpinBox {
 public:
     ContrastSpinBox(std::function<void(int)> onStep, QWidget* parent)
-        : QSpinBox(parent), m_onStep(std::move(onStep)) {}
+        : QSpinBox(parent), m_onStep(std::move(onStep)) {
+        // Only the arrows send a contrast step; a typed number would show what the reader never got.
+        lineEdit()->setReadOnly(true);
+    }
 
     // Page Up/Down would step by ten; the reader's spin buttons only ever step by one.
     void stepBy(int steps) override { m_onStep(steps > 0 ? 1 : -1); }

@@ -110,13 +110,15 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
 
     dev->addWidget(new QLabel(QStringLiteral("Node:"), m_developerArea), 0, 1);
     m_node = Edit("readerNode");
-    m_node->setValidator(digits);
+    // Node and block are shown and read as hex, with or without "0x".
+    auto* hex = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("(0[xX])?[0-9a-fA-F]*")), this);
+    m_node->setValidator(hex);
     dev->addWidget(m_node, 0, 2);
     auto* setNode = Button("Set", "readerSetNode", " Configure node address of the reader ");
     dev->addWidget(setNode, 0, 3);
     dev->addWidget(new QLabel(QStringLiteral("Block:"), m_developerArea), 1, 1);
     m_block = Edit("readerBlock");
-    m_block->setValidator(digits);
+    m_block->setValidator(hex);
     dev->addWidget(m_block, 1, 2);
     auto* setBlock = Button("Set", "readerSetBlock", " Configure block number of HDX transponder ");
     dev->addWidget(setBlock, 1, 3);

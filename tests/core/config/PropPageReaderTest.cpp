@@ -199,6 +199,9 @@ TEST(ReaderStartCharacterTest, TextToByteAndBack) {
 TEST_F(ReaderPageTest, VersionAndSerialNumberAnswers) {
     page.OnGetVersion();
     EXPECT_EQ(main.Last(), (Bytes{0x09}));
+    Answer(page, Nak(Cmd::kVersion));
+    EXPECT_EQ(page.Message(), "Get version") << "a refusal is no success";
+    EXPECT_EQ(page.Retries(), 3);
     Answer(page, Ack(Cmd::kVersion, {'V', '2', '.', '1', '0'}));
     EXPECT_EQ(F().version, "V2.10");
     EXPECT_EQ(page.Message(), "Get version success");
