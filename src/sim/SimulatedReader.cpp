@@ -2,6 +2,7 @@
 
 #include "core/link/Commands.h"
 #include "core/util/Format.h"
+#include "sim/AnswerBody.h"
 
 #include <algorithm>
 #include <iterator>
@@ -63,21 +64,6 @@ int FromBcd(uint8_t b) {
     return (b >> 4) * 10 + (b & 0x0F);
 }
 
-void AppendWord(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-}
-
-uint16_t Word(const uint8_t* bytes) {
-    return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
-}
-
-std::vector<uint8_t> Ack(uint8_t code, std::initializer_list<uint8_t> data = {}) {
-    std::vector<uint8_t> body{CFrameParser::kAck, code};
-    body.insert(body.end(), data.begin(), data.end());
-    return body;
-}
-
 // The 64-bit ISO code, least significant byte first, as a tag record carries it.
 std::array<uint8_t, 8> IsoCode(const SimulatedReader::Transponder& t) {
     std::array<uint8_t, 8> code{};
@@ -95,51 +81,26 @@ std::array<uint8_t, 8> IsoCode(const SimulatedReader::Transponder& t) {
 }  // namespace
 
 SimulatedReader::SimulatedReader(uint8_t nodeAddress, uint32_t seed)
-    : m_defaultNode(IsUsableNode(nodeAddress) ? nodeAddress : 1),
-      m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)),
-      m_random(seed) {
-    LoadDefaults();
-    m_savedConfig = m_config;
-    m_savedAdditional = m_additional;
+    : m_config(nodeAddress), m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)), m_random(seed) {
     m_transponders = {{984, 123456789012ULL, 5, {}}, {276, 4711ULL, 1, {}}};
     SetClock(2026, 1, 1, 8, 0, 0);
 }
 
-void SimulatedReader::LoadDefaults() {
-    m_config.fill(0);
-    m_config[0x32 - CfgAddr::kFirst] = kDefaultFormat;
-    m_config[0x33 - CfgAddr::kFirst] = 0x06;  // FDX-B and HDX
-    m_config[0x34 - CfgAddr::kFirst] = kDefaultTimeout;
-    m_config[0x35 - CfgAddr::kFirst] = kDefaultDelay;
-    m_config[kNodeIndex] = m_defaultNode;
-    m_config[0x39 - CfgAddr::kFirst] = kDefaultTiming;
-    m_config[0x3E - CfgAddr::kFirst] = kDefaultStartCharacter;
-    m_additional = Additional{};
-}
-
-bool SimulatedReader::IsUsableNode(uint8_t address) {
-    // The address byte of a frame is never escaped, and 0xFF addresses every reader.
-    return address != 0x00 && !IsControl(address) && address != CFrameParser::kBroadcast;
-}
-
-int SimulatedReader::GetConfig(uint8_t address) const {
-    if (address < CfgAddr::kFirst || address > CfgAddr::kLast) {
-        return -1;
-    }
-    return m_config[address - CfgAddr::kFirst];
-}
-
-int SimulatedReader::GetSavedConfig(uint8_t address) const {
-    if (address < CfgAddr::kFirst || address > CfgAddr::kLast) {
-        return -1;
-    }
-    return m_savedConfig[address - CfgAddr::kFirst];
-}
-
 void SimulatedReader::Restart() {
-    m_config = m_savedConfig;
-    m_additional = m_savedAdditional;
+    m_config.Restart();
     m_parser = CFrameParser{};
+}
+
+std::vector<uint8_t> SimulatedReader::BuildNakBody(const std::vector<uint8_t>& payload) {
+    std::vector<uint8_t> body{kNak};
+    if (payload.empty()) {
+        return body;
+    }
+    body.push_back(payload[0]);
+    if (Cmd::IsMultiFunction(payload[0]) && payload.size() >= 2) {
+        body.push_back(payload[1]);
+    }
+    return body;
 }
 
 void SimulatedReader::SetTransponders(std::vector<Transponder> transponders) {
@@ -157,6 +118,7 @@ void SimulatedReader::SetFaults(const Faults& faults) {
     m_faults = faults;
     m_faults.dropPercent = std::clamp(m_faults.dropPercent, 0, 100);
     m_faults.corruptPercent = std::clamp(m_faults.corruptPercent, 0, 100);
+    m_faults.refusePercent = std::clamp(m_faults.refusePercent, 0, 100);
     m_faults.delayMs = std::max(m_faults.delayMs, 0);
 }
 
@@ -385,8 +347,11 @@ void SimulatedReader::HandleFrame(const std::vector<uint8_t>& frame) {
     Reply reply;
     // The answer goes out under the address the reader had when the request came.
     const uint8_t node = GetNodeAddress();
-    if (!Execute(payload, reply)) {
-        return;
+    // A request the reader does not carry out is refused out loud: silence would look like a
+    // dead line to the tool.
+    if (IsRefused(payload) || !Execute(payload, reply)) {
+        reply = Reply{};
+        reply.frames.push_back(BuildNakBody(payload));
     }
     if (Chance(m_faults.dropPercent)) {
         return;
@@ -466,7 +431,18 @@ void SimulatedReader::Enqueue(std::vector<uint8_t> bytes, int64_t due, bool nois
     m_pending.insert(at, Unit{due, std::move(bytes)});
 }
 
+bool SimulatedReader::IsRefused(const std::vector<uint8_t>& payload) {
+    for (const Refusal& r : m_faults.refuse) {
+        if (r.code == payload[0] &&
+            (r.subCode < 0 || (payload.size() >= 2 && payload[1] == static_cast<uint8_t>(r.subCode)))) {
+            return true;
+        }
+    }
+    return Chance(m_faults.refusePercent);
+}
+
 bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply) {
+    // The configuration store owns its codes; the front answers the rest.
     const uint8_t code = payload[0];
     const uint8_t* args = payload.data() + 1;
     const size_t count = payload.size() - 1;
@@ -479,16 +455,16 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
                 }
                 m_lcdContrast = args[0];
             }
-            reply.frames.push_back(Ack(code));
+            reply.frames.push_back(AckBody(code));
             return true;
         case Cmd::kVersion: {
-            auto body = Ack(code);
+            auto body = AckBody(code);
             body.insert(body.end(), m_version.begin(), m_version.end());
             reply.frames.push_back(std::move(body));
             return true;
         }
         case Cmd::kGetSnr: {
-            auto body = Ack(code);
+            auto body = AckBody(code);
             body.insert(body.end(), m_serialNumber.begin(), m_serialNumber.end());
             reply.frames.push_back(std::move(body));
             return true;
@@ -503,41 +479,15 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
                 }
             }
             m_serialNumber.assign(args, args + 6);
-            reply.frames.push_back(Ack(code));
+            reply.frames.push_back(AckBody(code));
             return true;
         }
-        case Cmd::kResetAll:
-            LoadDefaults();
-            reply.frames.push_back(Ack(code));
-            return true;
         case Cmd::kGetSingleId:
             // The acknowledge, then the transponder in the field if there is one.
-            reply.frames.push_back(Ack(code));
+            reply.frames.push_back(AckBody(code));
             if (!m_transponders.empty()) {
                 AddTagReport(m_transponders[m_currentTag % m_transponders.size()], reply);
             }
-            return true;
-        case Cmd::kSetConfig: {
-            if (count < 2 || args[0] < CfgAddr::kFirst || args[0] > CfgAddr::kLast) {
-                return false;
-            }
-            if (args[0] == CfgAddr::kNode && !IsUsableNode(args[1])) {
-                return false;
-            }
-            m_config[args[0] - CfgAddr::kFirst] = args[1];
-            reply.frames.push_back(Ack(code));
-            return true;
-        }
-        case Cmd::kGetConfig:
-            if (count < 1 || args[0] < CfgAddr::kFirst || args[0] > CfgAddr::kLast) {
-                return false;
-            }
-            reply.frames.push_back(Ack(code, {m_config[args[0] - CfgAddr::kFirst]}));
-            return true;
-        case Cmd::kSaveConfig:
-            m_savedConfig = m_config;
-            m_savedAdditional = m_additional;
-            reply.frames.push_back(Ack(code));
             return true;
         case Cmd::kSetClock: {
             if (count < 7) {
@@ -554,137 +504,23 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
             // The day of the week is kept as set, as a clock chip does, even if it does not fit the date.
             const int64_t days = ClockSeconds() / kSecondsPerDay + kEpoch2000;
             m_weekdayShift = ((v[3] - 1) - WeekdayOfDays(days) + 7) % 7;
-            reply.frames.push_back(Ack(code));
+            reply.frames.push_back(AckBody(code));
             return true;
         }
         case Cmd::kGetClock: {
             const auto clock = GetClockBytes();
-            auto body = Ack(code);
+            auto body = AckBody(code);
             body.insert(body.end(), clock.begin(), clock.end());
             reply.frames.push_back(std::move(body));
             return true;
         }
-        case Cmd::kAdditional:
-            return ExecuteAdditional(args, count, reply);
+        case Cmd::kResetAvr:
+            // The acknowledge leaves under the old address; then the reader starts again.
+            reply.frames.push_back(AckBody(code));
+            m_config.Restart();
+            return true;
         default:
-            return false;
+            // Everything else is refused, codes this reader does not know included.
+            return ConfigStore::Owns(code) && m_config.Execute(code, args, count, reply.frames);
     }
-}
-
-bool SimulatedReader::ExecuteAdditional(const uint8_t* args, size_t count, Reply& reply) {
-    if (count < 1) {
-        return false;
-    }
-    const uint8_t sub = args[0];
-    const uint8_t* p = args + 1;
-    const size_t n = count - 1;
-    Additional& a = m_additional;
-    // Parameters that do not arrive complete leave the setting alone and get no acknowledge, so
-    // the tool reports a failure instead of a success that did not happen.
-    const auto need = [n](size_t bytes) { return n >= bytes; };
-    switch (sub) {
-        case Sub60::kSetPermanentRead:
-            if (!need(6)) {
-                return false;
-            }
-            a.permanentBreak = Word(p);
-            a.permanentBursts = Word(p + 2);
-            a.permanentReads = p[4];
-            a.permanentActive = p[5];
-            break;
-        case Sub60::kGetPermanentRead: {
-            // This one answer comes under the service code, with the sub-code repeated.
-            std::vector<uint8_t> body{CFrameParser::kAck, Cmd::kService, sub};
-            AppendWord(body, a.permanentBreak);
-            AppendWord(body, a.permanentBursts);
-            body.push_back(a.permanentReads);
-            body.push_back(a.permanentActive);
-            reply.frames.push_back(std::move(body));
-            return true;
-        }
-        case Sub60::kSetRfPower:
-            if (!need(1)) {
-                return false;
-            }
-            a.rfPower = p[0];
-            break;
-        case Sub60::kGetAdditional: {
-            std::vector<uint8_t> body{CFrameParser::kAck, Cmd::kAdditional, sub};
-            AppendWord(body, a.permanentBreak);
-            AppendWord(body, a.permanentBursts);
-            body.push_back(a.permanentReads);
-            body.push_back(a.permanentActive);
-            AppendWord(body, a.switchOffTime);
-            body.push_back(m_config[kSyncIndex]);
-            body.push_back(a.ioFlags);
-            body.push_back(0x00);
-            body.push_back(a.rfPower);
-            body.push_back(a.bluetoothMode);
-            body.insert(body.end(), a.customFormat.begin(), a.customFormat.end());
-            body.push_back(a.accessLevel);
-            AppendWord(body, a.doubleReadTime);
-            body.push_back(a.displayInfo);
-            reply.frames.push_back(std::move(body));
-            return true;
-        }
-        case Sub60::kSetSwitchOffTime:
-            if (!need(2)) {
-                return false;
-            }
-            a.switchOffTime = Word(p);
-            break;
-        case Sub60::kSetIoConfig:
-            if (!need(1)) {
-                return false;
-            }
-            a.ioFlags = p[0];
-            break;
-        case Sub60::kSetBluetoothMode:
-            if (!need(1)) {
-                return false;
-            }
-            a.bluetoothMode = p[0];
-            break;
-        case Sub60::kGetBluetoothMode:
-            reply.frames.push_back(Ack(Cmd::kAdditional, {sub, a.bluetoothMode}));
-            return true;
-        case Sub60::kSetOutputFormat:
-            if (!need(3)) {
-                return false;
-            }
-            std::copy_n(p, 3, a.customFormat.begin());
-            break;
-        case Sub60::kGetOutputFormat:
-            reply.frames.push_back(
-                Ack(Cmd::kAdditional, {sub, a.customFormat[0], a.customFormat[1], a.customFormat[2]}));
-            return true;
-        case Sub60::kSetAccessLevel:
-            if (!need(1)) {
-                return false;
-            }
-            a.accessLevel = p[0];
-            break;
-        case Sub60::kSetDoubleRead:
-            if (!need(2)) {
-                return false;
-            }
-            a.doubleReadTime = Word(p);
-            break;
-        case Sub60::kSetDisplayInfo:
-            if (!need(1)) {
-                return false;
-            }
-            a.displayInfo = p[0];
-            break;
-        case Sub60::kSetSyncLevel:
-            if (!need(1)) {
-                return false;
-            }
-            m_config[kSyncIndex] = p[0];
-            break;
-        default:
-            return false;
-    }
-    reply.frames.push_back(Ack(Cmd::kAdditional, {sub}));
-    return true;
 }

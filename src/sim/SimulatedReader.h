@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/link/FrameParser.h"
+#include "sim/ConfigStore.h"
 
 #include <array>
 #include <cstddef>
@@ -26,27 +27,33 @@ public:
         std::string eventText;     // carried by the character forms only; empty for none
     };
 
-    // Line faults; all off by default. Percentages are 0..100.
-    struct Faults {
-        int dropPercent = 0;     // the answer to a request is lost on its way back
-        int corruptPercent = 0;  // a frame leaves with a wrong CRC byte
-        bool echo = false;       // every received byte comes straight back (half-duplex line)
-        int delayMs = 0;         // answers leave this many milliseconds after their request
-        bool split = false;      // TakeBatches cuts the output into batches of 1..kMaxSplit bytes
-        bool noise = false;      // a few random bytes, never STX, before each frame or line
+    // A request the reader is to refuse: the command code, and the sub-code for 0x58, 0x60 and
+    // 0x9F (-1 refuses every sub-code).
+    struct Refusal {
+        uint8_t code = 0;
+        int subCode = -1;
     };
+
+    // Line faults and refusals; all off by default. Percentages are 0..100.
+    struct Faults {
+        int dropPercent = 0;          // the answer to a request is lost on its way back
+        int corruptPercent = 0;       // a frame leaves with a wrong CRC byte
+        bool echo = false;            // every received byte comes straight back (half-duplex line)
+        int delayMs = 0;              // answers leave this many milliseconds after their request
+        bool split = false;           // TakeBatches cuts the output into batches of 1..kMaxSplit bytes
+        bool noise = false;           // a few random bytes, never STX, before each frame or line
+        int refusePercent = 0;        // this share of the requests is refused and not carried out
+        std::vector<Refusal> refuse;  // these requests are refused and not carried out
+    };
+
+    // Status byte of a non-acknowledge: the request was not carried out.
+    static constexpr uint8_t kNak = 0x15;
 
     // Answers, tags and echoes that nobody takes are dropped, oldest first, beyond this.
     static constexpr size_t kMaxPending = 64 * 1024;
     static constexpr int kMaxSplit = 7;
     static constexpr int kMaxNoise = 8;
     static constexpr size_t kMaxEventText = 32;
-
-    static constexpr uint8_t kDefaultFormat = 1;  // ASCII
-    static constexpr uint8_t kDefaultTimeout = 50;
-    static constexpr uint8_t kDefaultDelay = 1;
-    static constexpr uint8_t kDefaultStartCharacter = 'I';
-    static constexpr uint8_t kDefaultTiming = 0;
 
     // Called for every request addressed to this reader, before it is answered.
     using RequestObserver = std::function<void(uint8_t address, const std::vector<uint8_t>& payload)>;
@@ -80,10 +87,12 @@ public:
     void Seed(uint32_t seed) { m_random.seed(seed); }
 
     // State a test may look at or prepare.
-    uint8_t GetNodeAddress() const { return m_config[kNodeIndex]; }
-    int GetConfig(uint8_t address) const;  // -1 outside the configuration addresses
-    int GetSavedConfig(uint8_t address) const;
-    // Powers the reader up again: the saved configuration comes back, the clock keeps running.
+    // The address the reader answers to; a new one set by the tool counts from the next start.
+    uint8_t GetNodeAddress() const { return m_config.LineAddress(); }
+    int GetConfig(uint8_t address) const { return m_config.Get(address); }  // -1 outside 0x30..0x3E
+    int GetSavedConfig(uint8_t address) const { return m_config.GetSaved(address); }
+    // Powers the reader up again: the saved configuration comes back, node address included; the
+    // clock keeps running.
     void Restart();
     void SetVersionText(std::string text) { m_version = std::move(text); }
     const std::string& GetVersionText() const { return m_version; }
@@ -99,28 +108,11 @@ public:
     static std::vector<uint8_t> BuildAnswerFrame(uint8_t nodeAddress, const std::vector<uint8_t>& body);
     // The body of a tag data message (status byte 0x23 first), or the tag line for TagForm::kLine.
     static std::vector<uint8_t> BuildTagReport(const Transponder& transponder, TagForm form);
-    static bool IsUsableNode(uint8_t address);
+    static bool IsUsableNode(uint8_t address) { return ConfigStore::IsUsableNode(address); }
+    // The body of the non-acknowledge of a request: the code, and the sub-code where one is answered.
+    static std::vector<uint8_t> BuildNakBody(const std::vector<uint8_t>& payload);
 
 private:
-    static constexpr size_t kConfigCount = 15;  // addresses 0x30..0x3E
-    static constexpr size_t kNodeIndex = 6;     // 0x36
-    static constexpr size_t kSyncIndex = 7;     // 0x37
-
-    struct Additional {
-        uint16_t permanentBreak = 0;
-        uint16_t permanentBursts = 120;
-        uint8_t permanentReads = 5;
-        uint8_t permanentActive = 0;
-        uint16_t switchOffTime = 700;
-        uint8_t ioFlags = 3;
-        uint8_t rfPower = 0;
-        uint8_t bluetoothMode = 1;
-        std::array<uint8_t, 3> customFormat{0x01, 0x00, 0x00};
-        uint8_t accessLevel = 2;
-        uint16_t doubleReadTime = 0;
-        uint8_t displayInfo = 0;
-    };
-
     struct Unit {
         int64_t due = 0;
         std::vector<uint8_t> bytes;
@@ -132,21 +124,16 @@ private:
         std::vector<uint8_t> line;                 // a tag line, when the tag form is a line
     };
 
-    void LoadDefaults();
     void HandleFrame(const std::vector<uint8_t>& frame);
     bool Execute(const std::vector<uint8_t>& payload, Reply& reply);
-    bool ExecuteAdditional(const uint8_t* args, size_t count, Reply& reply);
+    bool IsRefused(const std::vector<uint8_t>& payload);
     void AddTagReport(const Transponder& transponder, Reply& reply) const;
     void Send(const Reply& reply, uint8_t node, int64_t due);
     void Enqueue(std::vector<uint8_t> bytes, int64_t due, bool noise);
     bool Chance(int percent);
     int64_t ClockSeconds() const;
 
-    std::array<uint8_t, kConfigCount> m_config{};
-    std::array<uint8_t, kConfigCount> m_savedConfig{};
-    Additional m_additional;
-    Additional m_savedAdditional;
-    uint8_t m_defaultNode;
+    ConfigStore m_config;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;

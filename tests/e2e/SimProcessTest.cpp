@@ -86,9 +86,50 @@ TEST(SimProcess, AnswersAgainAfterAReconnectAndEndsCleanlyRemovingItsLink) {
     EXPECT_FALSE(QFileInfo(link).isSymLink() || QFileInfo::exists(link));
 }
 
-TEST(SimProcess, RefusesBadOptions) {
-    SimProcess sim({QStringLiteral("--tag-form"), QStringLiteral("bin7")});
-    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(sim.process.exitCode(), 2);
-    EXPECT_TRUE(sim.process.readAllStandardOutput().isEmpty());
+TEST(SimProcess, RefuseOptionAnswersWithANonAcknowledge) {
+    SimProcess sim({QStringLiteral("--refuse"), QStringLiteral("0x09")});
+    while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {
+    }
+    const QString device = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
+    ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
+    const Bytes version{0x00, 0x00, 0x02, 0x01, 0xF0, 0x09, 0x38, 0x03};
+    EXPECT_EQ(FirstFrame(device, version), (Bytes{0x02, 0x01, 0xF0, 0x15, 0x09, 0x84}));
+}
+
+// Every value is checked whole: a number that overflows or carries anything after it is no
+// smaller number.
+TEST(SimProcess, RefusesBadOptionsNamingTheOption) {
+    const struct {
+        QStringList arguments;
+        const char* named;
+    } rows[] = {
+        {{"--tag-form", "bin7"}, "--tag-form"},
+        {{"--node", "0x100000005"}, "--node"},
+        {{"--node", "0x10"}, "--node"},
+        {{"--node", "-1"}, "--node"},
+        {{"--node", "5x"}, "--node"},
+        {{"--node"}, "--node"},
+        {{"--drop", "101"}, "--drop"},
+        {{"--corrupt", "99999999999999999999"}, "--corrupt"},
+        {{"--seed", "4294967296"}, "--seed"},
+        {{"--delay", "0x"}, "--delay"},
+        {{"--tag", "1024:5"}, "--tag"},
+        {{"--tag", "984:274877906944"}, "--tag"},
+        {{"--tag", "984:5:cat"}, "--tag"},
+        {{"--refuse", "256"}, "--refuse"},
+        {{"--refuse", "0x28:1"}, "--refuse"},
+        {{"--refuse", "0x60:0x100"}, "--refuse"},
+        {{"--refuse-percent", "101"}, "--refuse-percent"},
+        {{"--frobnicate"}, "--frobnicate"},
+    };
+    for (const auto& row : rows) {
+        SimProcess sim(row.arguments);
+        ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
+        const QString text = QString::fromLocal8Bit(sim.process.readAllStandardError());
+        const QString what = row.arguments.join(' ');
+        EXPECT_EQ(sim.process.exitCode(), 2) << what.toStdString();
+        EXPECT_TRUE(text.contains(QLatin1String(row.named))) << text.toStdString();
+        EXPECT_EQ(text.count('\n'), 1) << text.toStdString();
+        EXPECT_TRUE(sim.process.readAllStandardOutput().isEmpty()) << what.toStdString();
+    }
 }

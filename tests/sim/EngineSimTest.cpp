@@ -1,10 +1,14 @@
 // The main window's engine wired in-process to the simulated reader, driven tick by tick.
 #include "../core/app/AppFakes.h"
 
+#include "core/config/ConfigPages.h"
 #include "core/link/Commands.h"
+#include "core/util/Format.h"
 #include "sim/SimLink.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -91,6 +95,49 @@ TEST_F(EngineSimTest, TagsOfEveryFormReachTheFields) {
         Tick();
         EXPECT_EQ(view.tag, c.fields) << static_cast<int>(c.form);
     }
+}
+
+// The Reader page's own node jobs against the reader: "Set node" sets and reads back; "Program"
+// sets everything, saves, then reads back. Both talk to the old address all along and must be
+// answered there; the reader moves only when it starts again.
+TEST_F(EngineSimTest, ReaderPageNodeJobsAreAnsweredAtTheOldAddress) {
+    CConfigPages pages(dlg, prompt);
+    dlg.SetConfigPages(&pages);
+    dlg.OnConfigurationButton();
+    CPropPageReader& page = pages.Reader();
+    page.Fields().delay = "100";
+    page.Fields().timeout = "3000";
+    page.Fields().startCharacter = "I";
+    const struct {
+        void (CPropPageReader::*start)();
+        const char* node;
+        const char* result;
+        std::string codes;
+    } rows[] = {
+        {&CPropPageReader::OnSetNode, "34", "Set node success", "28 29"},
+        {&CPropPageReader::OnProgram, "35", "Configure reader success", "28 28 28 28 28 2a 29 29 29 29 29"},
+    };
+    for (const auto& row : rows) {
+        std::string codes;
+        link.Reader().SetRequestObserver([&codes](uint8_t address, const std::vector<uint8_t>& payload) {
+            EXPECT_EQ(address, 0x01);
+            codes += Format(codes.empty() ? "%02x" : " %02x", payload[0]);
+        });
+        page.Fields().node = row.node;
+        (page.*row.start)();
+        std::string result;
+        for (int tick = 0; tick < 100 && result.empty(); ++tick) {
+            Tick();
+            const std::string& m = page.Message();
+            result =
+                m.find(" success") != std::string::npos || m.find(" failed") != std::string::npos ? m : "";
+        }
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(codes, row.codes);
+        EXPECT_EQ(link.Reader().GetNodeAddress(), 0x01);
+    }
+    link.Reader().Restart();
+    EXPECT_EQ(link.Reader().GetNodeAddress(), 35);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "core/link/Commands.h"
 #include "core/link/TagLineParser.h"
 #include "core/tags/TransponderId.h"
+#include "sim/ConfigStore.h"
 #include "sim/SimTestSupport.h"
 #include "sim/SimulatedReader.h"
 
@@ -50,6 +51,11 @@ TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
         // An escaped CRC goes out as the register after the DLE, not as the control byte.
         {0xA7, {0x29, 0x34}, {0x02, 0x01, 0xF0, 0x06, 0x29, 0xA7, 0x10, 0xBB, 0x03}},
         {0xD6, {0x29, 0x34}, {0x02, 0x01, 0xF0, 0x06, 0x29, 0xD6, 0x10, 0xDF, 0x03}},
+        // Refusals: status 0x15, the code, and the sub-code of the multi-function codes.
+        {50, {0x99}, {0x02, 0x01, 0xF0, 0x15, 0x99, 0x2B, 0x03}},
+        {50, {0x10}, {0x02, 0x01, 0xF0, 0x15, 0x10, 0x10, 0xAA, 0x03}},
+        {50, {0x60, 0x99}, {0x02, 0x01, 0xF0, 0x15, 0x60, 0x99, 0x32, 0x03}},
+        {50, {0x9F, 0x02}, {0x02, 0x01, 0xF0, 0x15, 0x9F, 0x10, 0x02, 0xC5, 0x03}},
     };
     for (const auto& c : cases) {
         SimulatedReader reader;
@@ -99,50 +105,190 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
     EXPECT_EQ(reader.GetLcdContrast(), 0x07);
 }
 
-TEST(SimulatedReaderCommands, MalformedUnknownAndImpossibleRequestsGetNoAnswer) {
-    const Bytes cases[] = {
-        {0x99},                                            // unknown command
-        {0x60, 0x99},                                      // unknown sub-code
-        {0x29, 0x2F},                                      // outside the configuration addresses
-        {0x29},                                            // argument missing
-        {0x60, 0x15, 0x02},                                // argument cut short
-        {0x28, 0x36, 0x10},                                // a node address the frame cannot carry
-        {0x28, 0x36, 0xFF},                                // the broadcast address
-        {0x80, '1', '2', '3'},                             // serial number of the wrong length
-        {0x80, '1', '2', 0x0D, '4', '5', '6'},             // not printable
-        {0x52, 0x1A, 0x00, 0x12, 0x01, 0x01, 0x01, 0x26},  // not BCD
-        {0x52, 0x00, 0x00, 0x24, 0x01, 0x01, 0x01, 0x26},  // field out of range
-        {0x52, 0x00, 0x00, 0x12, 0x01, 0x29, 0x02, 0x25},  // 29 February 2025
-    };
-    for (const auto& request : cases) {
-        SimulatedReader reader;
-        const auto clock = reader.GetClockBytes();
-        EXPECT_TRUE(Ask(reader, request).empty()) << PrintToString(request);
-        EXPECT_EQ(reader.GetClockBytes(), clock) << PrintToString(request);
+TEST(SimulatedReaderConfig, EveryAddressReadsBackWhatWasSet) {
+    SimulatedReader reader;
+    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
+        const bool small = address == CfgAddr::kMode || address == CfgAddr::kTiming;
+        const auto value = static_cast<uint8_t>(small ? 2 : address - CfgAddr::kFirst + 1);
+        EXPECT_EQ(AnswerBody(reader, {Cmd::kSetConfig, address, value}), (Bytes{0x06, 0x28}));
+        EXPECT_EQ(AnswerBody(reader, {Cmd::kGetConfig, address}), (Bytes{0x06, 0x29, value}))
+            << "address " << int(address);
     }
 }
 
-TEST(SimulatedReaderConfig, EveryAddressReadsBackAndTheNodeAddressDecidesWhatIsAnswered) {
-    SimulatedReader reader;
-    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        const auto value = static_cast<uint8_t>(0x40 + address - CfgAddr::kFirst);
-        // Broadcast, so that a changed node address does not hide the read-back.
-        EXPECT_EQ(AnswerBody(reader, {Cmd::kSetConfig, address, value}, 1, true), (Bytes{0x06, 0x28}));
-        EXPECT_EQ(AnswerBody(reader, {Cmd::kGetConfig, address}, 1, true), (Bytes{0x06, 0x29, value}))
-            << "address " << int(address);
-    }
+namespace {
 
-    SimulatedReader other;
-    const auto answeredAs = [&other](const Bytes& request, uint8_t node, bool broadcast) {
-        const auto r = Decode(Ask(other, request, node, broadcast));
-        return r.frames.size() == 1 ? int(r.frames[0][1]) : -1;
+// Everything the tool can read of the reader, as answered.
+std::vector<Bytes> Snapshot(SimulatedReader& reader) {
+    std::vector<Bytes> answers;
+    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
+        answers.push_back(AnswerBody(reader, {Cmd::kGetConfig, address}));
+    }
+    for (const Bytes& request : {Bytes{0x60, 0x14}, Bytes{0x60, 0x1A}, Bytes{0x0A}, Bytes{0x53}}) {
+        answers.push_back(AnswerBody(reader, request));
+    }
+    answers.push_back({reader.GetLcdContrast()});
+    return answers;
+}
+
+}  // namespace
+
+TEST(SimulatedReaderRefusals, WhatCannotBeCarriedOutIsRefusedAndChangesNothing) {
+    const struct {
+        Bytes request;
+        Bytes nak;
+    } cases[] = {
+        {{0x99}, {0x15, 0x99}},                                            // unknown command
+        {{0x24}, {0x15, 0x24}},                                            // known, not carried out
+        {{0x60, 0x99}, {0x15, 0x60, 0x99}},                                // unknown sub-codes
+        {{0x9F, 0x77}, {0x15, 0x9F, 0x77}},                                //
+        {{0x58, 0x99}, {0x15, 0x58, 0x99}},                                //
+        {{0x60}, {0x15, 0x60}},                                            // sub-code missing
+        {{0x29}, {0x15, 0x29}},                                            // parameters missing
+        {{0x28, 0x34}, {0x15, 0x28}},                                      //
+        {{0x54}, {0x15, 0x54}},                                            //
+        {{0x60, 0x15, 0x02}, {0x15, 0x60, 0x15}},                          //
+        {{0x60, 0x19, 0x05, 0x50}, {0x15, 0x60, 0x19}},                    //
+        {{0x52, 0x00, 0x00, 0x12, 0x01, 0x01, 0x01}, {0x15, 0x52}},        //
+        {{0x29, 0x2F}, {0x15, 0x29}},                                      // outside 0x30..0x3E
+        {{0x29, 0x3F}, {0x15, 0x29}},                                      //
+        {{0x28, 0x28, 0x01}, {0x15, 0x28}},                                //
+        {{0x28, 0x36, 0x00}, {0x15, 0x28}},                                // node addresses the
+        {{0x28, 0x36, 0x02}, {0x15, 0x28}},                                // line cannot carry
+        {{0x28, 0x36, 0x03}, {0x15, 0x28}},                                //
+        {{0x28, 0x36, 0x10}, {0x15, 0x28}},                                //
+        {{0x28, 0x36, 0xFF}, {0x15, 0x28}},                                //
+        {{0x28, 0x31, 0x03}, {0x15, 0x28}},                                // no such mode
+        {{0x28, 0x30, 18}, {0x15, 0x28}},                                  // HDX block 0..17
+        {{0x28, 0x39, 0x04}, {0x15, 0x28}},                                // timing 0..3
+        {{0x60, 0x1B, 0x03}, {0x15, 0x60, 0x1B}},                          // access level 0..2
+        {{0x60, 0x1D, 0x13, 0x89}, {0x15, 0x60, 0x1D}},                    // double reads 5001
+        {{0x60, 0x1F, 0x03}, {0x15, 0x60, 0x1F}},                          // display info 0..2
+        {{0x60, 0x15, 0x01, 0xF3}, {0x15, 0x60, 0x15}},                    // switch-off 4.99 s
+        {{0x60, 0x15, 0xEA, 0x61}, {0x15, 0x60, 0x15}},                    // switch-off 600.01 s
+        {{0x80, '1', '2', '3'}, {0x15, 0x80}},                             // serial number short
+        {{0x80, '1', '2', 0x0D, '4', '5', '6'}, {0x15, 0x80}},             // not printable
+        {{0x80, '1', '2', '3', '4', '5', 0x7F}, {0x15, 0x80}},             //
+        {{0x52, 0x1A, 0x00, 0x12, 0x01, 0x01, 0x01, 0x26}, {0x15, 0x52}},  // not BCD
+        {{0x52, 0x00, 0x00, 0x24, 0x01, 0x01, 0x01, 0x26}, {0x15, 0x52}},  // 24 o'clock
+        {{0x52, 0x00, 0x60, 0x12, 0x01, 0x01, 0x01, 0x26}, {0x15, 0x52}},  // minute 60
+        {{0x52, 0x00, 0x00, 0x12, 0x00, 0x01, 0x01, 0x26}, {0x15, 0x52}},  // weekday 0
+        {{0x52, 0x00, 0x00, 0x12, 0x01, 0x29, 0x02, 0x25}, {0x15, 0x52}},  // 29 February 2025
+        {{0x52, 0x00, 0x00, 0x12, 0x01, 0x31, 0x04, 0x26}, {0x15, 0x52}},  // 31 April
+        {{0x52, 0x00, 0x00, 0x12, 0x01, 0x01, 0x13, 0x26}, {0x15, 0x52}},  // month 13
     };
-    EXPECT_EQ(answeredAs({0x01}, 0x05, false), -1);
-    EXPECT_EQ(answeredAs({0x01}, 0x05, true), 0x01);
-    // The acknowledge of a new node address still carries the old one.
-    EXPECT_EQ(answeredAs({0x28, 0x36, 0x22}, 0x01, false), 0x01);
-    EXPECT_EQ(answeredAs({0x01}, 0x01, false), -1);
-    EXPECT_EQ(answeredAs({0x01}, 0x22, false), 0x22);
+    for (const auto& c : cases) {
+        SimulatedReader reader;
+        const auto before = Snapshot(reader);
+        const auto r = Decode(Ask(reader, c.request));
+        ASSERT_EQ(r.frames.size(), 1u) << PrintToString(c.request);
+        EXPECT_EQ(Body(r.frames[0]), c.nak) << PrintToString(c.request);
+        EXPECT_EQ(Snapshot(reader), before) << PrintToString(c.request);
+    }
+    // Another reader's request stays unanswered, a broadcast is answered.
+    SimulatedReader reader;
+    EXPECT_TRUE(Ask(reader, {0x99}, 0x05).empty());
+    EXPECT_EQ(AnswerBody(reader, {0x99}, 0x05, true), (Bytes{0x15, 0x99}));
+}
+
+TEST(SimulatedReaderRefusals, RefuseFaultRefusesWithoutCarryingOut) {
+    using R = SimulatedReader::Refusal;
+    const struct {
+        std::vector<R> refuse;
+        Bytes request;
+        Bytes body;
+    } cases[] = {
+        {{{0x28}}, {0x28, 0x34, 0x14}, {0x15, 0x28}},
+        {{{0x01}, {0x09}}, {0x09}, {0x15, 0x09}},
+        {{{0x60}}, {0x60, 0x13, 0x01}, {0x15, 0x60, 0x13}},
+        {{{0x60, 0x15}}, {0x60, 0x15, 0x0B, 0xB8}, {0x15, 0x60, 0x15}},
+        {{{0x52}}, {0x52, 0x09, 0x07, 0x14, 0x01, 0x08, 0x03, 0x26}, {0x15, 0x52}},
+        {{{0x80}}, {0x80, 'A', 'B', '0', '0', '4', '2'}, {0x15, 0x80}},
+        // Other codes and sub-codes are carried out as usual.
+        {{{0x60, 0x15}}, {0x60, 0x13, 0x01}, {0x06, 0x60, 0x13}},
+        {{{0x29}}, {0x28, 0x34, 0x14}, {0x06, 0x28}},
+    };
+    for (const auto& c : cases) {
+        SimulatedReader refusing;
+        SimulatedReader expected;
+        refusing.SetFaults({.refuse = c.refuse});
+        EXPECT_EQ(AnswerBody(refusing, c.request), c.body) << PrintToString(c.request);
+        if (c.body[0] == CFrameParser::kAck) {
+            Ask(expected, c.request);
+        }
+        refusing.SetFaults({});
+        EXPECT_EQ(Snapshot(refusing), Snapshot(expected)) << PrintToString(c.request);
+    }
+    // A refused save keeps the saved configuration.
+    SimulatedReader reader;
+    reader.SetFaults({.refuse = {{0x2A}}});
+    Ask(reader, {0x28, 0x34, 0x14});
+    EXPECT_EQ(AnswerBody(reader, {0x2A}), (Bytes{0x15, 0x2A}));
+    EXPECT_EQ(reader.GetSavedConfig(0x34), ConfigStore::kDefaultTimeout);
+}
+
+TEST(SimulatedReaderRefusals, RefusePercentIsASeededShareOfAllRequests) {
+    const auto run = [](int percent, uint32_t seed) {
+        SimulatedReader reader(1, seed);
+        reader.SetFaults({.refusePercent = percent});
+        std::string pattern;
+        int lastAcknowledged = ConfigStore::kDefaultTimeout;
+        for (int i = 0; i < 200; ++i) {
+            const auto value = static_cast<uint8_t>(i + 1);
+            const auto body = AnswerBody(reader, {0x28, 0x34, value});
+            pattern += body.at(0) == SimulatedReader::kNak ? 'N' : 'A';
+            lastAcknowledged = body.at(0) == CFrameParser::kAck ? value : lastAcknowledged;
+        }
+        // Only what was acknowledged took effect.
+        EXPECT_EQ(reader.GetConfig(0x34), lastAcknowledged);
+        return pattern;
+    };
+    EXPECT_EQ(run(0, 3), std::string(200, 'A'));
+    EXPECT_EQ(run(100, 3), std::string(200, 'N'));
+    const auto third = run(30, 3);
+    EXPECT_EQ(third, run(30, 3));
+    EXPECT_NE(third, run(30, 4));
+    const auto refused = std::count(third.begin(), third.end(), 'N');
+    EXPECT_TRUE(refused > 30 && refused < 90) << refused;
+}
+
+// The node address moves when the reader starts again from its saved configuration, so that a
+// set, save and read-back at the old address (in any order) all get their answers.
+TEST(SimulatedReaderConfig, NewNodeAddressCountsFromTheNextStart) {
+    constexpr uint8_t kBroadcast = 0xFF;
+    const struct {
+        const char* step;
+        uint8_t to;
+        Bytes request;
+        int from;  // address of the answer, -1 for none
+        Bytes body;
+    } steps[] = {
+        {"set", 0x01, {0x28, 0x36, 0x22}, 0x01, {0x06, 0x28}},
+        {"read back at the old address", 0x01, {0x29, 0x36}, 0x01, {0x06, 0x29, 0x22}},
+        {"new address not yet", 0x22, {0x01}, -1, {}},
+        {"save", 0x01, {0x2A}, 0x01, {0x06, 0x2A}},
+        {"read back after the save", 0x01, {0x29, 0x36}, 0x01, {0x06, 0x29, 0x22}},
+        {"restart", 0x01, {0x95}, 0x01, {0x06, 0x95}},
+        {"old address gone", 0x01, {0x01}, -1, {}},
+        {"new address answers", 0x22, {0x29, 0x36}, 0x22, {0x06, 0x29, 0x22}},
+        {"set without saving", 0x22, {0x28, 0x36, 0x05}, 0x22, {0x06, 0x28}},
+        {"restart", 0x22, {0x95}, 0x22, {0x06, 0x95}},
+        {"unsaved address lost", 0x05, {0x01}, -1, {}},
+        {"saved address kept", 0x22, {0x29, 0x36}, 0x22, {0x06, 0x29, 0x22}},
+        {"reset all", 0x22, {0x18}, 0x22, {0x06, 0x18}},
+        {"default reported", 0x22, {0x29, 0x36}, 0x22, {0x06, 0x29, 0x01}},
+        {"broadcast", kBroadcast, {0x01}, 0x22, {0x06, 0x01}},
+    };
+    SimulatedReader reader;
+    for (const auto& s : steps) {
+        const auto r = Decode(Ask(reader, s.request, s.to, s.to == kBroadcast));
+        const int from = r.frames.size() == 1 ? r.frames[0][1] : -1;
+        EXPECT_EQ(from, s.from) << s.step;
+        EXPECT_EQ(r.frames.size() == 1 ? Body(r.frames[0]) : Bytes{}, s.body) << s.step;
+    }
+    // Reset all without a save: the next start comes back at the saved address.
+    reader.Restart();
+    EXPECT_EQ(reader.GetNodeAddress(), 0x22);
 }
 
 TEST(SimulatedReaderConfig, ResetRestoresDefaultsAndRestartKeepsOnlySavedSettings) {

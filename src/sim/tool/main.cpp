@@ -1,6 +1,7 @@
 // corvantelle-sim: a simulated reader behind a pseudo-terminal, for trying the tool, demonstrations
 // and end-to-end tests without hardware.
 
+#include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
 #include "core/util/Format.h"
 #include "sim/PtyTransport.h"
@@ -8,6 +9,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -15,7 +17,9 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -47,6 +51,9 @@ constexpr const char* kHelp =
     "  --corrupt PERCENT    send this share of the frames with a wrong CRC\n"
     "  --echo               send every received byte straight back, as a half-duplex line does\n"
     "  --delay MS           send answers MS milliseconds late\n"
+    "  --refuse CODE[:SUB]  refuse requests with this command code (and sub-code, for 0x58,\n"
+    "                       0x60 and 0x9F) with a non-acknowledge; repeat for several\n"
+    "  --refuse-percent P   refuse this share of all requests with a non-acknowledge\n"
     "  --split              deliver the output in random small pieces\n"
     "  --noise              put random bytes (never STX) before frames and tag lines\n"
     "  --verbose            log every request on standard error\n"
@@ -56,22 +63,24 @@ void Print(FILE* stream, const std::string& text) {
     std::fputs(text.c_str(), stream);
 }
 
+constexpr long long kMaxNumber = 0xFFFFFFFFFFLL;  // above every value an option takes
+
+// A whole non-negative number, decimal or 0x..; nothing may follow it, and it may not overflow.
 bool ParseNumber(const std::string& text, long long& value) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        unsigned int hex = 0;
-        if (text.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos ||
-            Scan(text.substr(2), "%x", &hex) != 1) {
-            return false;
-        }
-        value = hex;
-        return true;
-    }
-    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string::npos) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos) {
         return false;
     }
+    const int base = hex ? 16 : 10;
     value = 0;
-    for (const char c : text) {
-        value = value * 10 + (c - '0');
+    for (const char c : digits) {
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        value = value * base + digit;
+        if (value > kMaxNumber) {
+            return false;
+        }
     }
     return true;
 }
@@ -83,6 +92,20 @@ bool ParseRange(const std::string& text, long long low, long long high, int& val
     }
     value = static_cast<int>(v);
     return true;
+}
+
+// CODE or CODE:SUB; a sub-code only for the codes whose requests carry one.
+bool ParseRefusal(const std::string& text, SimulatedReader::Refusal& refusal) {
+    const size_t colon = text.find(':');
+    int code = 0;
+    if (!ParseRange(text.substr(0, colon), 0, 255, code)) {
+        return false;
+    }
+    refusal = {static_cast<uint8_t>(code), -1};
+    if (colon == std::string::npos) {
+        return true;
+    }
+    return Cmd::IsMultiFunction(refusal.code) && ParseRange(text.substr(colon + 1), 0, 255, refusal.subCode);
 }
 
 bool ParseTagForm(const std::string& text, SimulatedReader::TagForm& form) {
@@ -136,6 +159,9 @@ bool ParseTag(const std::string& text, SimulatedReader::Transponder& t) {
         }
     }
     if (parts.size() >= 4) {
+        if (parts[3].size() > SimulatedReader::kMaxEventText) {
+            return false;
+        }
         t.eventText = parts[3];
     }
     return true;
@@ -152,59 +178,91 @@ struct Options {
     bool verbose = false;
 };
 
-// 0 to run, 1 after --help, -1 for bad options (reported).
+constexpr std::string_view kValueOptions[] = {"--link",  "--node",   "--tag-interval",  "--tag-form",
+                                              "--tag",   "--seed",   "--drop",          "--corrupt",
+                                              "--delay", "--refuse", "--refuse-percent"};
+
+// 0 to run, 1 after --help, -1 for bad options (reported on one line).
 int ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const auto value = [&](std::string& out) {
-            if (i + 1 >= argc) {
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        bool ok = true;
         if (arg == "--help" || arg == "-h") {
             Print(stdout, kHelp);
             return 1;
         } else if (arg == "--echo") {
             o.faults.echo = true;
+            continue;
         } else if (arg == "--split") {
             o.faults.split = true;
+            continue;
         } else if (arg == "--noise") {
             o.faults.noise = true;
+            continue;
         } else if (arg == "--verbose") {
             o.verbose = true;
-        } else if (arg == "--link") {
-            ok = value(o.link) && !o.link.empty();
+            continue;
+        }
+        // Every other option takes a value; what it must be is said when it is wrong.
+        std::string v;
+        const char* wanted = nullptr;
+        bool ok = false;
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions)) {
+            Print(stderr, "corvantelle-sim: unknown option " + arg + " (see --help)\n");
+            return -1;
+        }
+        if (i + 1 >= argc) {
+            Print(stderr, "corvantelle-sim: " + arg + " needs a value (see --help)\n");
+            return -1;
+        }
+        v = argv[++i];
+        if (arg == "--link") {
+            wanted = "a path";
+            ok = !v.empty();
+            o.link = v;
         } else if (arg == "--node") {
-            ok = value(v) && ParseRange(v, 0, 255, o.node) &&
-                 SimulatedReader::IsUsableNode(static_cast<uint8_t>(o.node));
+            wanted = "a node address 0x01..0xFE other than 0x02, 0x03 and 0x10";
+            ok = ParseRange(v, 0, 255, o.node) && SimulatedReader::IsUsableNode(static_cast<uint8_t>(o.node));
         } else if (arg == "--tag-interval") {
-            ok = value(v) && ParseRange(v, 0, 3600000, o.tagInterval);
+            wanted = "milliseconds 0..3600000";
+            ok = ParseRange(v, 0, 3600000, o.tagInterval);
         } else if (arg == "--tag-form") {
-            ok = value(v) && ParseTagForm(v, o.tagForm);
+            wanted = "char16, char10, bin8, bin5, bin13 or line";
+            ok = ParseTagForm(v, o.tagForm);
         } else if (arg == "--tag") {
+            wanted =
+                "CC:ID[:TYPE[:EVENT]], country 0..1023, ID 0..274877906943, type fdx, hdx or h4002, event up "
+                "to 32 characters";
             SimulatedReader::Transponder t;
-            ok = value(v) && ParseTag(v, t);
+            ok = ParseTag(v, t);
             if (ok) {
                 o.tags.push_back(t);
             }
         } else if (arg == "--seed") {
-            ok = value(v) && ParseNumber(v, o.seed) && o.seed <= 0xFFFFFFFFLL;
+            wanted = "a number 0..4294967295";
+            ok = ParseNumber(v, o.seed) && o.seed <= 0xFFFFFFFFLL;
         } else if (arg == "--drop") {
-            ok = value(v) && ParseRange(v, 0, 100, o.faults.dropPercent);
+            wanted = "a percentage 0..100";
+            ok = ParseRange(v, 0, 100, o.faults.dropPercent);
         } else if (arg == "--corrupt") {
-            ok = value(v) && ParseRange(v, 0, 100, o.faults.corruptPercent);
+            wanted = "a percentage 0..100";
+            ok = ParseRange(v, 0, 100, o.faults.corruptPercent);
         } else if (arg == "--delay") {
-            ok = value(v) && ParseRange(v, 0, 60000, o.faults.delayMs);
-        } else {
-            Print(stderr, "corvantelle-sim: unknown option " + arg + "\n");
-            return -1;
+            wanted = "milliseconds 0..60000";
+            ok = ParseRange(v, 0, 60000, o.faults.delayMs);
+        } else if (arg == "--refuse") {
+            wanted = "a command code 0..255, with :SUB 0..255 only for 0x58, 0x60 and 0x9F";
+            SimulatedReader::Refusal refusal;
+            ok = ParseRefusal(v, refusal);
+            if (ok) {
+                o.faults.refuse.push_back(refusal);
+            }
+        } else if (arg == "--refuse-percent") {
+            wanted = "a percentage 0..100";
+            ok = ParseRange(v, 0, 100, o.faults.refusePercent);
         }
         if (!ok) {
-            Print(stderr, "corvantelle-sim: bad or missing value for " + arg + " (see --help)\n");
+            Print(stderr,
+                  "corvantelle-sim: bad value for " + arg + ": '" + v + "' (expected " + wanted + ")\n");
             return -1;
         }
     }
