@@ -36,14 +36,14 @@ public:
 
     // Line faults and refusals; all off by default. Percentages are 0..100.
     struct Faults {
-        int dropPercent = 0;          // the answer to a request is lost on its way back
-        int corruptPercent = 0;       // a frame leaves with a wrong CRC byte
-        bool echo = false;            // every received byte comes straight back (half-duplex line)
-        int delayMs = 0;              // answers leave this many milliseconds after their request
-        bool split = false;           // TakeBatches cuts the output into batches of 1..kMaxSplit bytes
-        bool noise = false;           // a few random bytes, never STX, before each frame or line
-        int refusePercent = 0;        // this share of the requests is refused and not carried out
-        std::vector<Refusal> refuse;  // these requests are refused and not carried out
+        int dropPercent = 0;            // the answer to a request is lost on its way back
+        int corruptPercent = 0;         // a frame leaves with a wrong CRC byte
+        bool echo = false;              // every received byte comes straight back (half-duplex line)
+        int delayMs = 0;                // answers leave this many milliseconds after their request
+        bool split = false;             // TakeBatches cuts the output into batches of 1..kMaxSplit bytes
+        bool noise = false;             // a few random bytes, never STX, before each frame or line
+        int refusePercent = 0;          // this share of the requests is refused and not carried out
+        std::vector<Refusal> refuse{};  // these requests are refused and not carried out
     };
 
     // Status byte of a non-acknowledge: the request was not carried out.

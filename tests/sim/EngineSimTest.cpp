@@ -137,7 +137,7 @@ TEST_F(EngineSimTest, ReaderPageNodeJobsAreAnsweredAtTheOldAddress) {
         EXPECT_EQ(link.Reader().GetNodeAddress(), 0x01);
     }
     link.Reader().Restart();
-    EXPECT_EQ(link.Reader().GetNodeAddress(), 35);
+    EXPECT_EQ(link.Reader().GetNodeAddress(), 0x35);  // the field is hex, as it is shown
 }
 
 }  // namespace
