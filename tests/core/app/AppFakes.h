@@ -95,10 +95,12 @@ public:
         messages.push_back({text, detail});
     }
     bool YesNo(const std::string&) override { return true; }
-    std::string OpenFileName(const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&) override { return {}; }
+    std::string OpenFileName(const std::string&) override { return openName; }
+    std::string SaveFileName(const std::string&) override { return saveName; }
 
     std::vector<std::pair<std::string, std::string>> messages;
+    std::string openName;  // what the file dialogs answer; empty is "Cancel"
+    std::string saveName;
 };
 
 // A tool window that keeps the answers the main window hands it.
