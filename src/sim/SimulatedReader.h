@@ -2,6 +2,7 @@
 
 #include "core/link/FrameParser.h"
 #include "sim/ConfigStore.h"
+#include "sim/SignalSource.h"
 
 #include <array>
 #include <cstddef>
@@ -84,7 +85,10 @@ public:
 
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
-    void Seed(uint32_t seed) { m_random.seed(seed); }
+    void Seed(uint32_t seed) {
+        m_random.seed(seed);
+        m_signals.Seed(seed);
+    }
 
     // State a test may look at or prepare.
     // The address the reader answers to; a new one set by the tool counts from the next start.
@@ -134,6 +138,7 @@ private:
     int64_t ClockSeconds() const;
 
     ConfigStore m_config;
+    SignalSource m_signals;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;
