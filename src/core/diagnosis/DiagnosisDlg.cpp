@@ -6,6 +6,7 @@
 #include "core/util/Format.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -245,4 +246,77 @@ Diagnosis::Snapshot CDiagnosisDlg::Snapshot(const Area& area) const {
     s.instrument = &m_instrument;
     s.area = area;
     return s;
+}
+
+int CDiagnosisDlg::Step() const {
+    return Mode() == Diagnosis::Mode::kUb && !m_fields.dft ? 2 : 1;
+}
+
+void CDiagnosisDlg::SetShift(double shift) {
+    const int last = std::max(0, Diagnosis::MaxShift(Mode(), m_fields.zoomIndex, m_fields.dft));
+    m_shift = std::clamp(static_cast<int>(std::lround(shift)), 0, last);
+}
+
+void CDiagnosisDlg::OnWheel(const Area& area, int x, int steps) {
+    const double before = Diagnosis::PointSpacing(Snapshot(area));
+    const double under = m_shift + (x - 40) / before * Step();
+    const int zoom = m_fields.zoomIndex < 0 ? 3 : m_fields.zoomIndex;
+    m_fields.zoomIndex = std::clamp(zoom - steps, 0, 3);
+    const double after = Diagnosis::PointSpacing(Snapshot(area));
+    // Keep the point under the cursor where it is.
+    SetShift(under - (x - 40) / after * Step());
+    m_view.Repaint();
+}
+
+void CDiagnosisDlg::OnDrag(const Area& area, int pixels) {
+    const double spacing = Diagnosis::PointSpacing(Snapshot(area));
+    SetShift(m_dragShift - std::lround(pixels / spacing) * Step());
+    m_view.Repaint();
+}
+
+std::string CDiagnosisDlg::Readout(const Area& area, int x) const {
+    const Diagnosis::Reading r = Diagnosis::ReadAt(Snapshot(area), x);
+    if (!r.valid) {
+        return {};
+    }
+    return r.spectrum ? Format("%.2f kHz: %.0f", r.position, r.value)
+                      : Format("%.3f ms: %.0f", r.position, r.value);
+}
+
+std::string CDiagnosisDlg::Csv() const {
+    const Diagnosis::Mode mode = Mode();
+    std::string out;
+    if (m_fields.dft) {
+        // The grid's frequency scale, as the readout and the peak label give it.
+        out = "frequency_kHz,magnitude\n";
+        for (int b = 0; b < Diagnosis::kBins; ++b) {
+            out += Format("%.4f,%.3f\n", b * 2 * 15 * 2.025333333333333 / 511, m_values[b]);
+        }
+        return out;
+    }
+    const double span = mode == Diagnosis::Mode::kFdx   ? 8.47
+                        : mode == Diagnosis::Mode::kHdx ? 15.761439588688946
+                                                        : 27.376863753213367;
+    out = "time_ms,value\n";
+    if (mode == Diagnosis::Mode::kUb) {
+        for (int k = 0; k < Diagnosis::kBlockBytes / 2; ++k) {
+            out += Format("%.4f,%d\n", k * span / 255, (m_samples[2 * k] << 8) | m_samples[2 * k + 1]);
+        }
+        return out;
+    }
+    for (int k = 0; k < Diagnosis::kBlockBytes; ++k) {
+        out += Format("%.4f,%d\n", k * span / 511, m_samples[k]);
+    }
+    return out;
+}
+
+int CDiagnosisDlg::ExportCsv(const std::string& base) {
+    const std::string csv = Csv();
+    std::string error;
+    if (SampleFile::Write(base + ".csv", reinterpret_cast<const uint8_t*>(csv.data()), csv.size(), error) !=
+        0) {
+        m_prompt.Message(error);
+        return -1;
+    }
+    return 0;
 }

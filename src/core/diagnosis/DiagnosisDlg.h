@@ -85,6 +85,17 @@ public:
     void OnDft();
     void OnLoad();
     void OnSave();
+    // Beyond the classic window: the mouse wheel zooms about the pixel column x (steps > 0 in),
+    // dragging pans by whole points, and the readout names what lies under the cursor.
+    void OnWheel(const Area& area, int x, int steps);
+    void OnDragStart() { m_dragShift = m_shift; }
+    void OnDrag(const Area& area, int pixels);
+    std::string Readout(const Area& area, int x) const;
+    // The block as CSV with a header line: the samples over time, or the spectrum when it is on.
+    std::string Csv() const;
+    // Writes Csv() to base + ".csv"; 0, or -1 with the reason told.
+    int ExportCsv(const std::string& base);
+
     // "EXIT" and every other way of closing: the main window forgets the window and stops sampling.
     void OnExit();
 
@@ -107,6 +118,9 @@ private:
     void OnModeCheck(bool Fields::*box);
     void Transform();
     void Autosave();
+    // Buffer positions per trace point: 2 for UB samples, else 1.
+    int Step() const;
+    void SetShift(double shift);
 
     IMainWindow& m_main;
     IPrompt& m_prompt;
@@ -118,6 +132,7 @@ private:
     int m_autosaveCounter = 1;
     bool m_autosaveReported = false;
     int m_shift = 0;
+    int m_dragShift = 0;
     CDft m_dft;
     std::array<double, Diagnosis::kValueCount> m_values{};
     std::array<uint8_t, Diagnosis::kSampleBytes> m_samples{};

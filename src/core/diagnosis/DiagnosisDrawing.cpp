@@ -16,6 +16,8 @@ constexpr double kOtherSpanMs = 27.376863753213367;
 constexpr double kKhzPerColumn = 2.025333333333333;
 constexpr double kUbVoltsPerRow = 4.3;
 constexpr int kAverageEndX = 1062;
+// 15 columns of kKhzPerColumn span 255.5 bins at "100%".
+constexpr double kKhzPerBin = 2 * 15 * kKhzPerColumn / 511;
 
 const Pen kDefaultPen{};
 const Pen kGridPen{Pen::kDot, 1, 0x000000};
@@ -47,7 +49,56 @@ int Sample(const Snapshot& s, int position, bool ub) {
     return ub ? (s.samples[position] << 8) | s.samples[position + 1] : s.samples[position];
 }
 
+double SpanMs(Mode mode) {
+    return mode == Mode::kFdx ? kFdxSpanMs : mode == Mode::kHdx ? kHdxSpanMs : kOtherSpanMs;
+}
+
+int Points(const Snapshot& s) {
+    const int n = ZoomPoints(s.zoomIndex);
+    return s.mode == Mode::kUb ? n / 2 : n;
+}
+
+int EffectiveShift(const Snapshot& s) {
+    return std::clamp(s.shift, 0, std::max(0, MaxShift(s.mode, s.zoomIndex, s.dft)));
+}
+
 }  // namespace
+
+double PointSpacing(const Snapshot& s) {
+    const double dx = static_cast<double>(s.area.right - s.area.left - 70) / (Points(s) - 1);
+    return s.dft ? 2 * dx : dx;
+}
+
+Reading ReadAt(const Snapshot& s, int x) {
+    Reading r;
+    const double spacing = PointSpacing(s);
+    if (!s.oscilloscope || spacing <= 0 || x < 40) {
+        return r;
+    }
+    const int k = static_cast<int>(std::lround((x - 40) / spacing));
+    const int n = Points(s);
+    const int shift = EffectiveShift(s);
+    r.spectrum = s.dft;
+    if (s.dft) {
+        if (k < 1 || k > n / 2 - 1) {
+            return r;
+        }
+        r.index = shift + k;
+        r.position = r.index * kKhzPerBin;
+        r.value = s.values[r.index];
+    } else {
+        if (k >= n) {
+            return r;
+        }
+        // Time since the block's first sample, on the grid's scale.
+        const bool ub = s.mode == Mode::kUb;
+        r.index = ub ? shift + 2 * k : shift + k;
+        r.position = (ub ? r.index / 2 : r.index) * SpanMs(s.mode) / (ub ? 255 : 511);
+        r.value = Sample(s, r.index, ub);
+    }
+    r.valid = true;
+    return r;
+}
 
 int ZoomPoints(int zoomIndex) {
     return 512 / Zoom(zoomIndex);
@@ -97,7 +148,7 @@ Primitives Draw(const Snapshot& s) {
         }
     }
 
-    const double span = s.mode == Mode::kFdx ? kFdxSpanMs : s.mode == Mode::kHdx ? kHdxSpanMs : kOtherSpanMs;
+    const double span = SpanMs(s.mode);
     for (int i = 0; i <= 15; ++i) {
         const int x = 40 + i * C;
         out.push_back(Line(kGridPen, {x, yB + 5}, {x, yB - (5 * R + 5)}));
@@ -113,7 +164,7 @@ Primitives Draw(const Snapshot& s) {
     const double V = ub ? H * 0.0009765625 : H * 0.00390625;
     const double dx = static_cast<double>(r - l - 70) / (n - 1);
     // A shift left over from another zoom or mode is drawn at the last one that fits.
-    const int shift = std::clamp(s.shift, 0, std::max(0, MaxShift(s.mode, s.zoomIndex, s.dft)));
+    const int shift = EffectiveShift(s);
     long sum = 0;
     if (!s.dft) {
         Primitive trace{Primitive::kPolyline, kTracePen, {}, {}, Primitive::kLeftTop};
@@ -128,34 +179,39 @@ Primitives Draw(const Snapshot& s) {
         const int half = n / 2;
         auto x = [&](int k) { return 40 + static_cast<int>(2 * k * dx); };
         auto m = [&](int k) { return s.values[shift + k]; };
-        if (s.log) {
-            for (int k = 1; k <= half - 1; ++k) {
-                // A silent bin has no logarithm; it stays on the base line.
-                const double height =
-                    m(k) > 0.0 ? (H * 0.06666666666666667) * (15 - std::log10(25700 / m(k))) : 0.0;
-                out.push_back({Primitive::kBar,
-                               kTracePen,
-                               {{x(k), yB}, {x(k), yB - static_cast<int>(height)}},
-                               {},
-                               {}});
+        const double scale = s.gain * H * 3.846153846153846e-05;
+        auto top = [&](int k) {
+            if (!s.log) {
+                return yB - static_cast<int>(scale * m(k));
             }
+            // A silent bin has no logarithm; it stays on the base line.
+            const double height =
+                m(k) > 0.0 ? (H * 0.06666666666666667) * (15 - std::log10(25700 / m(k))) : 0.0;
+            return yB - static_cast<int>(height);
+        };
+        if (s.line && !s.log) {
+            Primitive trace{Primitive::kPolyline, kTracePen, {}, {}, Primitive::kLeftTop};
+            for (int k = 1; k <= half - 2; ++k) {
+                trace.points.push_back({x(k), top(k)});
+            }
+            out.push_back(std::move(trace));
         } else {
-            const double scale = s.gain * H * 3.846153846153846e-05;
-            if (s.line) {
-                Primitive trace{Primitive::kPolyline, kTracePen, {}, {}, Primitive::kLeftTop};
-                for (int k = 1; k <= half - 2; ++k) {
-                    trace.points.push_back({x(k), yB - static_cast<int>(scale * m(k))});
-                }
-                out.push_back(std::move(trace));
-            } else {
-                for (int k = 1; k <= half - 1; ++k) {
-                    out.push_back({Primitive::kBar,
-                                   kTracePen,
-                                   {{x(k), yB}, {x(k), yB - static_cast<int>(scale * m(k))}},
-                                   {},
-                                   {}});
-                }
+            for (int k = 1; k <= half - 1; ++k) {
+                out.push_back({Primitive::kBar, kTracePen, {{x(k), yB}, {x(k), top(k)}}, {}, {}});
             }
+        }
+        // The strongest bin on show, labelled with its frequency above its bar.
+        int best = 1;
+        for (int k = 2; k <= half - 1; ++k) {
+            best = m(k) > m(best) ? k : best;
+        }
+        if (half > 1 && m(best) > 0.0) {
+            const Point at{x(best), std::max(t + 14, std::min(top(best), yB) - 6)};
+            out.push_back({Primitive::kText,
+                           kTracePen,
+                           {at},
+                           Format("%.2f kHz", (shift + best) * kKhzPerBin),
+                           Primitive::kCenterBaseline});
         }
     }
     if (s.average) {

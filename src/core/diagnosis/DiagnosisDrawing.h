@@ -42,7 +42,21 @@ int ZoomPoints(int zoomIndex);
 // when the spectrum is shown.
 int MaxShift(Mode mode, int zoomIndex, bool dft);
 
-// The whole drawing area, in painting order.
+// The whole drawing area, in painting order. Beyond the classic view, the strongest bin of a
+// spectrum carries its frequency.
 Primitives Draw(const Snapshot& s);
+
+// What lies under the pixel column x of the trace or spectrum: the sample (or bin) index in the
+// buffer, its time in ms (or frequency in kHz) on the grid's scale, and its value.
+struct Reading {
+    bool valid = false;
+    bool spectrum = false;
+    int index = 0;
+    double position = 0.0;
+    double value = 0.0;
+};
+Reading ReadAt(const Snapshot& s, int x);
+// Pixels between neighbouring points of the trace (spectrum: neighbouring bins).
+double PointSpacing(const Snapshot& s);
 
 }  // namespace Diagnosis
