@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class DiagnosisWindow;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -55,6 +56,7 @@ public:
     CReaderToolDlg& Logic() { return *m_logic; }
     CConfigPages& Pages() { return *m_pages; }
     ConfigSheet* Sheet() const { return m_sheet; }
+    DiagnosisWindow* Diagnosis() const;
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -86,6 +88,7 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
+    void OnDiagnosis();
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
@@ -94,6 +97,7 @@ private:
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
     QPointer<ConfigSheet> m_sheet;
+    QPointer<DiagnosisWindow> m_diagnosis;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;
