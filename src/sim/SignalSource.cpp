@@ -80,8 +80,9 @@ bool SignalSource::Owns(uint8_t code) {
            code == Cmd::kStartUbSample;
 }
 
-bool SignalSource::Execute(uint8_t code, size_t argumentCount, Bodies& answers) {
-    if (argumentCount != 0 || !Owns(code)) {
+bool SignalSource::Execute(uint8_t code, Bodies& answers) {
+    // Like every request, one with more bytes than it needs is carried out without them.
+    if (!Owns(code)) {
         return false;
     }
     std::vector<uint8_t> body = AckBody(code);

@@ -30,8 +30,8 @@ public:
 
     // Get RSSI and the three sample starts.
     static bool Owns(uint8_t code);
-    // Appends the answer; false (refused) when the request carries bytes these commands do not take.
-    bool Execute(uint8_t code, size_t argumentCount, Bodies& answers);
+    // Appends the answer of an owned code; false (refused) for any other.
+    bool Execute(uint8_t code, Bodies& answers);
 
     std::vector<uint8_t> FdxBlock();
     std::vector<uint8_t> HdxBlock();
