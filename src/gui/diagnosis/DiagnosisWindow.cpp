@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QVarLengthArray>
 #include <QWheelEvent>
 
 #include <cerrno>
@@ -79,12 +80,17 @@ void PaintPrimitives(QPainter& painter, const Primitives& primitives) {
                 painter.drawLine(ToQt(p.points[0]), ToQt(p.points[1]));
                 break;
             case Primitive::kPolyline: {
-                QPolygon polygon;
-                polygon.reserve(static_cast<int>(p.points.size()));
-                for (const Point& q : p.points) {
-                    polygon << ToQt(q);
+                // Segment by segment: a wide pen over one long polyline goes through the path
+                // stroker with a join at every point, several times slower at this size.
+                QVarLengthArray<QLine, 1024> lines;
+                for (size_t i = 1; i < p.points.size(); ++i) {
+                    lines.append(QLine(ToQt(p.points[i - 1]), ToQt(p.points[i])));
                 }
-                painter.drawPolyline(polygon);
+                // Square ends close the corners between segments.
+                QPen pen = painter.pen();
+                pen.setCapStyle(Qt::SquareCap);
+                painter.setPen(pen);
+                painter.drawLines(lines.constData(), static_cast<int>(lines.size()));
                 break;
             }
             case Primitive::kText: {
@@ -172,7 +178,6 @@ DiagnosisWindow::DiagnosisWindow(IMainWindow& main, IPrompt& prompt, bool develo
     layout->addLayout(bottom);
     CopyOut();
 }
-
 
 void DiagnosisWindow::Handle(void (CDiagnosisDlg::*handler)()) {
     CopyIn();
