@@ -23,37 +23,6 @@ struct CountingView final : IDiagnosisView {
     int repaints = 0;
 };
 
-bool IsControl(uint8_t b) {
-    return b == CFrameParser::kStx || b == CFrameParser::kEtx || b == CFrameParser::kDle;
-}
-
-// An answer as the reader puts it on the line, of any length: STX, node, F0, status, body with
-// DLE escapes, the CRC-8 (escaped by the register after the DLE), ETX.
-Bytes Wire(Bytes body, uint8_t status) {
-    body.insert(body.begin(), status);
-    Bytes frame;
-    uint8_t crc = 0;
-    auto put = [&](uint8_t b) {
-        frame.push_back(b);
-        crc = CFrameParser::Crc8(crc, b);
-    };
-    put(CFrameParser::kStx);
-    put(0x01);
-    put(CFrameParser::kMarker);
-    for (const uint8_t b : body) {
-        if (IsControl(b)) {
-            put(CFrameParser::kDle);
-        }
-        put(b);
-    }
-    if (IsControl(crc)) {
-        put(CFrameParser::kDle);
-    }
-    frame.push_back(crc);
-    frame.push_back(CFrameParser::kEtx);
-    return frame;
-}
-
 Bytes ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -70,9 +39,17 @@ protected:
     }
     ~DiagnosisDlgTest() override { fs::remove_all(dir); }
 
+    // Through the line and the engine; a body of at most 49 bytes.
     void Answer(Bytes body, uint8_t status = 0x06) {
-        const Bytes wire = Wire(std::move(body), status);
+        const Bytes wire = AnswerWire(std::move(body), status);
         engine.OnRxBytes(wire.data(), static_cast<int>(wire.size()));
+    }
+    // A frame of any length as the receiver delivers it: STX, node, F0, status, body, CRC byte.
+    void Deliver(const Bytes& body, uint8_t status = 0x06) {
+        Bytes frame{CFrameParser::kStx, 0x01, CFrameParser::kMarker, status};
+        frame.insert(frame.end(), body.begin(), body.end());
+        frame.push_back(kCrc);
+        dlg.OnResponse(frame.data(), static_cast<int>(frame.size()));
     }
     Bytes Block(uint8_t code, size_t count, uint8_t first = 0) {
         Bytes body{code};
@@ -103,6 +80,7 @@ protected:
         return it == p.end() ? nullptr : &*it;
     }
 
+    static constexpr uint8_t kCrc = 0xC5;
     static constexpr Area kArea{0, 0, 670, 290};  // yB 250, H 240, column 40
     FakePort port;
     FakeView mainView;
@@ -167,15 +145,15 @@ TEST_F(DiagnosisDlgTest, AnswersThatAreNotSamplesOrTooLongAreIgnored) {
         {Cmd::kGetRssi},  // no value before the CRC byte
     };
     for (const auto& body : ignored) {
-        Answer(body);
+        Deliver(body);
     }
     Answer(Block(Cmd::kStartFdxSample, 20), 0x15);  // refused
     EXPECT_EQ(dlg.Samples(), before);
     EXPECT_EQ(view.repaints, 1);
     // A block is kept as it left the reader, its CRC byte after the samples.
-    Answer(Block(Cmd::kStartHdxSample, 999, 1));
+    Deliver(Block(Cmd::kStartHdxSample, 999, 1));
     EXPECT_EQ(dlg.Samples()[998], static_cast<uint8_t>(999));
-    EXPECT_EQ(dlg.Samples()[999], Wire(Block(Cmd::kStartHdxSample, 999, 1), 0x06).rbegin()[1]);
+    EXPECT_EQ(dlg.Samples()[999], kCrc);
 }
 
 TEST_F(DiagnosisDlgTest, ModeBoxesExcludeEachOtherAndZoomShowsOnlyAtTheNextRepaint) {
@@ -248,7 +226,7 @@ TEST_F(DiagnosisDlgTest, BlockWithDftOnIsTransformedAndAutosavedRaw) {
         return t;
     });
     dlg.OnDft();
-    Answer(Block(Cmd::kStartFdxSample, 600, 0x80));
+    Deliver(Block(Cmd::kStartFdxSample, 600, 0x80));
     EXPECT_EQ(std::string(dlg.DftCaption()), "On");
     double sum = 0;
     for (int i = 0; i < 512; ++i) {
@@ -292,7 +270,7 @@ TEST_F(DiagnosisDlgTest, SilentBinDrawsOnTheBaseLineInTheLogView) {
 }
 
 TEST_F(DiagnosisDlgTest, SaveAndLoadKeepTheWindowAsItWasWhenTheyFail) {
-    Answer(Block(Cmd::kStartFdxSample, 600, 1));
+    Deliver(Block(Cmd::kStartFdxSample, 600, 1));
     prompt.saveName = (dir / "a.dat").string();
     dlg.OnSave();
     prompt.saveName = (dir / "b").string();
@@ -317,6 +295,14 @@ TEST_F(DiagnosisDlgTest, SaveAndLoadKeepTheWindowAsItWasWhenTheyFail) {
               "Cannot write " + prompt.saveName + ".dat: No such file or directory");
     EXPECT_FALSE(fs::exists(dir / "missing.dat"));
     EXPECT_EQ(dlg.Samples(), before);
+
+    // Autosave into a folder that is not there: told once, not for every block.
+    dlg.Data().autosave = true;
+    dlg.Data().prefix = (dir / "no" / "run").string();
+    Deliver(Block(Cmd::kStartFdxSample, 600));
+    Deliver(Block(Cmd::kStartFdxSample, 600));
+    EXPECT_EQ(prompt.messages.size(), 3u);
+    EXPECT_EQ(dlg.AutosaveCounter(), 1);
 }
 
 TEST(Instrument, SetUpAsTheWindowDoesAndDrawn) {
