@@ -115,9 +115,9 @@ int CSerialPort::Write(const uint8_t* bytes, int count) {
     if (written == count) {
         qCDebug(lcSerialPort).noquote() << Format("\n%ld bytes written", static_cast<long>(written)).c_str();
     } else {
-        qCDebug(lcSerialPort).noquote() << Format("\nProbable Write Timeout: Total of %ld bytes sent",
-                                     static_cast<long>(written))
-                                  .c_str();
+        qCDebug(lcSerialPort).noquote()
+            << Format("\nProbable Write Timeout: Total of %ld bytes sent", static_cast<long>(written))
+                   .c_str();
     }
     return 1;
 }

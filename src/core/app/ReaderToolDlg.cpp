@@ -54,9 +54,10 @@ void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<System
     if (m_nodeIndex < 0) {
         // A control byte of the frame, or an address no reader can be set to: every request would
         // be a bad frame. "Global" reaches whatever reader is on the line.
-        m_prompt.Message(Format("The saved node address 0x%02X cannot be used; \"Global\" (0xFF) is used "
-                                "instead.",
-                                address));
+        m_prompt.Message(
+            Format("The saved node address 0x%02X cannot be used; \"Global\" (0xFF) is used "
+                   "instead.",
+                   address));
         address = NodeList::IndexToAddress(0);
         m_nodeIndex = 0;
     }

@@ -87,7 +87,9 @@ bool ReadChosenFile(IPrompt& prompt, const char* filter, std::string& path, std:
         while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
             content.append(buffer, static_cast<size_t>(n));
             if (content.size() > static_cast<size_t>(DeveloperTools::kMaxInputBytes)) {
-                refusal = Format("File too large (more than %d MiB): ", DeveloperTools::kMaxInputBytes >> 20) + path;
+                refusal =
+                    Format("File too large (more than %d MiB): ", DeveloperTools::kMaxInputBytes >> 20) +
+                    path;
                 break;
             }
         }

@@ -243,7 +243,8 @@ TEST_F(RequestEngineTest, TrafficTextOfEachKind) {
              {{0x00, 0x00, 0x02, 0x01, 0xF0, 0x10}, "00 00 02 01 f0 10 |"}}) {
         const auto shortBuffer = std::make_unique<uint8_t[]>(bytes.size());
         std::copy(bytes.begin(), bytes.end(), shortBuffer.get());
-        EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, static_cast<int>(bytes.size()), shortBuffer.get(), "|"),
+        EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, static_cast<int>(bytes.size()),
+                                                   shortBuffer.get(), "|"),
                   text);
     }
 }
