@@ -121,9 +121,9 @@ TEST(AppE2e, BuiltInReaderSleepsWhileNothingIsDue) {
 // The command line is checked before a display is needed.
 TEST(AppE2e, BadCommandLineEndsWithExitTwoWithoutDisplay) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(name);
+    }
     for (const QStringList& arguments :
          {QStringList{"--bogus-option"}, QStringList{"--developer", "stray"}}) {
         QProcess tool;
@@ -131,14 +131,8 @@ TEST(AppE2e, BadCommandLineEndsWithExitTwoWithoutDisplay) {
         tool.start(QStringLiteral(CORVANTELLE_APP_PATH), arguments);
         ASSERT_TRUE(tool.waitForFinished(10000));
         EXPECT_EQ(tool.exitCode(), 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(tool.readAllStandardError().trimmed().endsWith("try --help"))
-            << arguments.join(' ').toStdString();
+        EXPECT_TRUE(tool.readAllStandardError().trimmed().endsWith("try --help"));
     }
-    QProcess help;
-    help.setProcessEnvironment(env);
-    help.start(QStringLiteral(CORVANTELLE_APP_PATH), {"--help"});
-    ASSERT_TRUE(help.waitForFinished(10000));
-    EXPECT_TRUE(help.readAllStandardOutput().contains("--verbose"));
 }
 
 }  // namespace

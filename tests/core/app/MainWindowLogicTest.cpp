@@ -230,18 +230,6 @@ TEST_F(MainWindowLogic, ComPropertiesConfirmAndCancel) {
     EXPECT_EQ(saved.baud, 9600);
 }
 
-TEST_F(MainWindowLogic, RealTimeClockOpensTheSheetOnItsPage) {
-    dlg.Start(AppSettings{1, 9600, 1, 0}, {});
-    dlg.OnRealTimeClock();
-    EXPECT_EQ(view.sheetsCreated, 1);
-    EXPECT_EQ(view.sheet.active, 3);
-    view.sheet.active = 0;
-    dlg.OnRealTimeClock();
-    EXPECT_EQ(view.sheetsCreated, 1);
-    EXPECT_EQ(view.sheet.raised, 1);
-    EXPECT_EQ(view.sheet.active, 3);
-}
-
 TEST_F(MainWindowLogic, DeveloperButtons) {
     dlg.Start(AppSettings{1, 9600, 1, 0}, {});
     dlg.OnDtrOn();
