@@ -51,8 +51,7 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 struct Tool {
     explicit Tool(const QString& device) : window(serial, prompt, MainWindowOptions{}) {
         serial.SetDevicePath(device);
-        serial.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-        serial.SetLostHandler([this] { window.OnPortLost(); });
+        window.AttachSerialPort(serial);
         window.show();
         window.Start(AppSettings{1, 9600, 255, 0});
     }
@@ -66,7 +65,9 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     Tool tool(device);
-    auto& [serial, prompt, window] = tool;
+    // Plain references: a lambda may not capture a structured binding before C++20's fix.
+    auto& prompt = tool.prompt;
+    auto& window = tool.window;
     ASSERT_TRUE(prompt.messages.empty()) << prompt.messages[0].second;
 
     auto* id = window.findChild<QLineEdit*>("nationalId");
@@ -78,11 +79,13 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     sim.Process().waitForFinished(5000);
     ASSERT_TRUE(WaitFor([&] { return !prompt.messages.empty(); }, 5000));
     QTest::qWait(300);
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].first, CReaderToolDlg::kConnectionLost);
-    EXPECT_EQ(window.findChild<QPushButton*>("connect")->text(), "Connect");
+    // The failed read or write with its code, then what to do about it; nothing more.
+    ASSERT_EQ(prompt.messages.size(), 2u);
+    EXPECT_EQ(prompt.messages[0].first.rfind("COM Error <CE-", 0), 0u) << prompt.messages[0].first;
+    EXPECT_EQ(prompt.messages[1].first, CReaderToolDlg::kConnectionLost);
+    EXPECT_EQ(window.findChild<QPushButton*>("connect")->text(), "&Connect");
     EXPECT_TRUE(window.findChild<QLabel*>("statusLine")->text().startsWith("Disconnected"));
-    EXPECT_EQ(serial.IsOpen(), 0);
+    EXPECT_EQ(tool.serial.IsOpen(), 0);
 }
 
 // What --simulate does: the simulated reader inside the tool, on its own pseudo-terminal.
@@ -90,7 +93,8 @@ TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBackWithTheBuiltInReader) {
     EmbeddedSimulator sim;
     ASSERT_EQ(sim.Start(), 0);
     Tool tool(sim.DevicePath());
-    auto& [serial, prompt, window] = tool;
+    auto& prompt = tool.prompt;
+    auto& window = tool.window;
     QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
     ASSERT_NE(window.Sheet(), nullptr);
     QWidget* reader = window.Sheet()->PageWidget(0);
@@ -105,6 +109,30 @@ TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBackWithTheBuiltInReader) {
     ASSERT_TRUE(WaitFor([&] { return timeout->text() == "3000"; }, 8000)) << timeout->text().toStdString();
     EXPECT_TRUE(prompt.messages.empty());
     EXPECT_EQ(sim.Reader().GetConfig(CfgAddr::kTimeout), 30);
+}
+
+TEST(AppE2e, BuiltInReaderSleepsWhileNothingIsDue) {
+    EmbeddedSimulator sim;
+    ASSERT_EQ(sim.Start(), 0);
+    QTest::qWait(500);
+    EXPECT_LE(sim.Wakes(), 1);
+}
+
+// The command line is checked before a display is needed.
+TEST(AppE2e, BadCommandLineEndsWithExitTwoWithoutDisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(name);
+    }
+    for (const QStringList& arguments :
+         {QStringList{"--bogus-option"}, QStringList{"--developer", "stray"}}) {
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral(CORVANTELLE_APP_PATH), arguments);
+        ASSERT_TRUE(tool.waitForFinished(10000));
+        EXPECT_EQ(tool.exitCode(), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(tool.readAllStandardError().trimmed().endsWith("try --help"));
+    }
 }
 
 }  // namespace
