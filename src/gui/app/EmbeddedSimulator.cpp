@@ -1,10 +1,7 @@
 #include "gui/app/EmbeddedSimulator.h"
 
-#include <QDir>
 #include <QSocketNotifier>
 #include <QTimer>
-
-#include <stdlib.h>
 
 #include <algorithm>
 #include <climits>
@@ -14,21 +11,6 @@ namespace {
 constexpr int kTagIntervalMs = 3000;
 // Never let a stalled client grow the pending bytes without bound.
 constexpr size_t kMaxPending = 64 * 1024;
-
-// The master side of the transport's pseudo-terminal, to be told when the tool has written:
-// the descriptor whose slave is the transport's device.
-int MasterFor(const std::string& slavePath) {
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString& entry : fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        bool ok = false;
-        const int fd = entry.toInt(&ok);
-        char name[PATH_MAX] = {};
-        if (ok && ::ptsname_r(fd, name, sizeof name) == 0 && slavePath == name) {
-            return fd;
-        }
-    }
-    return -1;
-}
 
 }  // namespace
 
@@ -52,11 +34,7 @@ int EmbeddedSimulator::Start() {
     if (m_pty.Open() != 0) {
         return -1;
     }
-    const int master = MasterFor(m_pty.SlavePath());
-    if (master < 0) {
-        m_pty.Close();
-        return -1;
-    }
+    const int master = m_pty.MasterFd();
     m_readable = new QSocketNotifier(master, QSocketNotifier::Read, this);
     connect(m_readable, &QSocketNotifier::activated, this, &EmbeddedSimulator::Pump);
     m_writable = new QSocketNotifier(master, QSocketNotifier::Write, this);
@@ -65,7 +43,7 @@ int EmbeddedSimulator::Start() {
     m_clock.start();
     m_lastMs = 0;
     m_wakes = 0;
-    ScheduleNextWake(0);
+    ScheduleNextWake();
     return 0;
 }
 
@@ -82,9 +60,6 @@ void EmbeddedSimulator::Pump() {
     int n = 0;
     while ((n = m_pty.Read(buffer, sizeof buffer)) > 0) {
         m_reader.Receive(buffer, static_cast<size_t>(n));
-        if (m_reader.GetFaults().delayMs > 0) {
-            m_answersDue.push_back(now + m_reader.GetFaults().delayMs);
-        }
     }
     const auto out = m_reader.TakeOutput();
     m_pending.insert(m_pending.end(), out.begin(), out.end());
@@ -99,23 +74,15 @@ void EmbeddedSimulator::Pump() {
     }
     // Woken again when the line has room for the rest.
     m_writable->setEnabled(!m_pending.empty());
-    ScheduleNextWake(now);
+    ScheduleNextWake();
 }
 
-void EmbeddedSimulator::ScheduleNextWake(qint64 now) {
-    std::erase_if(m_answersDue, [now](qint64 due) { return due <= now; });
-    qint64 next = -1;
-    if (!m_answersDue.empty()) {
-        next = *std::min_element(m_answersDue.begin(), m_answersDue.end());
-    }
-    // Reports fall due every interval, counted from the reader's start.
-    if (const int interval = m_reader.GetTagInterval(); interval > 0) {
-        const qint64 tag = now + interval - m_reader.Now() % interval;
-        next = next < 0 ? tag : std::min(next, tag);
-    }
-    if (next < 0) {
+void EmbeddedSimulator::ScheduleNextWake() {
+    // The reader's clock runs with ours, so its due time converts directly.
+    const int64_t due = m_reader.NextOutputDue();
+    if (due < 0) {
         m_wake->stop();
         return;
     }
-    m_wake->start(static_cast<int>(std::max<qint64>(next - now, 0)) + 1);
+    m_wake->start(static_cast<int>(std::clamp<int64_t>(due - m_reader.Now(), 0, INT_MAX - 1)) + 1);
 }

@@ -31,7 +31,7 @@ public:
 
 private:
     void Pump();
-    void ScheduleNextWake(qint64 now);
+    void ScheduleNextWake();
 
     SimulatedReader m_reader;
     PtyTransport m_pty;
@@ -40,7 +40,6 @@ private:
     QTimer* m_wake;
     QElapsedTimer m_clock;
     qint64 m_lastMs = 0;
-    std::vector<qint64> m_answersDue;  // delayed answers still inside the reader
-    std::vector<uint8_t> m_pending;    // what the line did not take yet
+    std::vector<uint8_t> m_pending;  // what the line did not take yet
     int m_wakes = 0;
 };
