@@ -1,17 +1,13 @@
 // Diagnosis over the whole road: the built-in simulated reader on a pseudo-terminal, the tool's
 // serial port, engine, main window and the Diagnosis window.
-#include "../core/app/AppFakes.h"
+#include "E2eSupport.h"
 
 #include "gui/app/EmbeddedSimulator.h"
-#include "gui/app/MainWindow.h"
 #include "gui/diagnosis/DiagnosisWindow.h"
-#include "platform/SerialPort.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <algorithm>
 
@@ -19,27 +15,12 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(20);
-    }
-    return true;
-}
-
 TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
     EmbeddedSimulator sim;
     ASSERT_EQ(sim.Start(), 0);
-    CSerialPort serial;
-    FakePrompt prompt;
-    MainWindow window(serial, prompt, MainWindowOptions{});
-    serial.SetDevicePath(sim.DevicePath());
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    serial.SetLostHandler([&window] { window.OnPortLost(); });
-    window.Start(AppSettings{1, 9600, 255, 0});
+    Tool tool(sim.DevicePath());
+    auto& window = tool.window;
+    auto& prompt = tool.prompt;
     window.Action(MainWindow::kDiagnosis)->trigger();
     DiagnosisWindow* d = window.Diagnosis();
     ASSERT_NE(d, nullptr);
@@ -52,9 +33,9 @@ TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
     click("sampleFdx");
     click("start");
     const auto& samples = d->Logic().Samples();
-    ASSERT_TRUE(WaitUntil([&] { return samples[0] != 0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return samples[0] != 0; }, 5000));
     const auto first = samples;
-    ASSERT_TRUE(WaitUntil([&] { return samples != first; }, 5000)) << "a second block";
+    ASSERT_TRUE(WaitFor([&] { return samples != first; }, 5000)) << "a second block";
 
     // Bars stand at x = 40 + 2 k dx; the bit rate of 4.19 kHz falls on bins 33 to 36.
     click("dft");
@@ -73,14 +54,14 @@ TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
     QTest::qWait(1200);  // an answer still on its way
     const Primitives before = d->CurrentPrimitives();
     QTemporaryDir dir;
-    prompt.saveName = dir.filePath("block").toStdString();
+    prompt.savePath = dir.filePath("block").toStdString();
     click("save");
-    prompt.saveName = dir.filePath("zeros").toStdString();
+    prompt.savePath = dir.filePath("zeros").toStdString();
     click("reset");
-    prompt.openName = "/dev/null";
+    prompt.openPath = "/dev/null";
     click("load");  // an empty file: nothing is replaced
     EXPECT_EQ(d->CurrentPrimitives(), before);
-    prompt.openName = dir.filePath("block.dat").toStdString();
+    prompt.openPath = dir.filePath("block.dat").toStdString();
     click("load");
     EXPECT_EQ(d->CurrentPrimitives(), before);
     EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0].first;

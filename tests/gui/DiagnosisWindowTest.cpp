@@ -129,7 +129,7 @@ TEST_F(DiagnosisWindowTest, WheelZoomsAboutTheCursorDragPansAndExportWritesPngAn
     EXPECT_GT(diagnosis->Logic().Shift(), shift);
 
     QTemporaryDir dir;
-    prompt.saveName = dir.filePath("view.png").toStdString();
+    prompt.savePath = dir.filePath("view.png").toStdString();
     Click("export");
     EXPECT_FALSE(QImage(dir.filePath("view.png")).isNull());
     QFile csv(dir.filePath("view.csv"));

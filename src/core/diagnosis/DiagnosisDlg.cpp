@@ -259,6 +259,9 @@ void CDiagnosisDlg::SetShift(double shift) {
 
 void CDiagnosisDlg::OnWheel(const Area& area, int x, int steps) {
     const double before = Diagnosis::PointSpacing(Snapshot(area));
+    if (!(before > 0)) {
+        return;
+    }
     const double under = m_shift + (x - 40) / before * Step();
     const int zoom = m_fields.zoomIndex < 0 ? 3 : m_fields.zoomIndex;
     m_fields.zoomIndex = std::clamp(zoom - steps, 0, 3);
@@ -270,6 +273,9 @@ void CDiagnosisDlg::OnWheel(const Area& area, int x, int steps) {
 
 void CDiagnosisDlg::OnDrag(const Area& area, int pixels) {
     const double spacing = Diagnosis::PointSpacing(Snapshot(area));
+    if (!(spacing > 0)) {
+        return;
+    }
     SetShift(m_dragShift - std::lround(pixels / spacing) * Step());
     m_view.Repaint();
 }

@@ -45,6 +45,11 @@ Primitive Text(Point at, std::string text, Primitive::Align align) {
     return Primitive{Primitive::kText, kDefaultPen, {at}, std::move(text), align};
 }
 
+// A height in pixels: whatever gain the "Zoom:" edit holds, it stays a number a painter can take.
+int Pixels(double height) {
+    return static_cast<int>(std::clamp(height, -1e6, 1e6));
+}
+
 int Sample(const Snapshot& s, int position, bool ub) {
     return ub ? (s.samples[position] << 8) | s.samples[position + 1] : s.samples[position];
 }
@@ -179,15 +184,15 @@ Primitives Draw(const Snapshot& s) {
         const int half = n / 2;
         auto x = [&](int k) { return 40 + static_cast<int>(2 * k * dx); };
         auto m = [&](int k) { return s.values[shift + k]; };
-        const double scale = s.gain * H * 3.846153846153846e-05;
+        const double scale = static_cast<double>(s.gain) * H * 3.846153846153846e-05;
         auto top = [&](int k) {
             if (!s.log) {
-                return yB - static_cast<int>(scale * m(k));
+                return yB - Pixels(scale * m(k));
             }
             // A silent bin has no logarithm; it stays on the base line.
             const double height =
                 m(k) > 0.0 ? (H * 0.06666666666666667) * (15 - std::log10(25700 / m(k))) : 0.0;
-            return yB - static_cast<int>(height);
+            return yB - Pixels(height);
         };
         if (s.line && !s.log) {
             Primitive trace{Primitive::kPolyline, kTracePen, {}, {}, Primitive::kLeftTop};

@@ -254,6 +254,9 @@ TEST_F(DiagnosisDlgTest, BlockWithDftOnIsTransformedAndAutosavedRaw) {
     EXPECT_EQ(dlg.Gain(), -1);
     const auto down = Draw();
     EXPECT_GT((Find(down, Primitive::kBar) + 1)->points[1].y, 400);
+    dlg.Data().gain = "2147483647";  // far off the area, but a height a painter can take
+    const auto huge = Draw();
+    EXPECT_EQ((Find(huge, Primitive::kBar) + 1)->points[1].y, 250 - 1000000);
     // The strongest bin carries its frequency on the grid's scale (40 pixels a column).
     const auto texts = Texts(up);
     EXPECT_EQ(texts.back(), "0.24 kHz");
@@ -271,28 +274,28 @@ TEST_F(DiagnosisDlgTest, SilentBinDrawsOnTheBaseLineInTheLogView) {
 
 TEST_F(DiagnosisDlgTest, SaveAndLoadKeepTheWindowAsItWasWhenTheyFail) {
     Deliver(Block(Cmd::kStartFdxSample, 600, 1));
-    prompt.saveName = (dir / "a.dat").string();
+    prompt.savePath = (dir / "a.dat").string();
     dlg.OnSave();
-    prompt.saveName = (dir / "b").string();
+    prompt.savePath = (dir / "b").string();
     dlg.OnSave();
     EXPECT_EQ(ReadAll(dir / "a.dat").size(), 512u);
     EXPECT_EQ(ReadAll(dir / "b.dat"), ReadAll(dir / "a.dat"));
     EXPECT_FALSE(fs::exists(dir / "a.dat.dat"));
 
     std::ofstream(dir / "short.dat", std::ios::binary) << "\xAA\xBB\xCC";
-    prompt.openName = (dir / "short.dat").string();
+    prompt.openPath = (dir / "short.dat").string();
     dlg.OnLoad();
     EXPECT_EQ(Bytes(dlg.Samples().begin(), dlg.Samples().begin() + 5), (Bytes{0xAA, 0xBB, 0xCC, 4, 5}));
 
     const auto before = dlg.Samples();
-    prompt.openName = (dir / "missing.dat").string();
+    prompt.openPath = (dir / "missing.dat").string();
     dlg.OnLoad();
-    prompt.saveName = (dir / "no" / "such").string();
+    prompt.savePath = (dir / "no" / "such").string();
     dlg.OnSave();
     ASSERT_EQ(prompt.messages.size(), 2u);
-    EXPECT_EQ(prompt.messages[0].first, "Cannot read " + prompt.openName + ": No such file or directory");
+    EXPECT_EQ(prompt.messages[0].first, "Cannot read " + prompt.openPath + ": No such file or directory");
     EXPECT_EQ(prompt.messages[1].first,
-              "Cannot write " + prompt.saveName + ".dat: No such file or directory");
+              "Cannot write " + prompt.savePath + ".dat: No such file or directory");
     EXPECT_FALSE(fs::exists(dir / "missing.dat"));
     EXPECT_EQ(dlg.Samples(), before);
 
