@@ -26,7 +26,7 @@ constexpr const char* kTooSmallSwitchOff = "Values smaller 5 s not possible";
 constexpr const char* kTooLargeSwitchOff = "Values greater 600 s not possible";
 constexpr const char* kTooLargeDoubleReads = "Values greater 5000 not possible";
 constexpr const char* kSyncNotSendable = "Wireless synchronization: 0.00 to 5.00 V";
-constexpr const char* kReadsNotSendable = "Reads: 1 to 255";
+constexpr const char* kReadsNotSendable = "Reads: 0 to 255";
 constexpr const char* kBurstsNotSendable = "Bursts: 0 to 65535";
 constexpr const char* kBreakNotSendable = "Break: 0 to 65535 ms";
 
@@ -51,7 +51,9 @@ uint16_t Word(const uint8_t* p) {
 }  // namespace
 
 CAdditional::CAdditional(IMainWindow& mainWindow)
-    : CConfigJobPage(mainWindow, "Additional", 146, Pacing::kEveryLook) {}
+    : CConfigJobPage(mainWindow, "Additional", 146, Pacing::kEveryLook) {
+    SetDefaults();
+}
 
 void CAdditional::SetDeveloper(bool developer) {
     m_developer = developer;
@@ -60,6 +62,11 @@ void CAdditional::SetDeveloper(bool developer) {
 
 void CAdditional::OnCreate() {
     CConfigJobPage::OnCreate();
+    SetDefaults();
+    UpdateView();
+}
+
+void CAdditional::SetDefaults() {
     m_controls = Controls{};
     m_controls.highPower = false;
     m_controls.switchOff = "7";
@@ -71,7 +78,6 @@ void CAdditional::OnCreate() {
     m_controls.slider = kSliderMax;
     m_controls.advanced = false;
     Recompute();
-    UpdateView();
 }
 
 void CAdditional::Recompute() {
@@ -146,7 +152,7 @@ bool CAdditional::PermanentReadValues(uint16_t& breakTime, uint16_t& bursts, uin
     const int p = FieldNumber(m_controls.breakTime);
     // An empty or oversized field would go out as some other number.
     const char* refusal = nullptr;
-    if (r < 1 || r > 255) {
+    if (r < 0 || r > 255) {
         refusal = kReadsNotSendable;
     } else if (b < 0 || b > 65535) {
         refusal = kBurstsNotSendable;
@@ -193,7 +199,7 @@ int CAdditional::SwitchOffValue() {
     if (seconds < 0) {
         seconds = kEmptyField;
     }
-    const char* refusal = seconds < kMinSwitchOff ? kTooSmallSwitchOff
+    const char* refusal = seconds < kMinSwitchOff   ? kTooSmallSwitchOff
                           : seconds > kMaxSwitchOff ? kTooLargeSwitchOff
                                                     : nullptr;
     if (refusal != nullptr) {

@@ -17,7 +17,7 @@ public:
     static constexpr int kMinDuration = 1;
     static constexpr int kMaxDuration = 90;
     static constexpr std::array<const char*, 3> kAccessLevels = {"Read only", "New Group and last ID",
-                                                                  "Complete access"};
+                                                                 "Complete access"};
     enum Display : int { kNoDisplay = -1, kTimestamp = 0, kTagInfo = 1, kAnimalCounter = 2 };
 
     // Everything the page's controls hold; numbers as the fields show them.
@@ -78,6 +78,7 @@ protected:
 
 private:
     void HandleAnswer(int length, const uint8_t* frame) override;
+    void SetDefaults();
     void Recompute();
     void ShowDurationAndSlider();
     void ShowDisplay(uint8_t displayInfo);

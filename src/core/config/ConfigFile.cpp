@@ -12,16 +12,23 @@
 
 namespace ConfigFile {
 
-const std::array<const char*, kSections> kSectionNames = {
-    "Output format",        "Timeout",
-    "Wireless sync level",  "Optimization",
-    "Permanent read break", "Permanent read bursts",
-    "Permanent read reads", "Permanent read active",
-    "Switch off time",      "IO",
-    "RF Power",             "Bluetooth Mode",
-    "Custom output format 0", "Custom output format 1",
-    "Custom output format 2", "Access level",
-    "Check for double reads"};
+const std::array<const char*, kSections> kSectionNames = {"Output format",
+                                                          "Timeout",
+                                                          "Wireless sync level",
+                                                          "Optimization",
+                                                          "Permanent read break",
+                                                          "Permanent read bursts",
+                                                          "Permanent read reads",
+                                                          "Permanent read active",
+                                                          "Switch off time",
+                                                          "IO",
+                                                          "RF Power",
+                                                          "Bluetooth Mode",
+                                                          "Custom output format 0",
+                                                          "Custom output format 1",
+                                                          "Custom output format 2",
+                                                          "Access level",
+                                                          "Check for double reads"};
 
 namespace {
 
@@ -221,26 +228,18 @@ uint8_t SyncLevelValue(const std::string& volts) {
 int WriteConfigFile(std::ostream& out, const ConfigRecord& r) {
     out.seekp(0, std::ios::end);
     const std::string values[kSections] = {
-        Format("0x%02x", r.format),
-        Format("%d", r.timeout * 100),
-        SyncLevelText(r.syncLevel),
-        Format("0x%02x", r.timing),
-        Format("%d", r.permanentReadBreak),
-        Format("%d", r.permanentReadBursts),
-        Format("%d", r.permanentReadReads),
-        Format("0x%02x", r.permanentReadActive),
-        Format("%d", r.switchOffTime / 100),
-        Format("0x%02x", r.ioFlags),
-        Format("0x%02x", r.rfPower),
-        Format("0x%02x", r.bluetoothMode),
-        Format("0x%02x", r.customFormat[0]),
-        Format("0x%02x", r.customFormat[1]),
-        Format("0x%02x", r.customFormat[2]),
-        Format("%d", r.accessLevel),
+        Format("0x%02x", r.format),          Format("%d", r.timeout * 100),
+        SyncLevelText(r.syncLevel),          Format("0x%02x", r.timing),
+        Format("%d", r.permanentReadBreak),  Format("%d", r.permanentReadBursts),
+        Format("%d", r.permanentReadReads),  Format("0x%02x", r.permanentReadActive),
+        Format("%d", r.switchOffTime / 100), Format("0x%02x", r.ioFlags),
+        Format("0x%02x", r.rfPower),         Format("0x%02x", r.bluetoothMode),
+        Format("0x%02x", r.customFormat[0]), Format("0x%02x", r.customFormat[1]),
+        Format("0x%02x", r.customFormat[2]), Format("%d", r.accessLevel),
         Format("%d", r.doubleReadTime)};
     for (int i = 0; i < kSections; ++i) {
-        out << '[' << kSectionNames[static_cast<size_t>(i)] << ']' << kLineEnd << '\t' << values[i] << kLineEnd
-            << kLineEnd;
+        out << '[' << kSectionNames[static_cast<size_t>(i)] << ']' << kLineEnd << '\t' << values[i]
+            << kLineEnd << kLineEnd;
     }
     return 0;
 }

@@ -15,7 +15,8 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 std::string LoadedText(const std::string& path, int found, const std::string& defaults, int unknown) {
-    std::string text = Format("Loaded %s: %d setting%s", FileName(path).c_str(), found, found == 1 ? "" : "s");
+    std::string text =
+        Format("Loaded %s: %d setting%s", FileName(path).c_str(), found, found == 1 ? "" : "s");
     if (!defaults.empty()) {
         text += ", defaults for " + defaults;
     }

@@ -13,12 +13,20 @@ void CPropPageBluetooth::SetDeveloper(bool developer) {
     UpdateView();
 }
 
-void CPropPageBluetooth::OnCreate() {
-    CConfigPage::OnCreate();
+CPropPageBluetooth::CPropPageBluetooth(IMainWindow& mainWindow) : CConfigPage(mainWindow, "Bluetooth", 137) {
+    SetDefaults();
+}
+
+void CPropPageBluetooth::SetDefaults() {
     m_controls = Controls{};
     m_controls.peerAddress = kExamplePeerAddress;
     m_controls.friendlyName = "Example 123";
     m_controls.mode = kFirst;
+}
+
+void CPropPageBluetooth::OnCreate() {
+    CConfigPage::OnCreate();
+    SetDefaults();
     UpdateView();
 }
 
@@ -154,7 +162,8 @@ void CPropPageBluetooth::HandleAnswer(int length, const uint8_t* frame) {
             case Sub9F::kReadPeerAddress:
                 known = true;
                 if (length >= kPeerAnswerLength) {
-                    m_controls.peerAddress.assign(reinterpret_cast<const char*>(frame + 6), kPeerAddressLength);
+                    m_controls.peerAddress.assign(reinterpret_cast<const char*>(frame + 6),
+                                                  kPeerAddressLength);
                 }
                 break;
             case Sub9F::kGetFriendlyName: {
@@ -162,8 +171,8 @@ void CPropPageBluetooth::HandleAnswer(int length, const uint8_t* frame) {
                 // The length byte may announce more than the frame holds or a name may hold.
                 const int available = length - 1 - 7;
                 if (available >= 0) {
-                    const int n = std::min({static_cast<int>(frame[6]), available,
-                                            static_cast<int>(kFriendlyNameField)});
+                    const int n = std::min(
+                        {static_cast<int>(frame[6]), available, static_cast<int>(kFriendlyNameField)});
                     m_controls.friendlyName.assign(reinterpret_cast<const char*>(frame + 7),
                                                    static_cast<size_t>(n));
                 }

@@ -19,11 +19,11 @@ public:
     struct Controls {
         std::string peerAddress;
         std::string friendlyName;
-        int mode = kFirst;    // kFirst "Master", kSecond "Slave"
-        int enable = kNone;   // kFirst "Enable", kSecond "Disable" (the developer's group)
+        int mode = kFirst;   // kFirst "Master", kSecond "Slave"
+        int enable = kNone;  // kFirst "Enable", kSecond "Disable" (the developer's group)
     };
 
-    explicit CPropPageBluetooth(IMainWindow& mainWindow) : CConfigPage(mainWindow, "Bluetooth", 137) {}
+    explicit CPropPageBluetooth(IMainWindow& mainWindow);
 
     Controls& Fields() { return m_controls; }
     const Controls& Fields() const { return m_controls; }
@@ -50,6 +50,7 @@ public:
 
 private:
     void HandleAnswer(int length, const uint8_t* frame) override;
+    void SetDefaults();
     void Send(const std::string& status, CTelegram request);
     void SendSwitch(bool on);
     void SendOnce(const std::string& status, CTelegram request);

@@ -63,6 +63,8 @@ CPropPageOutputFormat::Lists() {
 CPropPageOutputFormat::CPropPageOutputFormat(IMainWindow& mainWindow)
     : CConfigPage(mainWindow, "Output format", 148) {
     m_controls.selection.fill(-1);
+    m_controls.selfDefined = "0x01";
+    m_controls.preview = "IIIIIIIIIIII";
 }
 
 void CPropPageOutputFormat::OnCreate() {
@@ -203,7 +205,8 @@ void CPropPageOutputFormat::OnSelectionChanged() {
 }
 
 bool CPropPageOutputFormat::Sendable() {
-    if (m_controls.selection[kInitialCharacter] == kSelfDefined && CharacterValue(m_controls.selfDefined) < 0) {
+    if (m_controls.selection[kInitialCharacter] == kSelfDefined &&
+        CharacterValue(m_controls.selfDefined) < 0) {
         ShowNotice(kCharacterNotSendable, kAnswerTicks);
         return false;
     }
