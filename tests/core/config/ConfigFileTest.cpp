@@ -1,4 +1,5 @@
 #include "core/config/ConfigFile.h"
+#include "core/config/ConfigFileCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,8 @@ TEST(ConfigFileTest, ReadsWhatTheWriterAndOthersWrote) {
     Read("[Timeout]\n\t3000\n[Colour]\n\tred\n", &summary);
     EXPECT_EQ(summary.Found(), 1);
     EXPECT_EQ(summary.unknown, 1);
+    EXPECT_EQ(ConfigFileCommands::LoadedText("/x/old.cfg", 15, "IO, Bluetooth Mode", 1),
+              "Loaded old.cfg: 15 settings, defaults for IO, Bluetooth Mode; 1 unknown section skipped");
 }
 
 TEST(ConfigFileTest, BadFilesLoadWithoutHarm) {
