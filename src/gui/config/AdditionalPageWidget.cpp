@@ -132,6 +132,7 @@ AdditionalPageWidget::AdditionalPageWidget(CAdditional& page, QWidget* parent)
     auto* yl = new QHBoxLayout(sync);
     m_sync = new StepEdit(sync);
     m_sync->setObjectName(QStringLiteral("addSync"));
+    m_sync->setMinimumWidth(m_sync->fontMetrics().horizontalAdvance(QStringLiteral("0.00")) * 3);
     m_sync->Edit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*[.]?[0-9]*")), this));
     yl->addWidget(m_sync);
