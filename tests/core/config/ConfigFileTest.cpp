@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace {
 
 ConfigRecord Read(const std::string& text, ConfigFile::Summary* summary = nullptr) {
@@ -115,7 +117,7 @@ TEST(ConfigFileTest, BadFilesLoadWithoutHarm) {
 }
 
 TEST(ConfigFileTest, SavingReplacesTheFileOrLeavesTheOldOne) {
-    const auto dir = std::filesystem::temp_directory_path() / "cfgfile-test";
+    const auto dir = std::filesystem::temp_directory_path() / ("cfgfile-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "reader.cfg").string();
     std::string error;
