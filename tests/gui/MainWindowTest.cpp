@@ -89,8 +89,8 @@ TEST_F(MainWindowTest, TagFromTheReaderFillsTheFourFields) {
 }
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
-    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis,
-                    MainWindow::kTestTools, MainWindow::kEventDatabase, MainWindow::kMax884}) {
+    for (auto id : {MainWindow::kDatabase, MainWindow::kDiagnosis, MainWindow::kTestTools,
+                    MainWindow::kEventDatabase}) {
         ASSERT_NE(window.Action(id), nullptr);
         EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
     }

@@ -254,7 +254,9 @@ void CBluetoothDlg::OnQuit() {
 
 void CBluetoothDlg::OnRxBytes(const uint8_t* bytes, int count) {
     count = std::clamp(count, 0, kMaxBatch);
-    std::string line = m_lines.TakeLast();
+    // What comes back never continues the text of a transmission.
+    std::string line = m_lastIsTransmit ? std::string() : m_lines.TakeLast();
+    m_lastIsTransmit = false;
     for (int i = 0; i < count; ++i) {
         const uint8_t b = bytes[i];
         if (m_simulation) {
@@ -303,6 +305,7 @@ void CBluetoothDlg::OnRxBytes(const uint8_t* bytes, int count) {
 
 void CBluetoothDlg::OnTxBytes(const std::string& text) {
     m_lines.Add(text);
+    m_lastIsTransmit = true;
     if (m_lines.Size() > 200) {
         m_lines.DropFront(100);
     }

@@ -76,7 +76,10 @@ public:
     // "VelmoPeer", "Get": the reader's own requests, by sub-code.
     void OnReaderRequest(uint8_t subCode);
     void OnSetName();
-    void OnClear() { m_lines.Clear(); }
+    void OnClear() {
+        m_lines.Clear();
+        m_lastIsTransmit = false;
+    }
     void OnQuit();
 
     // IToolWindow
@@ -84,6 +87,7 @@ public:
     void OnTxBytes(const std::string& text) override;
     void OnTick() override;
 
+    LineList& Lines() { return m_lines; }
     const LineList& Lines() const { return m_lines; }
     int PairingStep() const { return m_pairingStep; }
     int ConfigStep() const { return m_configStep; }
@@ -117,6 +121,7 @@ private:
     int32_t m_background = 0;
     CTelegram m_reply;
     bool m_replyReady = false;
+    bool m_lastIsTransmit = false;
     std::string m_progress;
     std::string m_pendingMessage;
 };

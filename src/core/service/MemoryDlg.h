@@ -34,6 +34,7 @@ public:
     void OnResponse(const uint8_t* frame, int length) override;
     void OnTick() override;
 
+    LineList& Lines() { return m_lines; }
     const LineList& Lines() const { return m_lines; }
     int Remaining() const { return m_remaining; }
     int DatasetsRemaining() const { return m_datasetRemaining; }

@@ -68,7 +68,10 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
     const bool ascii = m_ascii;
     const int64_t now = m_clock();
     int64_t stamp = -1;
-    std::string pending = m_lines.TakeLast(&stamp);
+    // A transmit line is complete as it is: what comes back starts a line of its own, so an
+    // answer is never shown as part of the request.
+    std::string pending = m_lastIsTransmit ? std::string() : m_lines.TakeLast(&stamp);
+    m_lastIsTransmit = false;
     if (stamp < 0) {
         stamp = now;
     }
@@ -110,6 +113,7 @@ void CMonitorDlg::OnTxBytes(const std::string& text) {
         return;
     }
     m_lines.Add(text, m_clock());
+    m_lastIsTransmit = true;
     if (m_lines.Size() > kTransmitTrimAbove) {
         m_lines.DropFront(kTransmitTrim);
     }
@@ -117,6 +121,7 @@ void CMonitorDlg::OnTxBytes(const std::string& text) {
 
 void CMonitorDlg::OnClear() {
     m_lines.Clear();
+    m_lastIsTransmit = false;
 }
 
 void CMonitorDlg::OnQuit() {
@@ -136,6 +141,7 @@ void CMonitorDlg::SetPaused(bool paused) {
     if (m_pausedBytes != 0 || m_pausedTx != 0) {
         m_lines.Add(Format("... paused: %lld bytes received, %d requests sent", m_pausedBytes, m_pausedTx),
                     m_clock());
+        m_lastIsTransmit = true;
     }
 }
 

@@ -56,6 +56,7 @@ private:
     std::function<int64_t()> m_clock;
     CFrameParser m_parser;
     LineList m_lines{kMaxLines};
+    bool m_lastIsTransmit = false;
     bool m_paused = false;
     long long m_pausedBytes = 0;
     int m_pausedTx = 0;

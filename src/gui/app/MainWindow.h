@@ -86,6 +86,7 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
+    void OpenToolWindow(QPointer<QWidget>& window, const char* caption, const std::function<QWidget*()>& make);
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
@@ -94,6 +95,9 @@ private:
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
     QPointer<ConfigSheet> m_sheet;
+    // Modeless service windows, made once and brought to the front when asked again.
+    QPointer<QWidget> m_monitorWindow;
+    QPointer<QWidget> m_bluetoothWindow;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;

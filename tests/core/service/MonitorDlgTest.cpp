@@ -78,6 +78,11 @@ TEST(MonitorDlg, TransmitLinesKeepTheListShort) {
     ASSERT_EQ(monitor.Lines().Size(), 101u);
     EXPECT_EQ(monitor.Lines().At(0), "tx 101");
     EXPECT_EQ(monitor.Lines().Last(), "tx 201");
+    // The answer starts a line of its own.
+    const Bytes answer = Text("OK");
+    monitor.OnRxBytes(answer.data(), 2);
+    EXPECT_EQ(monitor.Lines().At(monitor.Lines().Size() - 2), "tx 201");
+    EXPECT_EQ(monitor.Lines().Last(), "OK");
 }
 
 // A reader streaming tags for hours must not grow the list without end.
