@@ -86,7 +86,8 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
-    void OpenToolWindow(QPointer<QWidget>& window, const char* caption, const std::function<QWidget*()>& make);
+    void OpenToolWindow(QPointer<QWidget>& window, const char* caption,
+                        const std::function<QWidget*()>& make);
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
