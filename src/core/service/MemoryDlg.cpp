@@ -106,13 +106,25 @@ void CMemoryDlg::OnGetDatasets() {
     m_datasetRemaining = first < 0 || last < 0 || last < first ? 0 : m_lastDataset - m_firstDataset + 1;
 }
 
+// A dump waits for the answer to its last request before it sends the next: requests may wait
+// in the main window's queue behind others, and an answer carries no address, so running ahead
+// would put bytes under the wrong address. An answer that does not come within kAnswerTicks is
+// given up and leaves a gap.
 void CMemoryDlg::OnTick() {
-    if (m_remaining > 0) {
+    if (m_awaitedRead >= 0 && ++m_readWait > kAnswerTicks) {
+        m_awaitedRead = -1;
+    }
+    if (m_remaining > 0 && m_awaitedRead < 0) {
         ++m_current;
         --m_remaining;
         SendRead(m_current);
+        m_awaitedRead = m_current;
+        m_readWait = 0;
     }
-    if (m_datasetRemaining > 0) {
+    if (m_awaitedDataset >= 0 && ++m_datasetWait > kAnswerTicks) {
+        m_awaitedDataset = -1;
+    }
+    if (m_datasetRemaining > 0 && m_awaitedDataset < 0) {
         ++m_currentDataset;
         --m_datasetRemaining;
         CTelegram request(Cmd::kService, Desc::kReadDatasetService, kKindFrame);
@@ -120,6 +132,8 @@ void CMemoryDlg::OnTick() {
         request.AppendWord(m_currentDataset);
         request.ClearRepeat();
         m_main.OnSendTelegram(request);
+        m_awaitedDataset = m_currentDataset;
+        m_datasetWait = 0;
     }
 }
 
@@ -131,17 +145,22 @@ void CMemoryDlg::OnResponse(const uint8_t* frame, int length) {
     if (frame[4] == Cmd::kReadEeprom && length >= 7) {
         const uint8_t value = frame[5];
         m_data = Format("%02x", value);
-        const size_t position = m_current % 16;
+        // A single "Read" lands where the dump stands.
+        const int32_t address = m_awaitedRead >= 0 ? m_awaitedRead : m_current;
+        m_awaitedRead = -1;
+        const size_t position = static_cast<size_t>(address % 16);
         m_lineBuffer[position] = value;
         if (position == 15) {
-            std::string line = Format("%04x:", static_cast<uint16_t>(m_current - 15));
+            std::string line = Format("%04x:", static_cast<uint16_t>(address - 15));
             for (const uint8_t b : m_lineBuffer) {
                 line += Format(" %02x", b);
             }
             m_lines.Add(std::move(line));
         }
     } else if (frame[4] == Cmd::kService && frame[5] == Sub9F::kReadDataset && length >= 23) {
-        std::string line = Format("%04x:", static_cast<uint16_t>(m_currentDataset * 16));
+        const int32_t number = m_awaitedDataset >= 0 ? m_awaitedDataset : m_currentDataset;
+        m_awaitedDataset = -1;
+        std::string line = Format("%04x:", static_cast<uint16_t>(number * 16));
         for (int i = 6; i < 22; ++i) {
             line += Format(" %02x", frame[i]);
         }

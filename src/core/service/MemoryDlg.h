@@ -16,6 +16,8 @@ public:
     static constexpr const char* kInvalidData = "Invalid data";
     // 64 KiB as 16-byte lines, with room for a dataset dump beside it.
     static constexpr size_t kMaxLines = 8192;
+    // Ticks after which a dump stops waiting for an answer and goes on.
+    static constexpr int kAnswerTicks = 10;
 
     CMemoryDlg(IMainWindow& main, IPrompt& prompt);
 
@@ -59,4 +61,10 @@ private:
     uint16_t m_lastDataset = 0;
     uint16_t m_currentDataset = 0;
     int32_t m_datasetRemaining = 0;
+
+    // The dump request waiting for its answer (-1: none) and the ticks it has waited.
+    int32_t m_awaitedRead = -1;
+    int m_readWait = 0;
+    int32_t m_awaitedDataset = -1;
+    int m_datasetWait = 0;
 };

@@ -136,6 +136,30 @@ TEST(MemoryDlg, DumpsOneRequestPerTick) {
     EXPECT_EQ(main.queued.size(), before);
 }
 
+// The main window's queue is busy: the dump waits for each answer, or gives it up, and every
+// byte still lands under its own address.
+TEST(MemoryDlg, DumpWaitsForItsAnswers) {
+    FakeMain main;
+    FakePrompt prompt;
+    CMemoryDlg memory(main, prompt);
+    memory.m_end = "1";
+    memory.OnStartDump();
+    for (int i = 0; i < 5; ++i) {
+        memory.OnTick();
+    }
+    ASSERT_EQ(main.Payloads(), (std::vector<Bytes>{{0x56, 0x00, 0x10}}));
+    Answer(memory, {0x56, 0xA0});
+    for (int i = 0; i < 15 + CMemoryDlg::kAnswerTicks; ++i) {
+        memory.OnTick();  // 0x0011 is never answered
+        if (main.queued.size() > 2) {
+            Answer(memory, {0x56, static_cast<uint8_t>(0xA0 + main.queued.back().Byte(2) - 0x10)});
+        }
+    }
+    ASSERT_EQ(main.queued.size(), 16u);
+    ASSERT_EQ(memory.Lines().Size(), 1u);
+    EXPECT_EQ(memory.Lines().At(0), "0010: a0 00 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af");
+}
+
 TEST(Max884Dlg, FindsTheClosestPair) {
     const struct {
         const char *vout, *rpMin, *rpMax, *rnMax;
