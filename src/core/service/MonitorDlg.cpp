@@ -70,7 +70,8 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
     int64_t stamp = -1;
     // A transmit line is complete as it is: what comes back starts a line of its own, so an
     // answer is never shown as part of the request.
-    std::string pending = m_lastIsTransmit ? std::string() : m_lines.TakeLast(&stamp);
+    bool afterTransmit = m_lastIsTransmit;
+    std::string pending = afterTransmit ? std::string() : m_lines.TakeLast(&stamp);
     m_lastIsTransmit = false;
     if (stamp < 0) {
         stamp = now;
@@ -86,7 +87,10 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
             continue;
         }
         if (b == CFrameParser::kStx && m_parser.IsEscapePending() == 0) {
-            Emit(pending, stamp);
+            // Right after a transmit line there is no line of received bytes to close.
+            if (!(afterTransmit && pending.empty())) {
+                Emit(pending, stamp);
+            }
             stamp = now;
             m_parser.PutByte(b);
             pending = ascii ? "<STX>" : "02 ";
@@ -101,6 +105,7 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
         if (pending.size() >= kSplitAt) {
             Emit(pending, stamp);
         }
+        afterTransmit = false;
     }
     if (!pending.empty() || m_newLine) {
         m_lines.Add(std::move(pending), stamp < 0 ? now : stamp);

@@ -78,11 +78,11 @@ TEST(MonitorDlg, TransmitLinesKeepTheListShort) {
     ASSERT_EQ(monitor.Lines().Size(), 101u);
     EXPECT_EQ(monitor.Lines().At(0), "tx 101");
     EXPECT_EQ(monitor.Lines().Last(), "tx 201");
-    // The answer starts a line of its own.
-    const Bytes answer = Text("OK");
-    monitor.OnRxBytes(answer.data(), 2);
+    // The answer starts a line of its own, without an empty one between.
+    const Bytes answer = {0x02, 'O', 'K'};
+    monitor.OnRxBytes(answer.data(), 3);
     EXPECT_EQ(monitor.Lines().At(monitor.Lines().Size() - 2), "tx 201");
-    EXPECT_EQ(monitor.Lines().Last(), "OK");
+    EXPECT_EQ(monitor.Lines().Last(), "<STX>OK");
 }
 
 // A reader streaming tags for hours must not grow the list without end.
