@@ -4,7 +4,6 @@
 #include "core/app/WindowInterfaces.h"
 #include "core/service/BluetoothDlg.h"
 #include "core/service/MonitorDlg.h"
-#include "sim/AnswerBody.h"
 #include "sim/SimulatedReader.h"
 
 #include <benchmark/benchmark.h>
@@ -39,7 +38,7 @@ Bytes OneSecondOfTraffic() {
                     1, SimulatedReader::BuildTagReport(tag, SimulatedReader::TagForm::kChar16));
                 break;
             case 1:
-                part = SimulatedReader::BuildAnswerFrame(1, AckBody(0x29, {0x34, 0x32}));
+                part = SimulatedReader::BuildAnswerFrame(1, Bytes{0x06, 0x29, 0x34, 0x32});
                 break;
             case 2:
                 part.assign(line.begin(), line.end());

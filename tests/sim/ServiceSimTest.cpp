@@ -114,7 +114,7 @@ TEST_F(ConsoleSimTest, ConfigurationScriptVerifiesTheModule) {
     } rows[] = {
         {"module answers correctly", {}, CBluetoothDlg::kConfigSucceeded, 20},
         {"register 512 reads 3", {.wrongRegister = 512, .wrongValue = "3"}, CBluetoothDlg::kConfigFailed, 0},
-        {"module stays silent", {.silent = true}, "", 12},
+        {"module stays silent", {.silent = true, .wrongRegister = -1, .wrongValue = {}}, "", 12},
     };
     for (const auto& row : rows) {
         SimLink line(1, 7);
