@@ -5,6 +5,7 @@
 #include "sim/ConfigStore.h"
 #include "sim/ExternalEeprom.h"
 #include "sim/ServiceHardware.h"
+#include "sim/SignalSource.h"
 
 #include <array>
 #include <cstddef>
@@ -90,7 +91,10 @@ public:
 
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
-    void Seed(uint32_t seed) { m_random.seed(seed); }
+    void Seed(uint32_t seed) {
+        m_random.seed(seed);
+        m_signals.Seed(seed);
+    }
 
     // State a test may look at or prepare.
     // The address the reader answers to; a new one set by the tool counts from the next start.
@@ -147,6 +151,7 @@ private:
     BluetoothModule m_module;
     ServiceHardware m_hardware;
     ExternalEeprom m_eeprom;
+    SignalSource m_signals;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;

@@ -9,6 +9,7 @@
 #include "gui/service/BluetoothWindow.h"
 #include "gui/service/MonitorWindow.h"
 #include "gui/service/ServiceDialogs.h"
+#include "gui/diagnosis/DiagnosisWindow.h"
 #include "platform/SerialPort.h"
 
 #include <QAction>
@@ -290,7 +291,7 @@ void MainWindow::BuildMenu() {
         Max884Dialog dialog(m_prompt, this);
         dialog.exec();
     });
-    add(tools, "D&iagnosis", kDiagnosis, false);
+    connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });
     add(tools, "&Event database", kEventDatabase, false);
     QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
     add(test, "&Testtools", kTestTools, false);
@@ -331,6 +332,10 @@ void MainWindow::Shutdown(AppSettings& settings) {
     // They leave the window registry as they go, so before the logic that holds it.
     delete m_monitorWindow;
     delete m_bluetoothWindow;
+    if (m_diagnosis != nullptr) {
+        m_logic->Windows().Unregister(Caption::kDiagnosis);
+        delete m_diagnosis;
+    }
     m_timer->stop();
     m_logic->Shutdown(settings);
 }
@@ -428,4 +433,19 @@ void MainWindow::OnLoadEvents() {
         return;
     }
     m_eventList = DeveloperTools::ReadEventList(content);
+}
+
+DiagnosisWindow* MainWindow::Diagnosis() const {
+    return m_diagnosis;
+}
+
+void MainWindow::OnDiagnosis() {
+    if (m_diagnosis != nullptr) {
+        m_diagnosis->raise();
+        m_diagnosis->activateWindow();
+        return;
+    }
+    m_diagnosis = new DiagnosisWindow(*m_logic, m_prompt, m_options.developer, this);
+    m_logic->Windows().Register(Caption::kDiagnosis, &m_diagnosis->Logic());
+    m_diagnosis->show();
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CSerialPort;
+class DiagnosisWindow;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -56,6 +57,7 @@ public:
     CReaderToolDlg& Logic() { return *m_logic; }
     CConfigPages& Pages() { return *m_pages; }
     ConfigSheet* Sheet() const { return m_sheet; }
+    DiagnosisWindow* Diagnosis() const;
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -94,6 +96,7 @@ private:
     void OnLoadEvents();
     void OpenToolWindow(QPointer<QWidget>& window, const char* caption,
                         const std::function<QWidget*()>& make);
+    void OnDiagnosis();
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
@@ -105,6 +108,7 @@ private:
     // Modeless service windows, made once and brought to the front when asked again.
     QPointer<QWidget> m_monitorWindow;
     QPointer<QWidget> m_bluetoothWindow;
+    QPointer<DiagnosisWindow> m_diagnosis;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;
