@@ -336,6 +336,10 @@ void SimulatedReader::Receive(const uint8_t* bytes, size_t count) {
     if (m_faults.echo) {
         Enqueue({bytes, bytes + count}, m_now, false);
     }
+    // The module hears the line too: AT lines are its, frames the reader's.
+    if (m_hardware.ModulePowered()) {
+        Enqueue(m_module.Receive(bytes, count, m_now), m_now + m_faults.delayMs, false);
+    }
     for (size_t i = 0; i < count; ++i) {
         if (m_parser.PutByte(bytes[i]) == CFrameParser::kGood) {
             HandleFrame(m_parser.Frame());
@@ -458,7 +462,22 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
     const uint8_t code = payload[0];
     const uint8_t* args = payload.data() + 1;
     const size_t count = payload.size() - 1;
+    if (ServiceHardware::Owns(payload.data(), payload.size())) {
+        return m_hardware.Execute(payload.data(), payload.size(), reply.frames);
+    }
+    if (ExternalEeprom::Owns(payload.data(), payload.size())) {
+        return m_eeprom.Execute(payload.data(), payload.size(), reply.frames);
+    }
     switch (code) {
+        case Cmd::kRouteBluetooth: {
+            // The line goes to the module; what it answers follows the acknowledge on the line.
+            if (count < 1 || args[count - 1] != '\r' || !m_hardware.ModulePowered()) {
+                return false;
+            }
+            reply.frames.push_back(AckBody(code));
+            reply.line = m_module.RouteLine(std::string(args, args + count - 1), m_now);
+            return true;
+        }
         case Cmd::kConnect:
         case Cmd::kSetLcdContrast:
             if (code == Cmd::kSetLcdContrast) {

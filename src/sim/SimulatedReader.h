@@ -2,7 +2,10 @@
 
 #include "core/link/FrameParser.h"
 #include "sim/BluetoothSettings.h"
+#include "sim/BluetoothModule.h"
 #include "sim/ConfigStore.h"
+#include "sim/ExternalEeprom.h"
+#include "sim/ServiceHardware.h"
 #include "sim/SignalSource.h"
 
 #include <array>
@@ -111,6 +114,10 @@ public:
     int SetClock(int year, int month, int day, int hours, int minutes, int seconds);
     // Seconds, minutes, hours, day of week (Sunday = 1), day, month, year - 2000, each as BCD.
     std::array<uint8_t, 7> GetClockBytes() const;
+    // The Bluetooth module behind the line, the signalling hardware and the external EEPROM.
+    BluetoothModule& Module() { return m_module; }
+    ServiceHardware& Hardware() { return m_hardware; }
+    ExternalEeprom& Eeprom() { return m_eeprom; }
 
     // Frames an answer: STX, node address, 0xF0, then body (status byte first) with DLE escapes,
     // the CRC-8 and ETX. Unlike requests, answers have no length limit.
@@ -143,6 +150,9 @@ private:
     int64_t ClockSeconds() const;
 
     ConfigStore m_config;
+    BluetoothModule m_module;
+    ServiceHardware m_hardware;
+    ExternalEeprom m_eeprom;
     SignalSource m_signals;
     BluetoothSettings m_bluetooth;
     std::string m_version;

@@ -105,8 +105,7 @@ TEST_F(MainWindowTest, RealTimeClockMenuOpensTheSheetOnItsPage) {
 }
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
-    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kTestTools,
-                    MainWindow::kEventDatabase, MainWindow::kMax884}) {
+    for (auto id : {MainWindow::kDatabase, MainWindow::kTestTools, MainWindow::kEventDatabase}) {
         ASSERT_NE(window.Action(id), nullptr);
         EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
     }

@@ -6,6 +6,9 @@
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
 #include "gui/config/ConfigSheet.h"
+#include "gui/service/BluetoothWindow.h"
+#include "gui/service/MonitorWindow.h"
+#include "gui/service/ServiceDialogs.h"
 #include "gui/diagnosis/DiagnosisWindow.h"
 #include "platform/SerialPort.h"
 
@@ -265,15 +268,30 @@ void MainWindow::BuildMenu() {
     connect(add(settings, "&Comport", kComport, true), &QAction::triggered, this, [this] { OnComport(); });
     // Tool windows not built yet stay visible but disabled, so the menu keeps its shape.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    add(tools, "&Monitor", kMonitor, false);
+    connect(add(tools, "&Monitor", kMonitor, true), &QAction::triggered, this, [this] {
+        OpenToolWindow(m_monitorWindow, Caption::kMonitor,
+                       [this] { return new MonitorWindow(*m_logic, m_logic->Windows(), m_prompt, this); });
+    });
     add(tools, "&Database", kDatabase, false);
     QMenu* configure = tools->addMenu(QStringLiteral("&Configure"));
-    add(configure, "&LCD display", kLcdDisplay, false);
-    add(configure, "&Bluetooth", kBluetooth, false);
+    connect(add(configure, "&LCD display", kLcdDisplay, true), &QAction::triggered, this, [this] {
+        LcdDialog dialog(*m_logic, m_logic->Windows(), this);
+        dialog.exec();
+    });
+    connect(add(configure, "&Bluetooth", kBluetooth, true), &QAction::triggered, this, [this] {
+        OpenToolWindow(m_bluetoothWindow, Caption::kBluetooth,
+                       [this] { return new BluetoothWindow(*m_logic, m_logic->Windows(), m_prompt, this); });
+    });
     connect(add(configure, "&Real time clock", kRealTimeClock, true), &QAction::triggered, this,
             [this] { m_logic->OnRealTimeClock(); });
-    add(configure, "M&emory", kMemory, false);
-    add(tools, "M&AX884", kMax884, false);
+    connect(add(configure, "M&emory", kMemory, true), &QAction::triggered, this, [this] {
+        MemoryDialog dialog(*m_logic, m_logic->Windows(), m_prompt, this);
+        dialog.exec();
+    });
+    connect(add(tools, "M&AX884", kMax884, true), &QAction::triggered, this, [this] {
+        Max884Dialog dialog(m_prompt, this);
+        dialog.exec();
+    });
     connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });
     add(tools, "&Event database", kEventDatabase, false);
     QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
@@ -312,6 +330,9 @@ void MainWindow::Shutdown(AppSettings& settings) {
     // Not from inside one of the sheet's own handlers: it can go at once, before the pages and
     // the logic it reports to.
     delete m_sheet;
+    // They leave the window registry as they go, so before the logic that holds it.
+    delete m_monitorWindow;
+    delete m_bluetoothWindow;
     if (m_diagnosis != nullptr) {
         m_logic->Windows().Unregister(Caption::kDiagnosis);
         delete m_diagnosis;
@@ -362,6 +383,17 @@ void MainWindow::DestroyConfigSheet() {
     if (m_sheet != nullptr) {
         m_sheet->close();
     }
+}
+
+void MainWindow::OpenToolWindow(QPointer<QWidget>& window, const char* caption,
+                                const std::function<QWidget*()>& make) {
+    if (window == nullptr || !m_logic->Windows().IsOpen(caption)) {
+        delete window;
+        window = make();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::OnComport() {

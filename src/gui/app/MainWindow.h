@@ -95,6 +95,8 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
+    void OpenToolWindow(QPointer<QWidget>& window, const char* caption,
+                        const std::function<QWidget*()>& make);
     void OnDiagnosis();
 
     ILinkPort& m_port;
@@ -105,6 +107,9 @@ private:
     std::unique_ptr<CConfigPages> m_pages;
     CConfigSequence m_sequence;
     QPointer<ConfigSheet> m_sheet;
+    // Modeless service windows, made once and brought to the front when asked again.
+    QPointer<QWidget> m_monitorWindow;
+    QPointer<QWidget> m_bluetoothWindow;
     QPointer<DiagnosisWindow> m_diagnosis;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;

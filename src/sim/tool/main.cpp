@@ -56,6 +56,8 @@ constexpr const char* kHelp =
     "  --refuse-percent P   refuse this share of all requests with a non-acknowledge\n"
     "  --split              deliver the output in random small pieces\n"
     "  --noise              put random bytes (never STX) before frames and tag lines\n"
+    "  --bt-silent          the Bluetooth module never answers\n"
+    "  --bt-register N=V    the module's S register N reads back V, whatever was written\n"
     "  --verbose            log every request on standard error\n"
     "  --help               show this text\n";
 
@@ -175,12 +177,13 @@ struct Options {
     std::vector<SimulatedReader::Transponder> tags;
     long long seed = 1;
     SimulatedReader::Faults faults;
+    BluetoothModule::Faults module;
     bool verbose = false;
 };
 
 constexpr std::string_view kValueOptions[] = {"--link",  "--node",   "--tag-interval",  "--tag-form",
                                               "--tag",   "--seed",   "--drop",          "--corrupt",
-                                              "--delay", "--refuse", "--refuse-percent"};
+                                              "--delay", "--refuse", "--refuse-percent", "--bt-register"};
 
 // 0 to run, 1 after --help, -1 for bad options (reported on one line).
 int ParseOptions(int argc, char** argv, Options& o) {
@@ -197,6 +200,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
             continue;
         } else if (arg == "--noise") {
             o.faults.noise = true;
+            continue;
+        } else if (arg == "--bt-silent") {
+            o.module.silent = true;
             continue;
         } else if (arg == "--verbose") {
             o.verbose = true;
@@ -256,6 +262,12 @@ int ParseOptions(int argc, char** argv, Options& o) {
             if (ok) {
                 o.faults.refuse.push_back(refusal);
             }
+        } else if (arg == "--bt-register") {
+            wanted = "N=VALUE with a register number 0..999";
+            const size_t equals = v.find('=');
+            ok = equals != std::string::npos && equals + 1 < v.size() &&
+                 ParseRange(v.substr(0, equals), 0, 999, o.module.wrongRegister);
+            o.module.wrongValue = ok ? v.substr(equals + 1) : std::string();
         } else if (arg == "--refuse-percent") {
             wanted = "a percentage 0..100";
             ok = ParseRange(v, 0, 100, o.faults.refusePercent);
@@ -323,6 +335,7 @@ int main(int argc, char** argv) {
     reader.SetTagForm(options.tagForm);
     reader.SetTagInterval(options.tagInterval);
     reader.SetFaults(options.faults);
+    reader.Module().SetFaults(options.module);
     SetClockFromHost(reader);
     if (options.verbose) {
         reader.SetRequestObserver([](uint8_t address, const std::vector<uint8_t>& payload) {
