@@ -88,6 +88,7 @@ SimulatedReader::SimulatedReader(uint8_t nodeAddress, uint32_t seed)
 
 void SimulatedReader::Restart() {
     m_config.Restart();
+    m_bluetooth.Restart();
     m_parser = CFrameParser{};
 }
 
@@ -526,8 +527,12 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
             // The acknowledge leaves under the old address; then the reader starts again.
             reply.frames.push_back(AckBody(code));
             m_config.Restart();
+            m_bluetooth.Restart();
             return true;
         default:
+            if (BluetoothSettings::Owns(code, args, count)) {
+                return m_bluetooth.Execute(args, count, reply.frames);
+            }
             // Everything else is refused, codes this reader does not know included.
             return ConfigStore::Owns(code) && m_config.Execute(code, args, count, reply.frames);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/link/FrameParser.h"
+#include "sim/BluetoothSettings.h"
 #include "sim/ConfigStore.h"
 
 #include <array>
@@ -98,6 +99,7 @@ public:
     // clock keeps running.
     void Restart();
     void SetVersionText(std::string text) { m_version = std::move(text); }
+    const BluetoothSettings& GetBluetooth() const { return m_bluetooth; }
     const std::string& GetVersionText() const { return m_version; }
     const std::string& GetSerialNumber() const { return m_serialNumber; }
     uint8_t GetLcdContrast() const { return m_lcdContrast; }
@@ -137,6 +139,7 @@ private:
     int64_t ClockSeconds() const;
 
     ConfigStore m_config;
+    BluetoothSettings m_bluetooth;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;

@@ -11,4 +11,8 @@ public:
     // filter as in "Configuration files (*.cfg)"; an empty result means cancelled.
     virtual std::string OpenFileName(const std::string& filter) = 0;
     virtual std::string SaveFileName(const std::string& filter) = 0;
+    // As SaveFileName, with a file name proposed to the user.
+    virtual std::string SaveFileNameProposing(const std::string& filter, const std::string& /*name*/) {
+        return SaveFileName(filter);
+    }
 };

@@ -1,6 +1,7 @@
 #include "core/app/ReaderToolDlg.h"
 
 #include "core/app/NodeList.h"
+#include "core/config/ConfigFileCommands.h"
 #include "core/link/Commands.h"
 #include "core/util/Format.h"
 
@@ -237,8 +238,15 @@ void CReaderToolDlg::OnFrame() {
     if (m_sheet != nullptr && m_pages != nullptr && !sequenceRunning) {
         m_pages->AnswerPage(m_sheet->ActivePage(), length, frame.data());
     }
-    if (m_sequence != nullptr && m_sequence->OnAnswer(length, frame.data()) == 1 && m_pages != nullptr) {
+    const int sequenceAnswer = m_sequence != nullptr ? m_sequence->OnAnswer(length, frame.data()) : 0;
+    if (sequenceAnswer == IConfigSequence::kReadDone && m_pages != nullptr) {
         m_pages->ShowAll(m_sequence->GetReadRecord());
+    }
+    if ((sequenceAnswer == IConfigSequence::kReadDone || sequenceAnswer == IConfigSequence::kWriteDone) &&
+        m_sheet != nullptr && m_pages != nullptr) {
+        m_pages->ShowMainStatus(m_sheet->ActivePage(), sequenceAnswer == IConfigSequence::kReadDone
+                                                           ? "Read configuration success"
+                                                           : "Write configuration success");
     }
     if (frame.size() > 4 && frame[4] == m_lastCommand) {
         m_answerRetries = 0;
@@ -542,7 +550,14 @@ void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
         }
         case MainCommand::kSaveConfigFile:
         case MainCommand::kLoadConfigFile:
-            // Configuration files arrive with their own window logic.
+            if (m_pages != nullptr) {
+                const int active = m_sheet != nullptr ? m_sheet->ActivePage() : 0;
+                if (command == MainCommand::kSaveConfigFile) {
+                    ConfigFileCommands::Save(*m_pages, m_prompt, active);
+                } else {
+                    ConfigFileCommands::Load(*m_pages, m_prompt, active);
+                }
+            }
             break;
         case MainCommand::kEventDatabase:
             m_eventDatabaseActive = argument == 1;

@@ -117,6 +117,7 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
       m_pages(std::make_unique<CConfigPages>(*m_logic, prompt)),
       m_timer(new QTimer(this)) {
     m_logic->SetConfigPages(m_pages.get());
+    m_logic->SetConfigSequence(&m_sequence);
     m_pages->SetDeveloper(m_options.developer);
     setWindowTitle(QString::fromLatin1(Caption::kMain));
     setWindowIcon(QIcon(QStringLiteral(":/corvantelle.png")));

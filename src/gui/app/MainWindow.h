@@ -2,6 +2,7 @@
 
 #include "core/app/ReaderToolDlg.h"
 #include "core/config/ConfigPages.h"
+#include "core/config/ConfigSequence.h"
 #include "gui/config/ConfigSheet.h"
 
 #include <QMainWindow>
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<CReaderToolDlg> m_logic;
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
+    CConfigSequence m_sequence;
     QPointer<ConfigSheet> m_sheet;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;

@@ -96,3 +96,11 @@ std::string QtPrompt::SaveFileName(const std::string& filter) {
                                         QString::fromStdString(filter))
         .toStdString();
 }
+
+std::string QtPrompt::SaveFileNameProposing(const std::string& filter, const std::string& name) {
+    // The dialog asks before it replaces an existing file.
+    return QFileDialog::getSaveFileName(m_parent, QString(),
+                                        QDir::current().filePath(QString::fromStdString(name)),
+                                        QString::fromStdString(filter))
+        .toStdString();
+}

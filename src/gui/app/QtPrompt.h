@@ -20,6 +20,7 @@ public:
     bool YesNo(const std::string& text) override;
     std::string OpenFileName(const std::string& filter) override;
     std::string SaveFileName(const std::string& filter) override;
+    std::string SaveFileNameProposing(const std::string& filter, const std::string& name) override;
 
 private:
     struct Pending {

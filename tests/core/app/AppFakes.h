@@ -163,7 +163,7 @@ public:
     }
     int OnAnswer(int, const uint8_t*) override {
         ++answers;
-        return completeOnAnswer ? 1 : 0;
+        return completeOnAnswer ? kReadDone : kIgnored;
     }
     int BuildStep(CTelegram& request) override {
         if (script.empty()) {
