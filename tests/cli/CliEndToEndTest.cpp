@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 constexpr int kDeadlineMs = 20000;
@@ -146,6 +148,24 @@ TEST(CliEndToEnd, FailuresEndWithTheirExitCodes) {
     const CliRun noAnswer = CliOn(silent, {"send", "09"});
     EXPECT_EQ(noAnswer.code, 1);
     EXPECT_TRUE(noAnswer.err.contains("no answer from the reader")) << noAnswer.err.toStdString();
+}
+
+TEST(CliEndToEnd, MonitorLabelsFramesAndCtrlCEndsCleanly) {
+    Sim sim({"--tag-interval", "100", "--tag", "276:98765432101:hdx"});
+    QProcess cli;
+    cli.start(QStringLiteral(CORVANTELLE_CLI_PATH), {"--port", sim.device, "monitor"});
+    ASSERT_TRUE(cli.waitForStarted(kDeadlineMs));
+    QByteArray out;
+    while (!out.contains("\n02 ") && cli.waitForReadyRead(kDeadlineMs)) {
+        out += cli.readAllStandardOutput();
+    }
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(cli.exitCode(), 0);
+    out += cli.readAllStandardOutput();
+    // A tag data message: its own line from the frame start, labelled at its end.
+    EXPECT_TRUE(QString::fromUtf8(out).contains(QRegularExpression("(^|\\n)02 01 f0 23 [0-9a-f ]+ tag data")))
+        << out.toStdString() << cli.readAllStandardError().toStdString();
 }
 
 }  // namespace
