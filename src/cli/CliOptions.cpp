@@ -48,7 +48,7 @@ const std::map<std::string, std::string>& CommandHelp() {
         {"info", "Usage: corvantelle-cli [READER] info\n\nPrints the reader's version and serial number.\n"},
         {"listen",
          "Usage: corvantelle-cli [READER] listen [--json] [--count N] [--seconds S]\n\n"
-         "Prints every tag the reader reports, one per line (\"984 000123456789 FDX-B\").\n"
+         "Prints every tag the reader reports, one per line (\"0984 123456789012 FDX-B Vaccinate\").\n"
          "  --json        JSON Lines: country code, country name, national id, type, event, time\n"
          "  --count N     stop after N tags\n"
          "  --seconds S   stop after S seconds\n"

@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <unistd.h>
 #include <atomic>
 #include <csignal>
 #include <sstream>
@@ -107,6 +108,10 @@ void CliRunner::RequestStop() {
 }
 
 void CliRunner::Error(const std::string& text) {
+    if (m_progressShown) {
+        std::fprintf(m_err, "\r%78s\r", "");
+        m_progressShown = false;
+    }
     std::fprintf(m_err, "corvantelle-cli: %s\n", text.c_str());
     std::fflush(m_err);
 }
@@ -115,11 +120,27 @@ void CliRunner::Message(const std::string& text, const std::string& detail) {
     Error(detail.empty() ? text : text + ": " + detail);
 }
 
+void CliRunner::DrawProgress() {
+    // Only for a person watching: a log file or a pipe gets no carriage-return noise.
+    if (!m_progressShown && (m_sequence.IsRunning() == 0 || isatty(fileno(m_err)) == 0)) {
+        return;
+    }
+    const std::string& step = m_sequence.LastStep();
+    std::fprintf(m_err, "\r%-78.78s", m_sequence.IsRunning() != 0 ? step.c_str() : "");
+    if (m_sequence.IsRunning() == 0) {
+        std::fputc('\r', m_err);
+    }
+    std::fflush(m_err);
+    m_progressShown = m_sequence.IsRunning() != 0;
+}
+
 void CliRunner::Finish(int code) {
     if (m_finished) {
         return;
     }
     m_finished = true;
+    m_sequence.Stop();
+    DrawProgress();
     m_exitCode = code;
     m_sequence.Stop();
     m_timer.stop();
@@ -247,6 +268,7 @@ void CliRunner::OnTimerTick() {
     if (m_finished) {
         return;
     }
+    DrawProgress();
     if (m_options.seconds > 0 && m_elapsed.elapsed() >= static_cast<qint64>(m_options.seconds) * 1000) {
         Finish(kOk);
         return;

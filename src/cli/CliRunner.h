@@ -56,6 +56,7 @@ private:
     int OpenLink();
     void StartCommand();
     void OnTimerTick();
+    void DrawProgress();
     void Finish(int code);
     void Error(const std::string& text);
     void SendRequest(const CTelegram& request);
@@ -81,4 +82,5 @@ private:
     ConfigRecord m_fileRecord;
     CFrameParser m_monitorParser;
     std::string m_monitorLine;
+    bool m_progressShown = false;
 };
