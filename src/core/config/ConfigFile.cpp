@@ -91,7 +91,10 @@ uint8_t Hex2(const std::string& text) {
     if (text.size() == 1) {
         return static_cast<uint8_t>(HexDigit(text[0]));
     }
-    return static_cast<uint8_t>((HexDigit(text[0]) << 4) + HexDigit(text[1]));
+    // In unsigned arithmetic: a character below '0' gives a negative digit.
+    const auto high = static_cast<unsigned>(HexDigit(text[0]));
+    const auto low = static_cast<unsigned>(HexDigit(text[1]));
+    return static_cast<uint8_t>((high << 4) + low);
 }
 
 std::string Trimmed(const std::string& text) {

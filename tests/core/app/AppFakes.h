@@ -97,10 +97,11 @@ public:
     }
     bool YesNo(const std::string&) override { return true; }
     std::string OpenFileName(const std::string&) override { return openPath; }
-    std::string SaveFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return savePath; }
 
     std::vector<std::pair<std::string, std::string>> messages;
     std::string openPath;
+    std::string savePath;
 };
 
 // A tool window that keeps the answers the main window hands it.

@@ -1,4 +1,5 @@
 #include "core/config/ConfigFile.h"
+#include "core/config/ConfigFileCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -94,6 +97,8 @@ TEST(ConfigFileTest, ReadsWhatTheWriterAndOthersWrote) {
     Read("[Timeout]\n\t3000\n[Colour]\n\tred\n", &summary);
     EXPECT_EQ(summary.Found(), 1);
     EXPECT_EQ(summary.unknown, 1);
+    EXPECT_EQ(ConfigFileCommands::LoadedText("/x/old.cfg", 15, "IO, Bluetooth Mode", 1),
+              "Loaded old.cfg: 15 settings, defaults for IO, Bluetooth Mode; 1 unknown section skipped");
 }
 
 TEST(ConfigFileTest, BadFilesLoadWithoutHarm) {
@@ -112,7 +117,7 @@ TEST(ConfigFileTest, BadFilesLoadWithoutHarm) {
 }
 
 TEST(ConfigFileTest, SavingReplacesTheFileOrLeavesTheOldOne) {
-    const auto dir = std::filesystem::temp_directory_path() / "cfgfile-test";
+    const auto dir = std::filesystem::temp_directory_path() / ("cfgfile-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "reader.cfg").string();
     std::string error;
