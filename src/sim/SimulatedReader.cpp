@@ -81,7 +81,10 @@ std::array<uint8_t, 8> IsoCode(const SimulatedReader::Transponder& t) {
 }  // namespace
 
 SimulatedReader::SimulatedReader(uint8_t nodeAddress, uint32_t seed)
-    : m_config(nodeAddress), m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)), m_random(seed) {
+    : m_config(nodeAddress),
+      m_signals(seed),
+      m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)),
+      m_random(seed) {
     m_transponders = {{984, 123456789012ULL, 5, {}}, {276, 4711ULL, 1, {}}};
     SetClock(2026, 1, 1, 8, 0, 0);
 }
@@ -532,6 +535,9 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
         default:
             if (BluetoothSettings::Owns(code, args, count)) {
                 return m_bluetooth.Execute(args, count, reply.frames);
+            }
+            if (SignalSource::Owns(code)) {
+                return m_signals.Execute(code, reply.frames);
             }
             // Everything else is refused, codes this reader does not know included.
             return ConfigStore::Owns(code) && m_config.Execute(code, args, count, reply.frames);

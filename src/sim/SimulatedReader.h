@@ -3,6 +3,7 @@
 #include "core/link/FrameParser.h"
 #include "sim/BluetoothSettings.h"
 #include "sim/ConfigStore.h"
+#include "sim/SignalSource.h"
 
 #include <array>
 #include <cstddef>
@@ -88,7 +89,10 @@ public:
 
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
-    void Seed(uint32_t seed) { m_random.seed(seed); }
+    void Seed(uint32_t seed) {
+        m_random.seed(seed);
+        m_signals.Seed(seed);
+    }
 
     // State a test may look at or prepare.
     // The address the reader answers to; a new one set by the tool counts from the next start.
@@ -140,6 +144,7 @@ private:
 
     ConfigStore m_config;
     BluetoothSettings m_bluetooth;
+    SignalSource m_signals;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;

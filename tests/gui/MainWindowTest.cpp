@@ -105,8 +105,8 @@ TEST_F(MainWindowTest, RealTimeClockMenuOpensTheSheetOnItsPage) {
 }
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
-    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis,
-                    MainWindow::kTestTools, MainWindow::kEventDatabase, MainWindow::kMax884}) {
+    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kTestTools,
+                    MainWindow::kEventDatabase, MainWindow::kMax884}) {
         ASSERT_NE(window.Action(id), nullptr);
         EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
     }

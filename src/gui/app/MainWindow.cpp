@@ -6,6 +6,7 @@
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
 #include "gui/config/ConfigSheet.h"
+#include "gui/diagnosis/DiagnosisWindow.h"
 #include "platform/SerialPort.h"
 
 #include <QAction>
@@ -273,7 +274,7 @@ void MainWindow::BuildMenu() {
             [this] { m_logic->OnRealTimeClock(); });
     add(configure, "M&emory", kMemory, false);
     add(tools, "M&AX884", kMax884, false);
-    add(tools, "D&iagnosis", kDiagnosis, false);
+    connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });
     add(tools, "&Event database", kEventDatabase, false);
     QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
     add(test, "&Testtools", kTestTools, false);
@@ -311,6 +312,10 @@ void MainWindow::Shutdown(AppSettings& settings) {
     // Not from inside one of the sheet's own handlers: it can go at once, before the pages and
     // the logic it reports to.
     delete m_sheet;
+    if (m_diagnosis != nullptr) {
+        m_logic->Windows().Unregister(Caption::kDiagnosis);
+        delete m_diagnosis;
+    }
     m_timer->stop();
     m_logic->Shutdown(settings);
 }
@@ -397,4 +402,19 @@ void MainWindow::OnLoadEvents() {
         return;
     }
     m_eventList = DeveloperTools::ReadEventList(content);
+}
+
+DiagnosisWindow* MainWindow::Diagnosis() const {
+    return m_diagnosis;
+}
+
+void MainWindow::OnDiagnosis() {
+    if (m_diagnosis != nullptr) {
+        m_diagnosis->raise();
+        m_diagnosis->activateWindow();
+        return;
+    }
+    m_diagnosis = new DiagnosisWindow(*m_logic, m_prompt, m_options.developer, this);
+    m_logic->Windows().Register(Caption::kDiagnosis, &m_diagnosis->Logic());
+    m_diagnosis->show();
 }

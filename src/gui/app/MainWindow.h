@@ -12,6 +12,7 @@
 #include <memory>
 
 class CSerialPort;
+class DiagnosisWindow;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -57,6 +58,7 @@ public:
     CReaderToolDlg& Logic() { return *m_logic; }
     CConfigPages& Pages() { return *m_pages; }
     ConfigSheet* Sheet() const { return m_sheet; }
+    DiagnosisWindow* Diagnosis() const;
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -93,6 +95,7 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
+    void OnDiagnosis();
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
@@ -102,6 +105,7 @@ private:
     std::unique_ptr<CConfigPages> m_pages;
     CConfigSequence m_sequence;
     QPointer<ConfigSheet> m_sheet;
+    QPointer<DiagnosisWindow> m_diagnosis;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;

@@ -46,7 +46,7 @@ constexpr const char* kHelp =
     "  --tag CC:ID[:TYPE[:EVENT]]\n"
     "                       a transponder in the field: country code, national ID, type hdx,\n"
     "                       fdx or h4002 (default fdx), event text; repeat for several\n"
-    "  --seed N             seed of the fault generator (default 1)\n"
+    "  --seed N             seed of the fault generator and the receiver signals (default 1)\n"
     "  --drop PERCENT       lose this share of the answers\n"
     "  --corrupt PERCENT    send this share of the frames with a wrong CRC\n"
     "  --echo               send every received byte straight back, as a half-duplex line does\n"

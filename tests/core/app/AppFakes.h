@@ -100,7 +100,7 @@ public:
     std::string SaveFileName(const std::string&) override { return savePath; }
 
     std::vector<std::pair<std::string, std::string>> messages;
-    std::string openPath;
+    std::string openPath;  // what the file dialogs answer; empty is "Cancel"
     std::string savePath;
 };
 
