@@ -2,7 +2,7 @@
 // serial port, engine, main window and the Diagnosis window.
 #include "E2eSupport.h"
 
-#include "gui/app/EmbeddedSimulator.h"
+#include "simhost/EmbeddedSimulator.h"
 #include "gui/diagnosis/DiagnosisWindow.h"
 
 #include <QAbstractButton>

@@ -191,7 +191,7 @@ void CReaderToolDlg::OnTestButton() {
 // ---- receiving ----
 
 void CReaderToolDlg::OnRxBytes(const uint8_t* bytes, int count) {
-    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
+    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth, Caption::kClient}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnRxBytes(bytes, count);
         }
@@ -231,7 +231,7 @@ void CReaderToolDlg::OnFrame() {
     }
     const int length = static_cast<int>(frame.size());
     for (const char* caption : {Caption::kTestTools, Caption::kMemory, Caption::kDatabase,
-                                Caption::kLcdConfiguration, Caption::kDiagnosis}) {
+                                Caption::kLcdConfiguration, Caption::kDiagnosis, Caption::kClient}) {
         SendToWindow(caption, frame.data(), length);
     }
     const bool sequenceRunning = m_sequence != nullptr && m_sequence->IsRunning() != 0;
@@ -367,7 +367,7 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
     const bool framed = record.kind != kKindText && record.kind != kKindRaw;
     const std::string traffic =
         BuildTrafficText(record.kind, framed ? n : length, buffer.data(), record.description);
-    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
+    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth, Caption::kClient}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTxBytes(traffic);
         }
@@ -573,7 +573,7 @@ void CReaderToolDlg::OnTimer() {
         m_pages->TickPage(m_sheet->ActivePage());
     }
     for (const char* caption :
-         {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth}) {
+         {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth, Caption::kClient}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTick();
         }
