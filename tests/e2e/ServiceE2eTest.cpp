@@ -1,7 +1,7 @@
 // The service tools against the reader that --simulate starts, over its pseudo-terminal.
 #include "../core/app/AppFakes.h"
 
-#include "gui/app/EmbeddedSimulator.h"
+#include "simhost/EmbeddedSimulator.h"
 #include "gui/app/MainWindow.h"
 #include "gui/service/BluetoothWindow.h"
 #include "gui/service/MonitorWindow.h"
