@@ -2,6 +2,8 @@
 
 #include "core/link/FrameParser.h"
 #include "sim/ConfigStore.h"
+#include "sim/DatasetMemory.h"
+#include "sim/EventTables.h"
 
 #include <array>
 #include <cstddef>
@@ -94,6 +96,10 @@ public:
     // Powers the reader up again: the saved configuration comes back, node address included; the
     // clock keeps running.
     void Restart();
+    DatasetMemory& Datasets() { return m_datasets; }
+    EventTables& Events() { return m_events; }
+    // The time stamp word a dataset stored now carries.
+    uint32_t DatasetStamp() const;
     void SetVersionText(std::string text) { m_version = std::move(text); }
     const std::string& GetVersionText() const { return m_version; }
     const std::string& GetSerialNumber() const { return m_serialNumber; }
@@ -134,6 +140,8 @@ private:
     int64_t ClockSeconds() const;
 
     ConfigStore m_config;
+    DatasetMemory m_datasets;
+    EventTables m_events;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;

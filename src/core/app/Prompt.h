@@ -11,4 +11,8 @@ public:
     // filter as in "Configuration files (*.cfg)"; an empty result means cancelled.
     virtual std::string OpenFileName(const std::string& filter) = 0;
     virtual std::string SaveFileName(const std::string& filter) = 0;
+    // A save dialog that proposes a file name (without folder and extension).
+    virtual std::string SaveFileNameAs(const std::string& filter, const std::string& /*proposed*/) {
+        return SaveFileName(filter);
+    }
 };
