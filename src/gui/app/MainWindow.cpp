@@ -75,6 +75,14 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
       m_pages(std::make_unique<CConfigPages>(*m_logic, prompt)),
       m_timer(new QTimer(this)) {
     m_logic->SetConfigPages(m_pages.get());
+    const std::string folder = m_options.dataFolder.empty() ? std::string(".") : m_options.dataFolder;
+    m_eventDatabasePath = folder + "/" + CEventDatabase::kFileName;
+    m_logic->SetEventLookup(
+        [path = m_eventDatabasePath](const std::string& id, std::array<uint8_t, 24>& record) {
+            return CEventDatabase(path).LookupEvent(id, record) == 0;
+        });
+    // Without the system's list the names are missing, nothing else.
+    m_countryNames.Load(CCountryNames::kSystemList);
     m_pages->SetDeveloper(m_options.developer);
     setWindowTitle(QString::fromLatin1(Caption::kMain));
     setWindowIcon(QIcon(QStringLiteral(":/corvantelle.png")));
@@ -205,7 +213,7 @@ void MainWindow::BuildMenu() {
     // Tool windows not built yet stay visible but disabled, so the menu keeps its shape.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     add(tools, "&Monitor", kMonitor, false);
-    add(tools, "&Database", kDatabase, false);
+    connect(add(tools, "&Database", kDatabase, true), &QAction::triggered, this, [this] { OnDatabase(); });
     QMenu* configure = tools->addMenu(QStringLiteral("&Configure"));
     add(configure, "&LCD display", kLcdDisplay, false);
     add(configure, "&Bluetooth", kBluetooth, false);
@@ -213,9 +221,10 @@ void MainWindow::BuildMenu() {
     add(configure, "M&emory", kMemory, false);
     add(tools, "M&AX884", kMax884, false);
     add(tools, "D&iagnosis", kDiagnosis, false);
-    add(tools, "&Event database", kEventDatabase, false);
+    connect(add(tools, "&Event database", kEventDatabase, true), &QAction::triggered, this,
+            [this] { OnEventDatabase(); });
     QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
-    add(test, "&Testtools", kTestTools, false);
+    connect(add(test, "&Testtools", kTestTools, true), &QAction::triggered, this, [this] { OnTestTools(); });
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     connect(add(help, "&Info", kInfo, true), &QAction::triggered, this, [this] { OnInfo(); });
 }
@@ -244,6 +253,9 @@ void MainWindow::Shutdown(AppSettings& settings) {
     // Not from inside one of the sheet's own handlers: it can go at once, before the pages and
     // the logic it reports to.
     delete m_sheet;
+    delete m_eventDatabase;
+    delete m_testTools;
+    delete m_database;
     m_timer->stop();
     m_logic->Shutdown(settings);
 }
@@ -256,6 +268,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::ShowTagFields(const std::string& countryCode, const std::string& nationalId,
                                const std::string& tagType, const std::string& eventText) {
     m_countryCode->setText(QString::fromStdString(countryCode));
+    bool numeric = false;
+    const int code = QString::fromStdString(countryCode).trimmed().toInt(&numeric);
+    m_countryCode->setToolTip(numeric ? QString::fromStdString(m_countryNames.Name(code)) : QString());
     m_nationalId->setText(QString::fromStdString(nationalId));
     m_tagType->setText(QString::fromStdString(tagType));
     m_eventText->setText(QString::fromStdString(eventText));
@@ -320,4 +335,37 @@ void MainWindow::OnLoadEvents() {
         return;
     }
     m_eventList = DeveloperTools::ReadEventList(content);
+}
+
+// The tool windows: one of each; a second menu choice brings the open one to the front.
+template <typename Dialog>
+static void Raise(Dialog* dialog) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void MainWindow::OnDatabase() {
+    if (m_database == nullptr) {
+        m_database = new DatabaseDialog(*m_logic, m_prompt, this);
+        m_database->Logic().SetCountryNames([this](int code) { return m_countryNames.Name(code); });
+        m_logic->Windows().Register(Caption::kDatabase, &m_database->Logic());
+    }
+    Raise(m_database.data());
+}
+
+void MainWindow::OnTestTools() {
+    if (m_testTools == nullptr) {
+        m_testTools = new TestToolsDialog(*m_logic, m_prompt, this);
+        m_logic->Windows().Register(Caption::kTestTools, &m_testTools->Logic());
+    }
+    Raise(m_testTools.data());
+}
+
+void MainWindow::OnEventDatabase() {
+    if (m_eventDatabase == nullptr) {
+        m_eventDatabase = new EventDatabaseDialog(*m_logic, m_prompt, m_eventDatabasePath, this);
+        m_logic->Windows().Register(Caption::kEventDatabase, &m_eventDatabase->Logic());
+    }
+    Raise(m_eventDatabase.data());
 }

@@ -2,7 +2,11 @@
 
 #include "core/app/ReaderToolDlg.h"
 #include "core/config/ConfigPages.h"
+#include "core/tags/CountryNames.h"
 #include "gui/config/ConfigSheet.h"
+#include "gui/tags/DatabaseDialog.h"
+#include "gui/tags/EventDatabaseDialog.h"
+#include "gui/tags/TestToolsDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -20,6 +24,7 @@ class QTimer;
 
 struct MainWindowOptions {
     bool developer = false;  // offer the hidden developer controls
+    std::string dataFolder;  // where the event database lives; empty: the working directory
 };
 
 // The main window "Corvantelle": owns the controls and binds them to CReaderToolDlg.
@@ -55,6 +60,10 @@ public:
     CReaderToolDlg& Logic() { return *m_logic; }
     CConfigPages& Pages() { return *m_pages; }
     ConfigSheet* Sheet() const { return m_sheet; }
+    DatabaseDialog* Database() const { return m_database; }
+    TestToolsDialog* TestTools() const { return m_testTools; }
+    EventDatabaseDialog* EventDatabase() const { return m_eventDatabase; }
+    const std::string& EventDatabasePath() const { return m_eventDatabasePath; }
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -86,6 +95,9 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
+    void OnDatabase();
+    void OnTestTools();
+    void OnEventDatabase();
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
@@ -94,6 +106,11 @@ private:
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
     QPointer<ConfigSheet> m_sheet;
+    QPointer<DatabaseDialog> m_database;
+    QPointer<TestToolsDialog> m_testTools;
+    QPointer<EventDatabaseDialog> m_eventDatabase;
+    std::string m_eventDatabasePath;
+    CCountryNames m_countryNames;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;

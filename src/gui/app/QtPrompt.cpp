@@ -32,3 +32,10 @@ std::string QtPrompt::SaveFileName(const std::string& filter) {
                                         QString::fromStdString(filter))
         .toStdString();
 }
+
+std::string QtPrompt::SaveFileNameAs(const std::string& filter, const std::string& proposed) {
+    return QFileDialog::getSaveFileName(m_parent, QString(),
+                                        QDir::current().filePath(QString::fromStdString(proposed)),
+                                        QString::fromStdString(filter))
+        .toStdString();
+}

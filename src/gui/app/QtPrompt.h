@@ -15,6 +15,7 @@ public:
     bool YesNo(const std::string& text) override;
     std::string OpenFileName(const std::string& filter) override;
     std::string SaveFileName(const std::string& filter) override;
+    std::string SaveFileNameAs(const std::string& filter, const std::string& proposed) override;
 
 private:
     QWidget* m_parent;

@@ -1,0 +1,125 @@
+// Test tools, Database and Event database windows against the tool's built-in simulated reader.
+#include "../sim/TagTestSupport.h"
+
+#include "core/util/Format.h"
+#include "gui/app/EmbeddedSimulator.h"
+#include "gui/app/MainWindow.h"
+#include "platform/SerialPort.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+void Click(QWidget* window, const char* name) {
+    auto* button = window->findChild<QPushButton*>(name);
+    ASSERT_NE(button, nullptr) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void Type(QWidget* window, const char* name, const QString& text) {
+    auto* edit = window->findChild<QLineEdit*>(name);
+    ASSERT_NE(edit, nullptr) << name;
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+// The national IDs of a dataset file, after its two header lines.
+std::vector<std::string> IdsIn(const std::string& path) {
+    std::istringstream in(ReadAll(path));
+    std::vector<std::string> ids;
+    std::string line;
+    for (int n = 0; std::getline(in, line); ++n) {
+        if (n >= 2) {
+            ids.push_back(line.substr(5, 12));
+        }
+    }
+    return ids;
+}
+
+std::vector<std::string> Ids(int from, int to) {
+    std::vector<std::string> ids;
+    for (int i = from; i <= to; ++i) {
+        ids.push_back(Format("%012d", i));
+    }
+    return ids;
+}
+
+TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
+    TempDir dir;
+    EmbeddedSimulator sim;
+    ASSERT_EQ(sim.Start(), 0);
+    CSerialPort serial;
+    TagPrompt prompt;
+    MainWindowOptions options;
+    options.dataFolder = dir.path.string();
+    MainWindow window(serial, prompt, options);
+    serial.SetDevicePath(sim.DevicePath());
+    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+    window.show();
+    window.Start(AppSettings{1, 9600, 255, 0});
+    const auto& memory = sim.Reader().Datasets();
+
+    window.Action(MainWindow::kTestTools)->trigger();
+    QWidget* tools = window.TestTools();
+    ASSERT_NE(tools, nullptr);
+    Type(tools, "countryCode", "276");
+    Type(tools, "nationalId", "5000");
+    Type(tools, "amount", "10");
+    Click(tools, "store");
+    ASSERT_TRUE(WaitFor([&] { return memory.Count() == 10; }, 15000)) << memory.Count();
+    Click(tools, "separator");
+    ASSERT_TRUE(WaitFor([&] { return memory.Count() == 11; }, 5000));
+    Type(tools, "amount", "15");
+    Click(tools, "store");
+    ASSERT_TRUE(WaitFor([&] { return memory.Count() == 26; }, 20000)) << memory.Count();
+
+    window.Action(MainWindow::kDatabase)->trigger();
+    QWidget* database = window.Database();
+    ASSERT_NE(database, nullptr);
+    database->findChild<QCheckBox*>("newFile")->setChecked(true);
+    prompt.files.push_back(dir / "farm.txt");
+    Click(database, "getAll");
+    ASSERT_TRUE(WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, 20000));
+    EXPECT_EQ(IdsIn(dir / "farm_Group_001.txt"), Ids(5000, 5009));
+    EXPECT_EQ(IdsIn(dir / "farm_Group_002.txt"), Ids(5011, 5025));  // the separator took 5010
+
+    sim.Reader().SetTransponders({{984, 123456789012ULL, 5, {}}});
+    window.Action(MainWindow::kEventDatabase)->trigger();
+    QWidget* events = window.EventDatabase();
+    ASSERT_NE(events, nullptr);
+    Type(events, "id", "123456789012");
+    Type(events, "event", "Sale");
+    Click(events, "assign");
+    Click(events, "activate");
+    sim.Reader().SetTagInterval(300);
+    ASSERT_TRUE(WaitFor([&] { return !sim.Reader().Events().LastShownEvent().empty(); }, 5000));
+    const auto& record = sim.Reader().Events().LastShownEvent();
+    EXPECT_EQ(std::string(record.begin() + 8, record.end()), "Sale            ");
+    EXPECT_EQ(events->findChild<QLineEdit*>("event")->text(), "Sale            ");
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
+    AppSettings saved;
+    window.Shutdown(saved);
+    EXPECT_EQ(saved.eventDatabase, 1);
+}
+
+}  // namespace
