@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -123,3 +125,34 @@ TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
 }
 
 }  // namespace
+
+// A measured run, not a unit test (about 7 minutes): every dataset of a full reader memory
+// downloaded from corvantelle-sim at the pace of a 115200 baud line. Run it with
+//   e2e_tests --gtest_also_run_disabled_tests --gtest_filter='*FullMemory*'
+TEST(TagDataE2e, DISABLED_FullMemoryDownloadTime) {
+    TempDir dir;
+    QProcess sim;
+    sim.start(QStringLiteral(CORVANTELLE_SIM_PATH),
+              {"--datasets", "4095", "--group-every", "100", "--baud", "115200"});
+    ASSERT_TRUE(sim.waitForStarted(5000) && sim.waitForReadyRead(5000));
+    const QString device = QString::fromUtf8(sim.readLine()).trimmed();
+    CSerialPort serial;
+    TagPrompt prompt;
+    MainWindow window(serial, prompt, MainWindowOptions{});
+    serial.SetDevicePath(device);
+    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+    window.Start(AppSettings{1, 115200, 255, 0});
+    window.Action(MainWindow::kDatabase)->trigger();
+    prompt.files.push_back(dir / "full.txt");
+    QElapsedTimer clock;
+    clock.start();
+    Click(window.Database(), "getAll");
+    ASSERT_TRUE(WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, 900000));
+    const double seconds = clock.elapsed() / 1000.0;
+    std::printf("4095 datasets (41 groups) in %.1f s: %s\n", seconds,
+                window.Database()->Logic().ProgressText().c_str());
+    EXPECT_EQ(window.Database()->Logic().Lines().size(), 4095u + 1u);
+    EXPECT_TRUE(prompt.messages.empty());
+    sim.terminate();
+    sim.waitForFinished(5000);
+}

@@ -13,6 +13,8 @@ void QtPrompt::Message(const std::string& text, const std::string& detail) {
     }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setObjectName(QStringLiteral("promptMessage"));
+    ++m_openMessages;
+    QObject::connect(box, &QMessageBox::finished, box, [this] { --m_openMessages; });
     box->open();
 }
 

@@ -16,7 +16,9 @@ public:
     std::string OpenFileName(const std::string& filter) override;
     std::string SaveFileName(const std::string& filter) override;
     std::string SaveFileNameAs(const std::string& filter, const std::string& proposed) override;
+    bool IsMessageOpen() const override { return m_openMessages > 0; }
 
 private:
     QWidget* m_parent;
+    int m_openMessages = 0;
 };

@@ -1,5 +1,6 @@
 #include "gui/config/ConfigSheet.h"
 
+#include "gui/config/EventsPageWidget.h"
 #include "gui/config/LcdPageWidget.h"
 #include "gui/config/OptimizationPageWidget.h"
 #include "gui/config/ReaderPageWidget.h"
@@ -24,6 +25,9 @@ ConfigSheet::ConfigSheet(CConfigPages& pages, IMainWindow& mainWindow, QWidget* 
         switch (i) {
             case CConfigPages::kReader:
                 widget = new ReaderPageWidget(pages.Reader(), m_tabs);
+                break;
+            case CConfigPages::kEvents:
+                widget = new EventsPageWidget(pages.Events(), m_tabs);
                 break;
             case CConfigPages::kRealTimeClock:
                 widget = new RtcPageWidget(pages.Rtc(), m_tabs);
