@@ -1,6 +1,7 @@
 // Test tools, Database and Event database windows against the tool's built-in simulated reader.
 #include "../sim/TagTestSupport.h"
 
+#include "core/tags/EventDatabase.h"
 #include "core/util/Format.h"
 #include "gui/app/EmbeddedSimulator.h"
 #include "gui/app/MainWindow.h"
@@ -155,4 +156,47 @@ TEST(TagDataE2e, DISABLED_FullMemoryDownloadTime) {
     EXPECT_TRUE(prompt.messages.empty());
     sim.terminate();
     sim.waitForFinished(5000);
+}
+
+// Pictures of the windows for the documentation, not a unit test. Run it with
+//   CORVANTELLE_SHOTS=docs e2e_tests --gtest_also_run_disabled_tests --gtest_filter='*Pictures*'
+TEST(TagDataE2e, DISABLED_Pictures) {
+    const QString folder = qEnvironmentVariable("CORVANTELLE_SHOTS", QStringLiteral("."));
+    TempDir dir;
+    EmbeddedSimulator sim;
+    ASSERT_EQ(sim.Start(), 0);
+    sim.Reader().Datasets().Preload(45, 20, DatasetMemory::PackStamp(12, 6, 9, 41, 5));
+    CSerialPort serial;
+    TagPrompt prompt;
+    MainWindowOptions options;
+    options.dataFolder = dir.path.string();
+    MainWindow window(serial, prompt, options);
+    serial.SetDevicePath(sim.DevicePath());
+    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+    window.show();
+    window.Start(AppSettings{1, 9600, 255, 0});
+
+    window.Action(MainWindow::kDatabase)->trigger();
+    prompt.files.push_back(dir / "farm.txt");
+    Click(window.Database(), "getAll");
+    ASSERT_TRUE(WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, 20000));
+    window.Database()->resize(760, 460);
+    window.Database()->grab().save(folder + "/database-dialog.png");
+
+    std::ofstream(dir / "EventDatabase.txt", std::ios::binary)
+        << CEventDatabase::kHeader << "\r\n984000123456789        \"Sale\"\r\n"
+        << "276000000004711        \"Vaccination\"\r\n6789        \"Selection\"\r\n";
+    window.Action(MainWindow::kEventDatabase)->trigger();
+    sim.Reader().SetTransponders({{984, 123456789ULL, 5, {}}});
+    sim.Reader().ReportNextTag();
+    ASSERT_TRUE(WaitFor([&] { return !window.EventDatabase()->Logic().m_id.empty(); }, 5000));
+    window.EventDatabase()->resize(520, 420);
+    window.EventDatabase()->grab().save(folder + "/event-database-dialog.png");
+
+    QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
+    window.Sheet()->SetActivePage(CConfigPages::kEvents);
+    QWidget* page = window.Sheet()->PageWidget(CConfigPages::kEvents);
+    Click(page, "listGet");
+    ASSERT_TRUE(WaitFor([&] { return window.Pages().Events().EventList().size() == 30; }, 30000));
+    window.Sheet()->grab().save(folder + "/events-page.png");
 }

@@ -51,6 +51,7 @@ EventsPageWidget::EventsPageWidget(CProPageEvent& page, QWidget* parent)
         edit->setObjectName(QStringLiteral("eventString%1").arg(row));
         edit->setMaxLength(static_cast<int>(CProPageEvent::kMaxText));
         edit->setValidator(ControlSync::Latin1Only(edit));
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(17, QLatin1Char('M'))) / 2 * 2);
         m_strings[static_cast<size_t>(i)] = edit;
         auto* read =
             NamedButton(stringsBox, "Read", QStringLiteral("eventRead%1").arg(row).toLatin1().constData());
