@@ -148,6 +148,25 @@ TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
     EXPECT_EQ(ReadAll(dir / "lost.txt"), FileOf({"Group 1", Line(1), Line(2)}));
 }
 
+TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
+    TempDir dir;
+    DatabaseRig rig;
+    for (uint64_t n = 1; n <= 9; ++n) {
+        Put(rig.link.Reader(), n);
+    }
+    rig.prompt.files.push_back(dir / "stopped.txt");
+    rig.db.OnGetAll();
+    while (rig.db.Lines().size() < 4) {
+        rig.Tick();
+    }
+    EXPECT_EQ(rig.db.ProgressText(), "Reading dataset 4 of 9");
+    rig.db.OnStop();
+    rig.Tick(10);
+    EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle);
+    EXPECT_EQ(rig.db.ProgressText(), "Stopped after dataset 3 of 9");
+    EXPECT_EQ(ReadAll(dir / "stopped.txt"), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
+}
+
 TEST(DatasetsSim, OpenShowsTwentyLinesPerPress) {
     TempDir dir;
     DatabaseRig rig;
