@@ -8,11 +8,60 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+
+namespace {
+
+// Qt's own options, which the application object takes out of the command line; those named
+// in the first list carry a value.
+bool IsQtOption(const char* argument, bool& takesValue) {
+    if (std::strncmp(argument, "--", 2) == 0) {
+        ++argument;  // Qt takes "--style" as "-style"
+    }
+    static const char* const withValue[] = {"-platform",      "-platformpluginpath",
+                                            "-platformtheme", "-plugin",
+                                            "-style",         "-stylesheet",
+                                            "-session",       "-display",
+                                            "-geometry",      "-qwindowgeometry",
+                                            "-qwindowtitle",  "-qwindowicon",
+                                            "-title",         "-name"};
+    static const char* const single[] = {"-reverse", "-nograb", "-dograb", "-sync", "-widgetcount"};
+    for (const char* option : withValue) {
+        if (std::strcmp(argument, option) == 0) {
+            takesValue = true;
+            return true;
+        }
+    }
+    for (const char* option : single) {
+        if (std::strcmp(argument, option) == 0) {
+            takesValue = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The command line without Qt's own options, for our parser.
+QStringList ToolArguments(int argc, char** argv) {
+    QStringList arguments{QString::fromLocal8Bit(argv[0])};
+    for (int i = 1; i < argc; ++i) {
+        bool takesValue = false;
+        if (IsQtOption(argv[i], takesValue)) {
+            i += takesValue ? 1 : 0;
+            continue;
+        }
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QString::fromLatin1(QtSettingsStore::kOrganisation));
@@ -38,25 +87,38 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep the settings under <folder> instead of the user's "
                        "configuration folder."),
         QStringLiteral("folder"));
-    parser.addOptions({simulate, port, developer, settingsDir});
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("Write the serial port's diagnostics to stderr."));
+    parser.addOptions({simulate, port, developer, settingsDir, verbose});
 
-    // --help and --version answer before the application object exists, so they work in a
-    // terminal without a display.
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (argument == "--help" || argument == "-h") {
-            std::printf("%s", qPrintable(parser.helpText().replace("<executable_name>", "corvantelle")));
-            return 0;
+    // The command line is checked before the application object exists, so that --help,
+    // --version and a mistyped option answer in a terminal without a display.
+    const bool parsed = parser.parse(ToolArguments(argc, argv));
+    if (parsed && parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText().replace("<executable_name>", "corvantelle")));
+        return 0;
+    }
+    if (parsed && parser.isSet(QStringLiteral("version"))) {
+        std::printf("corvantelle %s\n", CORVANTELLE_VERSION);
+        return 0;
+    }
+    QString error = parser.errorText();
+    if (parsed && !parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst());
+    }
+    if (!parsed || !error.isEmpty()) {
+        if (error.endsWith(QLatin1Char('.'))) {
+            error.chop(1);
         }
-        if (argument == "--version" || argument == "-v") {
-            std::printf("corvantelle %s\n", CORVANTELLE_VERSION);
-            return 0;
-        }
+        std::fprintf(stderr, "corvantelle: %s; try --help\n", qPrintable(error));
+        return 2;
+    }
+    if (parser.isSet(verbose)) {
+        QLoggingCategory::setFilterRules(QStringLiteral("corvantelle.serial.debug=true"));
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(QtSettingsStore::kApplication));
-    parser.process(app);
 
     if (parser.isSet(settingsDir)) {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, parser.value(settingsDir));
@@ -92,8 +154,7 @@ int main(int argc, char** argv) {
     prompt.SetParent(&window);
     window.SetPortEnumerator(&EnumerateSystemPorts);
     window.SetPortChosenHandler([&serial] { serial.SetDevicePath(QString()); });
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    serial.SetLostHandler([&window] { window.OnPortLost(); });
+    window.AttachSerialPort(serial);
 
     window.show();
     window.Start(settings);

@@ -14,11 +14,17 @@ std::string QtSettingsStore::ReadSetting(const std::string& section, const std::
                                          const std::string& fallback) {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, kOrganisation, kApplication);
     const QVariant value = settings.value(Key(section, name));
-    // Only texts count; anything else (a list written by another program) falls back.
-    if (!value.isValid() || value.typeId() != QMetaType::QString) {
+    // An unquoted "5,115200" written by hand reads back as a list: it is the same text.
+    QString joined;
+    if (value.typeId() == QMetaType::QStringList) {
+        joined = value.toStringList().join(QLatin1Char(','));
+    } else if (value.typeId() == QMetaType::QString) {
+        joined = value.toString();
+    } else {
+        // Anything else (a byte array or variant written by another program) falls back.
         return fallback;
     }
-    const QByteArray text = value.toString().toUtf8();
+    const QByteArray text = joined.toUtf8();
     if (text.size() > 255) {
         return fallback;
     }

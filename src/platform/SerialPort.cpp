@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <cerrno>
 
+Q_LOGGING_CATEGORY(lcSerialPort, "corvantelle.serial", QtInfoMsg)
+
 CSerialPort::CSerialPort(QObject* parent) : QObject(parent), m_port(new QSerialPort(this)) {
     connect(m_port, &QSerialPort::readyRead, this, &CSerialPort::OnReadyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, &CSerialPort::OnError);
@@ -111,11 +113,11 @@ int CSerialPort::Write(const uint8_t* bytes, int count) {
         return 0;
     }
     if (written == count) {
-        qDebug().noquote() << Format("\n%ld bytes written", static_cast<long>(written)).c_str();
+        qCDebug(lcSerialPort).noquote() << Format("\n%ld bytes written", static_cast<long>(written)).c_str();
     } else {
-        qDebug().noquote() << Format("\nProbable Write Timeout: Total of %ld bytes sent",
-                                     static_cast<long>(written))
-                                  .c_str();
+        qCDebug(lcSerialPort).noquote()
+            << Format("\nProbable Write Timeout: Total of %ld bytes sent", static_cast<long>(written))
+                   .c_str();
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 
 #include "core/app/LinkPort.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -9,6 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+
+// What the port writes, byte counts per write; off unless asked for (--verbose).
+Q_DECLARE_LOGGING_CATEGORY(lcSerialPort)
 
 // The tool's one connection to the reader: a serial device, 8N1, no flow control, DTR and RTS on.
 // Received bytes reach the owner synchronously on the GUI thread, in order, at most 1000 a batch.

@@ -19,6 +19,8 @@ public:
     void Close();
     bool IsOpen() const { return m_master >= 0; }
     const std::string& SlavePath() const { return m_slavePath; }
+    // For an event loop to watch: readable when the client has written.
+    int MasterFd() const { return m_master; }
 
     // Waits up to timeoutMs for bytes from the client: 1 when some are there, 0 otherwise
     // (a signal ends the wait early), -1 on a hard error.

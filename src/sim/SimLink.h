@@ -26,7 +26,7 @@ public:
     void SetPortNumber(int port) override { m_portNumber = port; }
     int GetPortNumber() const override { return m_portNumber; }
     void SetBaudRate(uint32_t baud) override { m_baudRate = baud; }
-    uint32_t GetBaudRate() const { return m_baudRate; }
+    uint32_t GetBaudRate() const override { return m_baudRate; }
     int SetDtr() override;
     int ClearDtr() override;
     bool GetDtr() const { return m_dtr; }

@@ -267,6 +267,14 @@ std::vector<uint8_t> SimulatedReader::BuildTagReport(const Transponder& t, TagFo
     return body;
 }
 
+int64_t SimulatedReader::NextOutputDue() const {
+    int64_t next = m_pending.empty() ? -1 : m_pending.front().due;
+    if (m_tagInterval > 0 && (next < 0 || m_nextTagDue < next)) {
+        next = m_nextTagDue;
+    }
+    return next;
+}
+
 bool SimulatedReader::HasOutput() const {
     return !m_pending.empty() && m_pending.front().due <= m_now;
 }

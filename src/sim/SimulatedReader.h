@@ -67,6 +67,9 @@ public:
     void Advance(int milliseconds);
     int64_t Now() const { return m_now; }
     bool HasOutput() const;
+    // The reader time at which output next falls due (a delayed answer, the next tag report), or
+    // -1 when nothing will come without a request: an owner can sleep until then.
+    int64_t NextOutputDue() const;
     // Everything that is due, in order.
     std::vector<uint8_t> TakeOutput();
     // The same bytes as the line delivers them: one batch, or random small ones with the split fault.

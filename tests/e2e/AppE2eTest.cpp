@@ -1,13 +1,10 @@
 // The whole tool road: corvantelle-sim on a pseudo-terminal, the tool's serial port, engine and
 // main window.
-#include "../core/app/AppFakes.h"
+#include "e2e/E2eSupport.h"
 
 #include "core/link/Commands.h"
 #include "gui/app/EmbeddedSimulator.h"
-#include "gui/app/MainWindow.h"
-#include "platform/SerialPort.h"
 
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -18,55 +15,14 @@
 
 namespace {
 
-// corvantelle-sim started as a process; the device path is its first line.
-class SimProcess {
-public:
-    explicit SimProcess(const QStringList& arguments) {
-        m_process.start(QStringLiteral(CORVANTELLE_SIM_PATH), arguments);
-    }
-    QString Device() {
-        if (!m_process.waitForStarted(5000) || !m_process.waitForReadyRead(5000)) {
-            return {};
-        }
-        return QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    QProcess& Process() { return m_process; }
-
-private:
-    QProcess m_process;
-};
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(20);
-    }
-    return true;
-}
-
-// The tool as main() wires it, on the device the simulator opened.
-struct Tool {
-    explicit Tool(const QString& device) : window(serial, prompt, MainWindowOptions{}) {
-        serial.SetDevicePath(device);
-        serial.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-        serial.SetLostHandler([this] { window.OnPortLost(); });
-        window.show();
-        window.Start(AppSettings{1, 9600, 255, 0});
-    }
-    CSerialPort serial;
-    FakePrompt prompt;
-    MainWindow window;
-};
-
 TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     SimProcess sim({"--tag-interval", "200", "--tag", "984:123456789012:fdx:Weigh", "--tag-form", "char16"});
     const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     Tool tool(device);
-    auto& [serial, prompt, window] = tool;
+    // Plain references: a lambda may not capture a structured binding before C++20's fix.
+    auto& prompt = tool.prompt;
+    auto& window = tool.window;
     ASSERT_TRUE(prompt.messages.empty()) << prompt.messages[0].second;
 
     auto* id = window.findChild<QLineEdit*>("nationalId");
@@ -78,11 +34,13 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     sim.Process().waitForFinished(5000);
     ASSERT_TRUE(WaitFor([&] { return !prompt.messages.empty(); }, 5000));
     QTest::qWait(300);
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].first, CReaderToolDlg::kConnectionLost);
-    EXPECT_EQ(window.findChild<QPushButton*>("connect")->text(), "Connect");
+    // The failed read or write with its code, then what to do about it; nothing more.
+    ASSERT_EQ(prompt.messages.size(), 2u);
+    EXPECT_EQ(prompt.messages[0].first.rfind("COM Error <CE-", 0), 0u) << prompt.messages[0].first;
+    EXPECT_EQ(prompt.messages[1].first, CReaderToolDlg::kConnectionLost);
+    EXPECT_EQ(window.findChild<QPushButton*>("connect")->text(), "&Connect");
     EXPECT_TRUE(window.findChild<QLabel*>("statusLine")->text().startsWith("Disconnected"));
-    EXPECT_EQ(serial.IsOpen(), 0);
+    EXPECT_EQ(tool.serial.IsOpen(), 0);
 }
 
 // What --simulate does: the simulated reader inside the tool, on its own pseudo-terminal.
@@ -90,7 +48,8 @@ TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBackWithTheBuiltInReader) {
     EmbeddedSimulator sim;
     ASSERT_EQ(sim.Start(), 0);
     Tool tool(sim.DevicePath());
-    auto& [serial, prompt, window] = tool;
+    auto& prompt = tool.prompt;
+    auto& window = tool.window;
     QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
     ASSERT_NE(window.Sheet(), nullptr);
     QWidget* reader = window.Sheet()->PageWidget(0);
@@ -105,6 +64,30 @@ TEST(AppE2e, ReaderPageSetsTimeoutAndReadsItBackWithTheBuiltInReader) {
     ASSERT_TRUE(WaitFor([&] { return timeout->text() == "3000"; }, 8000)) << timeout->text().toStdString();
     EXPECT_TRUE(prompt.messages.empty());
     EXPECT_EQ(sim.Reader().GetConfig(CfgAddr::kTimeout), 30);
+}
+
+TEST(AppE2e, BuiltInReaderSleepsWhileNothingIsDue) {
+    EmbeddedSimulator sim;
+    ASSERT_EQ(sim.Start(), 0);
+    QTest::qWait(500);
+    EXPECT_LE(sim.Wakes(), 1);
+}
+
+// The command line is checked before a display is needed.
+TEST(AppE2e, BadCommandLineEndsWithExitTwoWithoutDisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(name);
+    }
+    for (const QStringList& arguments :
+         {QStringList{"--bogus-option"}, QStringList{"--developer", "stray"}}) {
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral(CORVANTELLE_APP_PATH), arguments);
+        ASSERT_TRUE(tool.waitForFinished(10000));
+        EXPECT_EQ(tool.exitCode(), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(tool.readAllStandardError().trimmed().endsWith("try --help"));
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "../core/app/AppFakes.h"
 
+#include "core/app/DeveloperTools.h"
 #include "core/link/Commands.h"
 #include "gui/app/MainWindow.h"
 #include "sim/SimLink.h"
@@ -9,7 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -54,10 +58,10 @@ protected:
 
 TEST_F(MainWindowTest, ConnectButtonAndLostLine) {
     auto* connect = Find<QPushButton>("connect");
-    EXPECT_EQ(connect->text(), "Disconnect");
+    EXPECT_EQ(connect->text(), "&Disconnect");
     EXPECT_TRUE(Status().startsWith("COM4 9600 baud 8N1")) << Status().toStdString();
     QTest::mouseClick(connect, Qt::LeftButton);
-    EXPECT_EQ(connect->text(), "Connect");
+    EXPECT_EQ(connect->text(), "&Connect");
     EXPECT_TRUE(Status().startsWith("Disconnected"));
     EXPECT_EQ(link.IsOpen(), 0);
     QTest::mouseClick(connect, Qt::LeftButton);
@@ -65,34 +69,48 @@ TEST_F(MainWindowTest, ConnectButtonAndLostLine) {
 
     // A lost line is told once; Connect works again when it is back.
     link.Unplug();
-    EXPECT_EQ(connect->text(), "Connect");
+    EXPECT_EQ(connect->text(), "&Connect");
     EXPECT_TRUE(Status().startsWith("Disconnected"));
     Tick(10);
     EXPECT_EQ(prompt.messages.size(), 1u);
     link.Replug();
     QTest::mouseClick(connect, Qt::LeftButton);
-    EXPECT_EQ(connect->text(), "Disconnect");
+    EXPECT_EQ(connect->text(), "&Disconnect");
 }
 
 TEST_F(MainWindowTest, TagFromTheReaderFillsTheFourFields) {
-    link.Reader().SetTransponders({{276, 98765432101ULL, 1, "Sell"}});
+    // The reader's texts are Latin-1.
+    link.Reader().SetTransponders({{276, 98765432101ULL, 1, "K\xE4lber"}});
     link.Reader().SetTagForm(SimulatedReader::TagForm::kChar16);
     link.Reader().ReportNextTag();
     Tick();
     EXPECT_EQ(Text("countryCode"), "0276");
     EXPECT_EQ(Text("nationalId"), "098765432101");
     EXPECT_EQ(Text("tagType"), "  HDX");
-    EXPECT_EQ(Text("eventText"), "Sell");
+    EXPECT_EQ(Text("eventText"), QString::fromUtf8("K\u00e4lber"));
     EXPECT_TRUE(Status().endsWith("      Tag data received")) << Status().toStdString();
     Tick(5);
     EXPECT_TRUE(Status().endsWith("Node ID: Global      "));
 }
 
+TEST_F(MainWindowTest, RealTimeClockMenuOpensTheSheetOnItsPage) {
+    window.Action(MainWindow::kRealTimeClock)->trigger();
+    ConfigSheet* sheet = window.Sheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->ActivePage(), 3);
+    sheet->SetActivePage(0);
+    window.Action(MainWindow::kRealTimeClock)->trigger();
+    EXPECT_EQ(window.Sheet(), sheet);
+    EXPECT_EQ(sheet->ActivePage(), 3);
+}
+
 TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
-    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis,
-                    MainWindow::kTestTools, MainWindow::kEventDatabase, MainWindow::kMax884}) {
+    for (auto id : {MainWindow::kMonitor, MainWindow::kDiagnosis, MainWindow::kMax884}) {
         ASSERT_NE(window.Action(id), nullptr);
         EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
+    }
+    for (auto id : {MainWindow::kDatabase, MainWindow::kTestTools, MainWindow::kEventDatabase}) {
+        EXPECT_TRUE(window.Action(id)->isEnabled()) << id;
     }
     EXPECT_EQ(window.findChild<QPushButton*>("dtrOn"), nullptr);
     EXPECT_FALSE(Find<QComboBox>("nodeList")->isVisible());
@@ -119,6 +137,36 @@ TEST_F(DeveloperWindowTest, NodeSelectionAndTestButtonReachTheReader) {
     EXPECT_FALSE(link.GetDtr());
     QTest::mouseClick(Find<QPushButton>("dtrOn"), Qt::LeftButton);
     EXPECT_TRUE(link.GetDtr());
+}
+
+TEST_F(DeveloperWindowTest, KeyboardQuitsAndTabsInReadingOrder) {
+    EXPECT_EQ(window.Action(MainWindow::kQuit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(Find<QPushButton>("configuration")->text(), "Co&nfiguration");
+    EXPECT_EQ(Find<QPushButton>("quit")->text(), "&Quit");
+    QStringList order;
+    QWidget* w = Find<QPushButton>("connect");
+    while (order.size() < 6) {
+        if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisible()) {
+            order << w->objectName();
+        }
+        w = w->nextInFocusChain();
+    }
+    EXPECT_EQ(order.join(' '), "connect configuration quit nodeList dtrOn dtrOff");
+}
+
+// Files the developer buttons read: only regular files of sensible size, or the window would hang.
+TEST_F(DeveloperWindowTest, LoadEventsRefusesFifoAndHugeFile) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("events.evt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile huge(dir.filePath("huge.evt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(DeveloperTools::kMaxInputBytes + 1));
+    for (const auto& [path, text] : {std::pair{fifo, "Not a regular file"}, {huge.fileName(), "too large"}}) {
+        prompt.openPath = path.toStdString();
+        QTest::mouseClick(Find<QPushButton>("loadEvents"), Qt::LeftButton);
+        ASSERT_FALSE(prompt.messages.empty());
+        EXPECT_NE(prompt.messages.back().first.find(text), std::string::npos) << prompt.messages.back().first;
+    }
 }
 
 }  // namespace
@@ -184,6 +232,33 @@ TEST_F(MainWindowTest, InfoShowsModelAndVersion) {
     window.Action(MainWindow::kInfo)->trigger();
     EXPECT_EQ(title, "Info über Corvantelle");
     EXPECT_EQ(version, "KZT770 Version " CORVANTELLE_VERSION);
+}
+
+}  // namespace
+
+#include "gui/app/QtPrompt.h"
+
+#include <QMessageBox>
+
+namespace {
+
+// A message given while the main window is not yet on screen (the start-up connect) waits for it,
+// then opens over it, wide enough that a device path is not broken.
+TEST(StartUpMessage, WaitsForTheWindowAndFitsAPath) {
+    QWidget parent;
+    QtPrompt prompt(&parent);
+    const QString path = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A5XK3RJT-if00-port0");
+    prompt.Message("Connection failed", "The device " + path.toStdString() + " does not exist.");
+    QTest::qWait(100);
+    EXPECT_EQ(parent.findChild<QMessageBox*>(), nullptr);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    QTest::qWait(150);
+    auto* box = parent.findChild<QMessageBox*>("promptMessage");
+    ASSERT_NE(box, nullptr);
+    auto* label = box->findChild<QLabel*>("qt_msgbox_informativelabel");
+    EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(path));
+    box->close();
 }
 
 }  // namespace

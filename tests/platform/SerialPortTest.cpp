@@ -118,6 +118,7 @@ TEST_F(SerialPortTest, BurstArrivesInOrderInBatchesAndNothingAfterClose) {
 }
 
 TEST_F(SerialPortTest, WritesReachTheFarEnd) {
+    EXPECT_FALSE(lcSerialPort().isDebugEnabled()) << "byte counts of every write only on request";
     ASSERT_EQ(m_port.Open(), 1);
     const Bytes expected = Pattern(3000);  // every byte value, control characters included
     EXPECT_EQ(m_port.Write(expected.data(), 12), 1);

@@ -1,5 +1,6 @@
 #include "platform/QtSettingsStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStringList>
@@ -50,12 +51,25 @@ TEST_F(SettingsStoreTest, ValuesThatAreNotTextFallBack) {
     {
         QSettings raw(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Torvimek electronic"),
                       QStringLiteral("Corvantelle"));
-        raw.setValue(QStringLiteral("Settings/node"), QStringList{QStringLiteral("1"), QStringLiteral("2")});
+        raw.setValue(QStringLiteral("Settings/node"), QByteArray("\x01\x02"));
         raw.setValue(QStringLiteral("Settings/comport"), QString(300, QLatin1Char('9')));
     }
     QtSettingsStore store;
     EXPECT_EQ(store.ReadSetting("Settings", "node", "255"), "255");
     EXPECT_EQ(store.ReadSetting("Settings", "comport", "-1,CBR_9600"), "-1,CBR_9600");
+}
+
+TEST_F(SettingsStoreTest, UnquotedCommaValueWrittenByHandReadsAsItsText) {
+    QDir().mkpath(dir.filePath(QStringLiteral("Torvimek electronic")));
+    QFile file(File());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\ncomport=5,115200\n");
+    file.close();
+    QtSettingsStore store;
+    AppSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.port, 5);
+    EXPECT_EQ(settings.baud, 115200);
 }
 
 }  // namespace

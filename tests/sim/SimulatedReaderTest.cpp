@@ -464,9 +464,14 @@ TEST(SimulatedReaderFaults, DroppedAnswersStillChangeTheReader) {
 
 TEST(SimulatedReaderFaults, EchoIsThereAtOnceTheAnswerAfterTheDelay) {
     auto reader = Reader({.echo = true, .delayMs = 50});
+    EXPECT_EQ(reader.NextOutputDue(), -1) << "an idle reader without tags has nothing due";
     const auto request = RequestFrame({0x29, 0x34});
     reader.Receive(request.data(), request.size());
     EXPECT_EQ(reader.TakeOutput(), request);
+    EXPECT_EQ(reader.NextOutputDue(), 50) << "an owner may sleep until the delayed answer";
+    reader.SetTagInterval(20);
+    EXPECT_EQ(reader.NextOutputDue(), 20);
+    reader.SetTagInterval(0);
     reader.Advance(49);
     EXPECT_TRUE(reader.TakeOutput().empty());
     reader.Advance(1);

@@ -1,8 +1,8 @@
 #include "core/app/ComPropertiesDlg.h"
 
 const std::vector<std::string>& CComPropertiesDlg::BaudRates() {
-    static const std::vector<std::string> rates{"110",   "300",   "600",   "1200", "2400",   "4800", "9600",
-                                                "14.4K", "19.2K", "38.4K", "56K",  "115.2K", "128K"};
+    // The two rates the reader runs at; offering more would only have them fall back to 9600.
+    static const std::vector<std::string> rates{"9600", "115.2K"};
     return rates;
 }
 

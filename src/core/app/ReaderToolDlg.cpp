@@ -17,6 +17,9 @@ constexpr uint8_t kKeepAliveOnOpen = 2;
 constexpr uint8_t kKeepAliveRearm = 30;
 constexpr int kEchoSearch = 49;
 constexpr uint8_t kCaret = 0x5E;  // "^": a lone caret puts the Bluetooth module into command mode
+constexpr uint32_t kFastBaud = 115200;
+constexpr uint32_t kSlowBaud = 9600;
+constexpr int kRealTimeClockPage = 3;  // Reader, Bluetooth, Events, RealTimeClock, ...
 
 CTelegram ConnectRequest() {
     return CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame);
@@ -36,15 +39,28 @@ const std::array<uint8_t, 8>& CReaderToolDlg::TestTransponder() {
 void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<SystemPort>& devices) {
     StopSampling();
     m_settingsPort = settings.port;
-    m_settingsBaud = settings.baud;
+    // The line runs at one of two rates; any other saved rate (a hand-edited value, the unparsed
+    // default) means the reader's default of 9600 and is saved as such.
+    const uint32_t baud = settings.baud == static_cast<int>(kFastBaud) ? kFastBaud : kSlowBaud;
+    m_settingsBaud = static_cast<int>(baud);
     // The saved rate applies from the start: a reader set to 115200 baud would not answer at 9600.
-    m_port.SetBaudRate(settings.baud == 115200 ? 115200u : 9600u);
+    m_port.SetBaudRate(baud);
     m_portList.EnumeratePorts(devices);
     Connect(settings.port);
     ResetEngine();
     m_eventDatabaseActive = settings.eventDatabase != 0;
-    const auto address = static_cast<uint8_t>(settings.node);
+    auto address = static_cast<uint8_t>(settings.node);
     m_nodeIndex = NodeList::AddressToIndex(address);
+    if (m_nodeIndex < 0) {
+        // A control byte of the frame, or an address no reader can be set to: every request would
+        // be a bad frame. "Global" reaches whatever reader is on the line.
+        m_prompt.Message(
+            Format("The saved node address 0x%02X cannot be used; \"Global\" (0xFF) is used "
+                   "instead.",
+                   address));
+        address = NodeList::IndexToAddress(0);
+        m_nodeIndex = 0;
+    }
     m_frameParser.SetNodeAddress(address);
     UpdateStatusLine();
 }
@@ -69,6 +85,12 @@ void CReaderToolDlg::ResetEngine() {
     m_keepAliveTicks = 0;
 }
 
+void CReaderToolDlg::ClearStatusText() {
+    // A "connected" or "tag received" text must not outlive the line it spoke of.
+    m_statusText.clear();
+    m_statusTicks = 0;
+}
+
 void CReaderToolDlg::StopSampling() {
     m_sample = SampleFlags{};
     m_sampleTicks = 0;
@@ -87,6 +109,7 @@ int CReaderToolDlg::Connect(int port) {
 
 void CReaderToolDlg::Disconnect() {
     m_port.Close();
+    ClearStatusText();
     m_view.ShowConnectCaption("Connect");
     UpdateStatusLine();
 }
@@ -101,11 +124,16 @@ void CReaderToolDlg::OnConnectButton() {
 
 void CReaderToolDlg::OnPortLost() {
     m_port.Close();
+    ClearStatusText();
     m_view.ShowConnectCaption("Connect");
     UpdateStatusLine();
     m_prompt.Message(kConnectionLost,
                      "The connection to the reader was lost: the device went away (an unplugged "
                      "adapter or an ended simulator). Reconnect it and press Connect.");
+}
+
+void CReaderToolDlg::OnComError(const std::string& text) {
+    m_prompt.Message(text);
 }
 
 CComPropertiesDlg CReaderToolDlg::BeginComProperties(const std::vector<SystemPort>& devices) {
@@ -337,7 +365,9 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
         m_answerRetries = 0;
         return -1;
     }
-    const std::string traffic = BuildTrafficText(record.kind, length, buffer.data(), record.description);
+    const bool framed = record.kind != kKindText && record.kind != kKindRaw;
+    const std::string traffic =
+        BuildTrafficText(record.kind, framed ? n : length, buffer.data(), record.description);
     for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTxBytes(traffic);
@@ -348,11 +378,11 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
     return 0;
 }
 
-std::string CReaderToolDlg::BuildTrafficText(uint8_t kind, int recordLength, const uint8_t* buffer,
+std::string CReaderToolDlg::BuildTrafficText(uint8_t kind, int length, const uint8_t* buffer,
                                              const std::string& description) {
     std::string text;
     if (kind == kKindText || kind == kKindRaw) {
-        for (int i = 0; i < recordLength; ++i) {
+        for (int i = 0; i < length; ++i) {
             if (buffer[i] == 0) {
                 text += "<00>";
             } else {
@@ -367,9 +397,10 @@ std::string CReaderToolDlg::BuildTrafficText(uint8_t kind, int recordLength, con
     // Up to the ETX that ends the frame: a DLE takes the byte after it literally, so an escaped
     // 0x03 (a payload byte, or a CRC after its DLE) does not end the text.
     constexpr int kMaxTrafficBytes = 50;
-    for (int i = 0; i < kMaxTrafficBytes; ++i) {
+    const int limit = std::min(length, kMaxTrafficBytes);
+    for (int i = 0; i < limit; ++i) {
         text += Format("%02x ", buffer[i]);
-        if (buffer[i] == CFrameParser::kDle && i >= 4 && i + 1 < kMaxTrafficBytes) {
+        if (buffer[i] == CFrameParser::kDle && i >= 4 && i + 1 < limit) {
             text += Format("%02x ", buffer[++i]);
         } else if (buffer[i] == CFrameParser::kEtx && i >= 4) {
             break;
@@ -411,6 +442,11 @@ void CReaderToolDlg::OnConfigurationButton() {
     }
     m_sheet = m_view.CreateConfigSheet();
     m_keepAliveTicks = kKeepAliveOnOpen;
+}
+
+void CReaderToolDlg::OnRealTimeClock() {
+    OnConfigurationButton();
+    m_view.ShowConfigPage(kRealTimeClockPage);
 }
 
 void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {

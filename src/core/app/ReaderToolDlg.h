@@ -29,6 +29,8 @@ public:
     // The configuration sheet window: made on demand, destroyed on a page's "Quit".
     virtual IConfigSheet* CreateConfigSheet() = 0;
     virtual void DestroyConfigSheet() = 0;
+    // Makes a page of the open sheet the shown one.
+    virtual void ShowConfigPage(int index) = 0;
 };
 
 // The main window's logic: connection, tag display, status line, node selection, and the
@@ -57,6 +59,8 @@ public:
     void OnConnectButton();
     // The device went away while open (unplugged adapter, ended simulator).
     void OnPortLost();
+    // "COM Error <CE-%u>" of a failed read or write.
+    void OnComError(const std::string& text);
 
     // "COM Properties": disconnects and prepares the dialog; End applies a confirmed choice (or
     // nothing after "Cancel") and reconnects in either case.
@@ -87,7 +91,8 @@ public:
     int SendTelegram(const CTelegram& telegram);
     void ShowStatus(const std::string& text, int ticks);
     int ShowEvent(const std::string& nationalId);
-    static std::string BuildTrafficText(uint8_t kind, int recordLength, const uint8_t* buffer,
+    // length: the bytes of buffer that may be read (the record's bytes, or the whole frame).
+    static std::string BuildTrafficText(uint8_t kind, int length, const uint8_t* buffer,
                                         const std::string& description);
 
     // IMainWindow
@@ -98,6 +103,8 @@ public:
     // Windows.
     CWindowRegistry& Windows() { return m_windows; }
     void OnConfigurationButton();
+    // "Real time clock": the configuration sheet on its clock page.
+    void OnRealTimeClock();
     bool IsSheetOpen() const { return m_sheet != nullptr; }
     void SetConfigPages(IConfigPages* pages) { m_pages = pages; }
     void SetConfigSequence(IConfigSequence* sequence) { m_sequence = sequence; }
@@ -126,6 +133,7 @@ private:
                  const std::string& ev);
     void ResetEngine();
     void PassTagToEventDatabase(const std::string& id);
+    void ClearStatusText();
     void StopSampling();
 
     bool HoldOffStep();

@@ -27,7 +27,6 @@ ComPropertiesDialog::ComPropertiesDialog(CComPropertiesDlg& logic, QWidget* pare
     m_port->setMinimumContentsLength(28);
     m_baud = List(CComPropertiesDlg::BaudRates(), logic.m_baudText, this);
     m_baud->setObjectName(QStringLiteral("baud"));
-    m_baud->setEditable(true);
     m_baud->setCurrentText(QString::fromStdString(logic.m_baudText));
     auto* dataBits = List(CComPropertiesDlg::DataBits(), logic.m_dataBits, this);
     auto* parity = List(CComPropertiesDlg::Parities(), logic.m_parity, this);

@@ -2,9 +2,11 @@
 
 #include "core/app/DeveloperTools.h"
 #include "core/app/NodeList.h"
+#include "core/util/Format.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
 #include "gui/config/ConfigSheet.h"
+#include "platform/SerialPort.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,6 +23,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,17 +56,53 @@ QLineEdit* TagField(const QFont& font, int characters, const char* name, QWidget
 }
 
 // Asks for a file and reads it whole; false when cancelled or unreadable (the user is told).
+// Only a regular file of sensible size: a FIFO or a device would block the window, a huge file
+// exhaust memory. Opened without blocking and checked on the open descriptor, so nothing can be
+// swapped in between the check and the read.
 bool ReadChosenFile(IPrompt& prompt, const char* filter, std::string& path, std::string& content) {
     path = prompt.OpenFileName(filter);
     if (path.empty()) {
         return false;
     }
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const int fd = ::open(QFile::encodeName(QString::fromStdString(path)).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         prompt.Message("Cannot read " + path);
         return false;
     }
-    content = file.readAll().toStdString();
+    std::string refusal;
+    if (!S_ISREG(info.st_mode)) {
+        refusal = "Not a regular file: " + path;
+    } else if (info.st_size > DeveloperTools::kMaxInputBytes) {
+        refusal = Format("File too large (more than %d MiB): ", DeveloperTools::kMaxInputBytes >> 20) + path;
+    }
+    if (refusal.empty()) {
+        content.clear();
+        char buffer[65536];
+        ssize_t n = 0;
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+            content.append(buffer, static_cast<size_t>(n));
+            if (content.size() > static_cast<size_t>(DeveloperTools::kMaxInputBytes)) {
+                refusal =
+                    Format("File too large (more than %d MiB): ", DeveloperTools::kMaxInputBytes >> 20) +
+                    path;
+                break;
+            }
+        }
+        if (refusal.empty() && n < 0) {
+            refusal = "Cannot read " + path;
+        }
+    }
+    ::close(fd);
+    if (!refusal.empty()) {
+        content.clear();
+        prompt.Message(refusal);
+        return false;
+    }
     return true;
 }
 
@@ -96,11 +138,12 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
     picture->setPixmap(art);
     picture->setObjectName(QStringLiteral("picture"));
 
-    m_connect = new QPushButton(QStringLiteral("Connect"), central);
+    // Mnemonics that no menu title takes (Alt+F is "&File").
+    m_connect = new QPushButton(QStringLiteral("&Connect"), central);
     m_connect->setObjectName(QStringLiteral("connect"));
-    m_configuration = new QPushButton(QStringLiteral("Configuration"), central);
+    m_configuration = new QPushButton(QStringLiteral("Co&nfiguration"), central);
     m_configuration->setObjectName(QStringLiteral("configuration"));
-    auto* quit = new QPushButton(QStringLiteral("Quit"), central);
+    auto* quit = new QPushButton(QStringLiteral("&Quit"), central);
     quit->setObjectName(QStringLiteral("quit"));
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_connect);
@@ -139,6 +182,19 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
     layout->addWidget(m_statusLine);
     setCentralWidget(central);
 
+    // Tab goes the way the eye reads: the buttons top to bottom, then the controls below them.
+    QWidget* previous = m_connect;
+    for (QWidget* next : std::initializer_list<QWidget*>{m_configuration, quit, m_nodeList}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    if (QWidget* developerGroup = central->findChild<QGroupBox*>(QStringLiteral("developer"))) {
+        for (QWidget* child : developerGroup->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            setTabOrder(previous, child);
+            previous = child;
+        }
+    }
+
     connect(m_connect, &QPushButton::clicked, this, [this] { m_logic->OnConnectButton(); });
     connect(m_configuration, &QPushButton::clicked, this, [this] { m_logic->OnConfigurationButton(); });
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
@@ -175,6 +231,7 @@ QWidget* MainWindow::BuildTagGroup() {
 
 QWidget* MainWindow::BuildDeveloperControls() {
     auto* group = new QGroupBox(QStringLiteral("Developer"));
+    group->setObjectName(QStringLiteral("developer"));
     auto* row = new QHBoxLayout(group);
     auto add = [&](const char* caption, const char* name) {
         auto* button = new QPushButton(QString::fromLatin1(caption), group);
@@ -207,7 +264,9 @@ void MainWindow::BuildMenu() {
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    connect(add(file, "&Quit", kQuit, true), &QAction::triggered, this, &QWidget::close);
+    QAction* quit = add(file, "&Quit", kQuit, true);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     connect(add(settings, "&Comport", kComport, true), &QAction::triggered, this, [this] { OnComport(); });
     // Tool windows not built yet stay visible but disabled, so the menu keeps its shape.
@@ -217,7 +276,8 @@ void MainWindow::BuildMenu() {
     QMenu* configure = tools->addMenu(QStringLiteral("&Configure"));
     add(configure, "&LCD display", kLcdDisplay, false);
     add(configure, "&Bluetooth", kBluetooth, false);
-    add(configure, "&Real time clock", kRealTimeClock, true);  // has no window of its own
+    connect(add(configure, "&Real time clock", kRealTimeClock, true), &QAction::triggered, this,
+            [this] { m_logic->OnRealTimeClock(); });
     add(configure, "M&emory", kMemory, false);
     add(tools, "M&AX884", kMax884, false);
     add(tools, "D&iagnosis", kDiagnosis, false);
@@ -236,6 +296,12 @@ QAction* MainWindow::Action(CommandId id) const {
         }
     }
     return nullptr;
+}
+
+void MainWindow::AttachSerialPort(CSerialPort& serial) {
+    serial.SetReceiver([this](const uint8_t* bytes, int count) { OnRxBytes(bytes, count); });
+    serial.SetLostHandler([this] { OnPortLost(); });
+    serial.SetErrorHandler([this](const std::string& text) { OnComError(text); });
 }
 
 void MainWindow::Start(const AppSettings& settings) {
@@ -267,13 +333,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::ShowTagFields(const std::string& countryCode, const std::string& nationalId,
                                const std::string& tagType, const std::string& eventText) {
-    m_countryCode->setText(QString::fromStdString(countryCode));
+    // The reader's texts are single bytes of Latin-1 ("K\xE4lber"), not UTF-8.
+    auto latin1 = [](const std::string& text) {
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    };
+    m_countryCode->setText(latin1(countryCode));
+    m_nationalId->setText(latin1(nationalId));
+    m_tagType->setText(latin1(tagType));
+    m_eventText->setText(latin1(eventText));
     bool numeric = false;
     const int code = QString::fromStdString(countryCode).trimmed().toInt(&numeric);
     m_countryCode->setToolTip(numeric ? QString::fromStdString(m_countryNames.Name(code)) : QString());
-    m_nationalId->setText(QString::fromStdString(nationalId));
-    m_tagType->setText(QString::fromStdString(tagType));
-    m_eventText->setText(QString::fromStdString(eventText));
 }
 
 void MainWindow::ShowStatusLine(const std::string& text) {
@@ -281,13 +351,19 @@ void MainWindow::ShowStatusLine(const std::string& text) {
 }
 
 void MainWindow::ShowConnectCaption(const std::string& caption) {
-    m_connect->setText(QString::fromStdString(caption));
+    m_connect->setText(QLatin1Char('&') + QString::fromStdString(caption));
 }
 
 IConfigSheet* MainWindow::CreateConfigSheet() {
     m_sheet = new ConfigSheet(*m_pages, *m_logic, this);
     m_sheet->show();
     return m_sheet;
+}
+
+void MainWindow::ShowConfigPage(int index) {
+    if (m_sheet != nullptr) {
+        m_sheet->SetActivePage(index);
+    }
 }
 
 void MainWindow::DestroyConfigSheet() {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class CSerialPort;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -67,6 +68,10 @@ public:
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
+    void OnComError(const std::string& text) { m_logic->OnComError(text); }
+    // The tool's serial port: received bytes, a lost device and failed reads and writes reach
+    // this window.
+    void AttachSerialPort(CSerialPort& serial);
     // The machine's serial devices; replaced in tests.
     void SetPortEnumerator(std::function<std::vector<SystemPort>()> enumerate) {
         m_enumerate = std::move(enumerate);
@@ -83,6 +88,7 @@ public:
     void ShowConnectCaption(const std::string& caption) override;
     IConfigSheet* CreateConfigSheet() override;
     void DestroyConfigSheet() override;
+    void ShowConfigPage(int index) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,10 +2,15 @@
 
 #include "core/app/Prompt.h"
 
+#include <string>
+#include <vector>
+
 class QWidget;
 
 // Message boxes and file dialogs for the logic. Messages do not block: a lost device is reported
-// from inside the port's error handling, where a nested event loop would be unwelcome.
+// from inside the port's error handling, where a nested event loop would be unwelcome. Messages
+// given before the parent window is on screen (the start-up connect) wait for it, so that they
+// open over it and not alone in a corner.
 class QtPrompt final : public IPrompt {
 public:
     explicit QtPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
@@ -16,9 +21,20 @@ public:
     std::string OpenFileName(const std::string& filter) override;
     std::string SaveFileName(const std::string& filter) override;
     std::string SaveFileNameAs(const std::string& filter, const std::string& proposed) override;
-    bool IsMessageOpen() const override { return m_openMessages > 0; }
+    bool IsMessageOpen() const override { return m_openMessages > 0 || !m_pending.empty(); }
 
 private:
+    struct Pending {
+        std::string text;
+        std::string detail;
+    };
+    bool ParentOnScreen() const;
+    void ShowWhenOnScreen();
+    void Show(const Pending& message);
+
     QWidget* m_parent;
     int m_openMessages = 0;
+    std::vector<Pending> m_pending;
+    bool m_waiting = false;
+    int m_waitedMs = 0;
 };

@@ -81,6 +81,7 @@ public:
         return &sheet;
     }
     void DestroyConfigSheet() override {}
+    void ShowConfigPage(int index) override { sheet.active = index; }
 
     std::vector<std::string> tag{"", "", "", ""};
     std::string statusLine;
@@ -95,10 +96,11 @@ public:
         messages.push_back({text, detail});
     }
     bool YesNo(const std::string&) override { return true; }
-    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string OpenFileName(const std::string&) override { return openPath; }
     std::string SaveFileName(const std::string&) override { return {}; }
 
     std::vector<std::pair<std::string, std::string>> messages;
+    std::string openPath;
 };
 
 // A tool window that keeps the answers the main window hands it.

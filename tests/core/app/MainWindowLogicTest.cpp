@@ -121,6 +121,8 @@ TEST(ComProperties, ChoosesByNameAndBaudText) {
     CComPropertiesDlg none(list.Entries(), 9, 9600);
     EXPECT_EQ(none.InitialSelection(), -1);
     EXPECT_EQ(none.m_baudText, "9600");
+    // Only the rates the line runs at are offered.
+    EXPECT_EQ(CComPropertiesDlg::BaudRates(), (std::vector<std::string>{"9600", "115.2K"}));
 }
 
 class MainWindowLogic : public ::testing::Test {
@@ -146,6 +148,7 @@ TEST_F(MainWindowLogic, StatusLineComposition) {
     dlg.OnConnectButton();
     EXPECT_EQ(view.connectCaption, "Connect");
     EXPECT_EQ(view.statusLine.rfind("Disconnected", 0), 0u);
+    EXPECT_EQ(view.statusLine.find(CReaderToolDlg::kConnected), std::string::npos) << view.statusLine;
     // The status text goes away when its ticks run out.
     for (int i = 0; i < 60; ++i) {
         dlg.OnTimer();
@@ -162,12 +165,16 @@ TEST_F(MainWindowLogic, NodeSelectionReachesTheWire) {
         dlg.OnSendNow(CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame));
         EXPECT_EQ(port.writes.back()[3], address) << index;
     }
-    // A saved address without an entry shows "none" but still goes on the wire.
-    CReaderToolDlg other(port, view, prompt);
-    other.Start(AppSettings{1, 9600, 0x10, 0}, {});
-    EXPECT_EQ(other.NodeIndex(), -1);
-    EXPECT_NE(view.statusLine.find("Node ID: none"), std::string::npos);
-    EXPECT_EQ(other.NodeAddress(), 0x10);
+    // A saved address the line cannot carry (a control byte, no entry) falls back to "Global".
+    for (const int saved : {0x02, 0x03, 0x10, 0x00, 0xF0}) {
+        FakePrompt told;
+        CReaderToolDlg other(port, view, told);
+        other.Start(AppSettings{1, 9600, saved, 0}, {});
+        EXPECT_EQ(other.NodeAddress(), 0xFF) << saved;
+        EXPECT_NE(view.statusLine.find("Node ID: Global"), std::string::npos) << view.statusLine;
+        ASSERT_EQ(told.messages.size(), 1u) << saved;
+        EXPECT_NE(told.messages[0].first.find(Format("0x%02X", saved)), std::string::npos);
+    }
 }
 
 TEST_F(MainWindowLogic, FailedAndLostConnectionsExplainThemselves) {
@@ -180,10 +187,12 @@ TEST_F(MainWindowLogic, FailedAndLostConnectionsExplainThemselves) {
 
     port.m_openable = true;
     dlg.OnConnectButton();
+    dlg.ShowStatus(CReaderToolDlg::kConnected, 60);
     port.Close();
     dlg.OnPortLost();
     EXPECT_EQ(view.connectCaption, "Connect");
     EXPECT_EQ(view.statusLine.rfind("Disconnected", 0), 0u);
+    EXPECT_EQ(view.statusLine.find(CReaderToolDlg::kConnected), std::string::npos) << view.statusLine;
     ASSERT_EQ(prompt.messages.size(), 2u);
     EXPECT_EQ(prompt.messages[1].first, "Connection lost");
     dlg.OnConnectButton();
@@ -212,6 +221,13 @@ TEST_F(MainWindowLogic, ComPropertiesConfirmAndCancel) {
     EXPECT_EQ(saved.port, 3);
     EXPECT_EQ(saved.baud, 115200);
     EXPECT_EQ(port.IsOpen(), 0);
+
+    // A saved rate the line does not run at opens, and is kept, as 9600.
+    CReaderToolDlg other(port, view, prompt);
+    other.Start(AppSettings{3, 38400, 1, 0}, {});
+    EXPECT_EQ(port.GetBaudRate(), 9600u);
+    other.Shutdown(saved);
+    EXPECT_EQ(saved.baud, 9600);
 }
 
 TEST_F(MainWindowLogic, DeveloperButtons) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 CTelegram Request(uint8_t code, bool repeat = true, uint8_t kind = kKindFrame) {
@@ -231,10 +233,19 @@ TEST_F(RequestEngineTest, TrafficTextOfEachKind) {
         std::fill(std::begin(buffer), std::end(buffer), 0xAA);
         std::copy(f.payload.begin(), f.payload.end(), buffer);
         const int n = codec.BuildFrame(buffer, static_cast<int>(f.payload.size()), 0);
-        const std::string out =
-            CReaderToolDlg::BuildTrafficText(kKindFrame, static_cast<int>(f.payload.size()), buffer, "|");
+        const std::string out = CReaderToolDlg::BuildTrafficText(kKindFrame, n, buffer, "|");
         EXPECT_EQ(out.substr(0, f.text.size()), f.text);
         EXPECT_EQ(out.size(), static_cast<size_t>(n) * 3 + 1) << out;
+    }
+    // A buffer shorter than a frame is read no further than its length, an escape at its end too.
+    for (const auto& [bytes, text] : std::vector<std::pair<std::vector<uint8_t>, std::string>>{
+             {{0x00, 0x00, 0x02, 0x01, 0xF0, 0x09}, "00 00 02 01 f0 09 |"},
+             {{0x00, 0x00, 0x02, 0x01, 0xF0, 0x10}, "00 00 02 01 f0 10 |"}}) {
+        const auto shortBuffer = std::make_unique<uint8_t[]>(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), shortBuffer.get());
+        EXPECT_EQ(CReaderToolDlg::BuildTrafficText(kKindFrame, static_cast<int>(bytes.size()),
+                                                   shortBuffer.get(), "|"),
+                  text);
     }
 }
 
