@@ -22,7 +22,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     explicit MainWindowTest(bool developer = false)
-        : link(1, 3), window(link, prompt, MainWindowOptions{developer}) {
+        : link(1, 3), window(link, prompt, MainWindowOptions{developer, {}}) {
         link.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
         link.SetLostHandler([this] { window.OnPortLost(); });
         link.Reader().SetRequestObserver([this](uint8_t address, const std::vector<uint8_t>& payload) {

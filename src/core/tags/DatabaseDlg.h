@@ -114,6 +114,5 @@ private:
     CAtomicTextWriter m_output;
     int m_fileCounter = 1;
     std::string m_baseName;
-    bool m_wantFile = false;
     std::ifstream m_input;
 };
