@@ -1,4 +1,4 @@
-#include "gui/app/EmbeddedSimulator.h"
+#include "simhost/EmbeddedSimulator.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/QtPrompt.h"
 #include "platform/PortEnumerator.h"

@@ -206,7 +206,7 @@ bool ConfigStore::ExecuteAdditional(const uint8_t* args, size_t count, Bodies& a
             a.ioFlags = p[0];
             break;
         case Sub60::kSetBluetoothMode:
-            if (!need(1)) {
+            if (!need(1) || p[0] > kMaxBluetoothMode) {
                 return false;
             }
             a.bluetoothMode = p[0];

@@ -26,6 +26,7 @@ public:
     static constexpr uint8_t kMaxTiming = 3;
     static constexpr uint8_t kMaxAccessLevel = 2;
     static constexpr uint8_t kMaxDisplayInfo = 2;
+    static constexpr uint8_t kMaxBluetoothMode = 1;  // master or slave
     static constexpr uint16_t kMaxDoubleReadTime = 5000;
     static constexpr uint16_t kMinSwitchOffTime = 500;  // 10 ms units: 5 s to 600 s
     static constexpr uint16_t kMaxSwitchOffTime = 60000;

@@ -81,13 +81,17 @@ std::array<uint8_t, 8> IsoCode(const SimulatedReader::Transponder& t) {
 }  // namespace
 
 SimulatedReader::SimulatedReader(uint8_t nodeAddress, uint32_t seed)
-    : m_config(nodeAddress), m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)), m_random(seed) {
+    : m_config(nodeAddress),
+      m_signals(seed),
+      m_version(Format("Corvantelle SIM %s", CORVANTELLE_VERSION)),
+      m_random(seed) {
     m_transponders = {{984, 123456789012ULL, 5, {}}, {276, 4711ULL, 1, {}}};
     SetClock(2026, 1, 1, 8, 0, 0);
 }
 
 void SimulatedReader::Restart() {
     m_config.Restart();
+    m_bluetooth.Restart();
     m_parser = CFrameParser{};
 }
 
@@ -344,6 +348,10 @@ void SimulatedReader::Receive(const uint8_t* bytes, size_t count) {
     if (m_faults.echo) {
         Enqueue({bytes, bytes + count}, m_now, false);
     }
+    // The module hears the line too: AT lines are its, frames the reader's.
+    if (m_hardware.ModulePowered()) {
+        Enqueue(m_module.Receive(bytes, count, m_now), m_now + m_faults.delayMs, false);
+    }
     for (size_t i = 0; i < count; ++i) {
         if (m_parser.PutByte(bytes[i]) == CFrameParser::kGood) {
             HandleFrame(m_parser.Frame());
@@ -466,7 +474,22 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
     const uint8_t code = payload[0];
     const uint8_t* args = payload.data() + 1;
     const size_t count = payload.size() - 1;
+    if (ServiceHardware::Owns(payload.data(), payload.size())) {
+        return m_hardware.Execute(payload.data(), payload.size(), reply.frames);
+    }
+    if (ExternalEeprom::Owns(payload.data(), payload.size())) {
+        return m_eeprom.Execute(payload.data(), payload.size(), reply.frames);
+    }
     switch (code) {
+        case Cmd::kRouteBluetooth: {
+            // The line goes to the module; what it answers follows the acknowledge on the line.
+            if (count < 1 || args[count - 1] != '\r' || !m_hardware.ModulePowered()) {
+                return false;
+            }
+            reply.frames.push_back(AckBody(code));
+            reply.line = m_module.RouteLine(std::string(args, args + count - 1), m_now);
+            return true;
+        }
         case Cmd::kConnect:
         case Cmd::kSetLcdContrast:
             if (code == Cmd::kSetLcdContrast) {
@@ -538,15 +561,18 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
             // The acknowledge leaves under the old address; then the reader starts again.
             reply.frames.push_back(AckBody(code));
             m_config.Restart();
-            return true;
-        case Cmd::kGetAmplitude:
-            // The antenna voltage as one byte: 50 stands for about 161 V.
-            reply.frames.push_back(AckBody(code, {0x00, 50}));
+            m_bluetooth.Restart();
             return true;
         case Cmd::kStartBootloader:
             reply.frames.push_back(AckBody(code));
             return true;
         default:
+            if (SignalSource::Owns(code)) {
+                return m_signals.Execute(code, reply.frames);
+            }
+            if (BluetoothSettings::Owns(code, args, count)) {
+                return m_bluetooth.Execute(args, count, reply.frames);
+            }
             if (DatasetMemory::Owns(code)) {
                 return m_datasets.Execute(code, args, count, DatasetStamp(), reply.frames);
             }

@@ -1,9 +1,14 @@
 #pragma once
 
 #include "core/link/FrameParser.h"
+#include "sim/BluetoothModule.h"
+#include "sim/BluetoothSettings.h"
 #include "sim/ConfigStore.h"
 #include "sim/DatasetMemory.h"
 #include "sim/EventTables.h"
+#include "sim/ExternalEeprom.h"
+#include "sim/ServiceHardware.h"
+#include "sim/SignalSource.h"
 
 #include <array>
 #include <cstddef>
@@ -89,7 +94,10 @@ public:
 
     void SetFaults(const Faults& faults);
     const Faults& GetFaults() const { return m_faults; }
-    void Seed(uint32_t seed) { m_random.seed(seed); }
+    void Seed(uint32_t seed) {
+        m_random.seed(seed);
+        m_signals.Seed(seed);
+    }
 
     // State a test may look at or prepare.
     // The address the reader answers to; a new one set by the tool counts from the next start.
@@ -104,6 +112,7 @@ public:
     // The time stamp word a dataset stored now carries.
     uint32_t DatasetStamp() const;
     void SetVersionText(std::string text) { m_version = std::move(text); }
+    const BluetoothSettings& GetBluetooth() const { return m_bluetooth; }
     const std::string& GetVersionText() const { return m_version; }
     const std::string& GetSerialNumber() const { return m_serialNumber; }
     uint8_t GetLcdContrast() const { return m_lcdContrast; }
@@ -111,6 +120,10 @@ public:
     int SetClock(int year, int month, int day, int hours, int minutes, int seconds);
     // Seconds, minutes, hours, day of week (Sunday = 1), day, month, year - 2000, each as BCD.
     std::array<uint8_t, 7> GetClockBytes() const;
+    // The Bluetooth module behind the line, the signalling hardware and the external EEPROM.
+    BluetoothModule& Module() { return m_module; }
+    ServiceHardware& Hardware() { return m_hardware; }
+    ExternalEeprom& Eeprom() { return m_eeprom; }
 
     // Frames an answer: STX, node address, 0xF0, then body (status byte first) with DLE escapes,
     // the CRC-8 and ETX. Unlike requests, answers have no length limit.
@@ -145,6 +158,11 @@ private:
     ConfigStore m_config;
     DatasetMemory m_datasets;
     EventTables m_events;
+    BluetoothModule m_module;
+    ServiceHardware m_hardware;
+    ExternalEeprom m_eeprom;
+    SignalSource m_signals;
+    BluetoothSettings m_bluetooth;
     std::string m_version;
     std::string m_serialNumber = "100001";
     uint8_t m_lcdContrast = 3;

@@ -3,7 +3,7 @@
 #include "e2e/E2eSupport.h"
 
 #include "core/link/Commands.h"
-#include "gui/app/EmbeddedSimulator.h"
+#include "simhost/EmbeddedSimulator.h"
 
 #include <QLabel>
 #include <QLineEdit>

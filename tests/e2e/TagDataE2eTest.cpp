@@ -3,7 +3,7 @@
 
 #include "core/tags/EventDatabase.h"
 #include "core/util/Format.h"
-#include "gui/app/EmbeddedSimulator.h"
+#include "simhost/EmbeddedSimulator.h"
 #include "gui/app/MainWindow.h"
 #include "platform/SerialPort.h"
 

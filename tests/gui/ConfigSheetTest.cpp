@@ -3,6 +3,7 @@
 #include "gui/config/ConfigSheet.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -74,8 +76,8 @@ TEST_F(ConfigSheetWidgetTest, EightTabsEachWithTheBottomBand) {
                                   "LCD",    "Additional", "Optimization", "Output format"};
     ASSERT_EQ(tabs->count(), captions.size());
     const std::tuple<const char*, const char*, bool> band[] = {
-        {"bandApply", "&Apply", false}, {"bandRead", "&Read", false}, {"bandResetAll", "R&eset all", true},
-        {"bandLoad", "&Load", false},   {"bandSave", "&Save", false}, {"bandQuit", "&Quit", true}};
+        {"bandApply", "&Apply", true}, {"bandRead", "&Read", true}, {"bandResetAll", "R&eset all", true},
+        {"bandLoad", "&Load", true},   {"bandSave", "&Save", true}, {"bandQuit", "&Quit", true}};
     for (int i = 0; i < tabs->count(); ++i) {
         EXPECT_EQ(tabs->tabText(i), captions[i]);
         for (const auto& [name, caption, enabled] : band) {
@@ -102,8 +104,10 @@ TEST_F(ConfigSheetWidgetTest, EightTabsEachWithTheBottomBand) {
     Click(5, "bandResetAll");
     EXPECT_EQ(main.AllBytes(), (std::vector<Bytes>{{0x18}}));
     EXPECT_EQ(Status(5), "      Reset all");
-    Click(5, "bandQuit");
-    EXPECT_EQ(main.commands, (std::vector<std::pair<int, int>>{{2, 136}}));
+    for (const char* name : {"bandRead", "bandApply", "bandSave", "bandLoad", "bandQuit"}) {
+        Click(5, name);
+    }
+    EXPECT_EQ(main.commands, (std::vector<std::pair<int, int>>{{6, 0}, {7, 0}, {8, 0}, {9, 0}, {2, 136}}));
 }
 
 TEST_F(ConfigSheetWidgetTest, PagesAreCreatedWhenFirstShownAndOnlyThen) {
@@ -219,6 +223,40 @@ TEST_F(ConfigSheetWidgetTest, OptimizationSetAndGet) {
     EXPECT_EQ(ClickAndTick(6, "optGet"), (Bytes{0x29, 0x39}));
     Answer(Ack(Cmd::kGetConfig, {0x03}));
     EXPECT_TRUE(W<QRadioButton>(6, "optSetting3")->isChecked());
+}
+
+TEST_F(ConfigSheetWidgetTest, AdditionalOutputFormatAndBluetoothButtons) {
+    sheet->SetActivePage(CConfigPages::kAdditional);
+    Type(5, "addSwitchOff", "30");
+    Click(5, "addSetSwitchOff");
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x15, 0x0B, 0xB8}));
+    auto* slider = W<QSlider>(5, "addSlider");
+    slider->setValue(0);
+    EXPECT_EQ(pages.Additional().Fields().breakTime, "500");
+    QTest::keyClick(W<QAbstractSpinBox>(5, "addSync"), Qt::Key_Up);
+    Click(5, "addSyncOn");
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x21, 0x05}));  // 0.10 V
+    EXPECT_FALSE(W<QPushButton>(5, "addGetSync")->isVisible());
+    pages.SetDeveloper(true);
+    EXPECT_TRUE(W<QPushButton>(5, "addGetSync")->isVisible());
+
+    sheet->SetActivePage(CConfigPages::kOutputFormat);
+    auto* initial = W<QComboBox>(7, "outList13");
+    initial->setCurrentIndex(0);
+    emit initial->activated(0);
+    EXPECT_EQ(W<QLabel>(7, "outPreview")->text(), "#IIIIIIIIIIII");
+    Click(7, "outSave");
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x19, 0x00, 0x00, 0x23}));
+
+    sheet->SetActivePage(CConfigPages::kBluetooth);
+    Click(1, "btMode1");
+    Click(1, "btSetMode");
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x17, 0x01}));
+    Answer(Nak(0x60, {0x18, 0x00}));
+    EXPECT_TRUE(W<QRadioButton>(1, "btMode0")->isChecked());
+    Type(1, "btName", "Stall 4");
+    Click(1, "btSetName");
+    EXPECT_EQ(main.Last(), (Bytes{0x9F, 0x29, 7, 'S', 't', 'a', 'l', 'l', ' ', '4'}));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     explicit MainWindowTest(bool developer = false)
-        : link(1, 3), window(link, prompt, MainWindowOptions{developer, {}}) {
+        : link(1, 3), window(link, prompt, MainWindowOptions{developer}) {
         link.SetReceiver([this](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
         link.SetLostHandler([this] { window.OnPortLost(); });
         link.Reader().SetRequestObserver([this](uint8_t address, const std::vector<uint8_t>& payload) {
@@ -105,11 +105,9 @@ TEST_F(MainWindowTest, RealTimeClockMenuOpensTheSheetOnItsPage) {
 }
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
-    for (auto id : {MainWindow::kMonitor, MainWindow::kDiagnosis, MainWindow::kMax884}) {
+    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis,
+                    MainWindow::kTestTools, MainWindow::kEventDatabase, MainWindow::kMax884}) {
         ASSERT_NE(window.Action(id), nullptr);
-        EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
-    }
-    for (auto id : {MainWindow::kDatabase, MainWindow::kTestTools, MainWindow::kEventDatabase}) {
         EXPECT_TRUE(window.Action(id)->isEnabled()) << id;
     }
     EXPECT_EQ(window.findChild<QPushButton*>("dtrOn"), nullptr);

@@ -19,6 +19,9 @@ public:
     // Fills record from the pages; -1 when a page refused what it holds (it says why).
     virtual int Collect(ConfigRecord& record) = 0;
     virtual void ShowAll(const ConfigRecord& record) = 0;
+    // A record loaded from a file, which holds no start character and no display choice: the
+    // pages keep what they show for those.
+    virtual void ShowLoaded(const ConfigRecord& record) { ShowAll(record); }
 };
 
 // The open configuration sheet window.
@@ -32,7 +35,17 @@ public:
 // The engine that reads or writes the whole configuration, one request per tick.
 class IConfigSequence {
 public:
-    enum Action { kIdle = 0, kStep = 1, kRepeat = 2, kGiveUp = 3 };
+    // What BuildStep asks of the main window.
+    enum Action { kIdle = 0, kStep = 1, kRepeat = 2, kGiveUp = 3, kNothing = 4, kWaiting = 7 };
+    // What OnAnswer made of a frame.
+    enum Answer {
+        kNotConfigRead = -3,  // an acknowledge of another command where a configuration read was awaited
+        kNotAck = -2,
+        kIgnored = 0,
+        kStepDone = 5,
+        kReadDone = 6,
+        kWriteDone = 8
+    };
 
     virtual ~IConfigSequence() = default;
     virtual int IsRunning() const = 0;
@@ -40,7 +53,7 @@ public:
     virtual int StartRead() = 0;
     virtual int StartWrite(const ConfigRecord& record) = 0;
     virtual void Stop() = 0;
-    // 1 when the frame completed a read sequence.
+    // One of Answer.
     virtual int OnAnswer(int length, const uint8_t* frame) = 0;
     virtual int BuildStep(CTelegram& request) = 0;
     virtual ConfigRecord GetReadRecord() const = 0;

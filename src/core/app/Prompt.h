@@ -13,8 +13,8 @@ public:
     virtual std::string SaveFileName(const std::string& filter) = 0;
     // A message is still on screen, unanswered: a sequence that would raise the next one waits.
     virtual bool IsMessageOpen() const { return false; }
-    // A save dialog that proposes a file name (without folder and extension).
-    virtual std::string SaveFileNameAs(const std::string& filter, const std::string& /*proposed*/) {
+    // As SaveFileName, with a file name proposed to the user.
+    virtual std::string SaveFileNameProposing(const std::string& filter, const std::string& /*name*/) {
         return SaveFileName(filter);
     }
 };

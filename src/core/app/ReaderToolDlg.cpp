@@ -1,6 +1,7 @@
 #include "core/app/ReaderToolDlg.h"
 
 #include "core/app/NodeList.h"
+#include "core/config/ConfigFileCommands.h"
 #include "core/link/Commands.h"
 #include "core/util/Format.h"
 
@@ -190,7 +191,7 @@ void CReaderToolDlg::OnTestButton() {
 // ---- receiving ----
 
 void CReaderToolDlg::OnRxBytes(const uint8_t* bytes, int count) {
-    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
+    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth, Caption::kClient}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnRxBytes(bytes, count);
         }
@@ -230,15 +231,22 @@ void CReaderToolDlg::OnFrame() {
     }
     const int length = static_cast<int>(frame.size());
     for (const char* caption : {Caption::kTestTools, Caption::kMemory, Caption::kDatabase,
-                                Caption::kLcdConfiguration, Caption::kDiagnosis}) {
+                                Caption::kLcdConfiguration, Caption::kDiagnosis, Caption::kClient}) {
         SendToWindow(caption, frame.data(), length);
     }
     const bool sequenceRunning = m_sequence != nullptr && m_sequence->IsRunning() != 0;
     if (m_sheet != nullptr && m_pages != nullptr && !sequenceRunning) {
         m_pages->AnswerPage(m_sheet->ActivePage(), length, frame.data());
     }
-    if (m_sequence != nullptr && m_sequence->OnAnswer(length, frame.data()) == 1 && m_pages != nullptr) {
+    const int sequenceAnswer = m_sequence != nullptr ? m_sequence->OnAnswer(length, frame.data()) : 0;
+    if (sequenceAnswer == IConfigSequence::kReadDone && m_pages != nullptr) {
         m_pages->ShowAll(m_sequence->GetReadRecord());
+    }
+    if ((sequenceAnswer == IConfigSequence::kReadDone || sequenceAnswer == IConfigSequence::kWriteDone) &&
+        m_sheet != nullptr && m_pages != nullptr) {
+        m_pages->ShowMainStatus(m_sheet->ActivePage(), sequenceAnswer == IConfigSequence::kReadDone
+                                                           ? "Read configuration success"
+                                                           : "Write configuration success");
     }
     if (frame.size() > 4 && frame[4] == m_lastCommand) {
         m_answerRetries = 0;
@@ -368,7 +376,7 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
     const bool framed = record.kind != kKindText && record.kind != kKindRaw;
     const std::string traffic =
         BuildTrafficText(record.kind, framed ? n : length, buffer.data(), record.description);
-    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth}) {
+    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth, Caption::kClient}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTxBytes(traffic);
         }
@@ -551,7 +559,14 @@ void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
         }
         case MainCommand::kSaveConfigFile:
         case MainCommand::kLoadConfigFile:
-            // Configuration files arrive with their own window logic.
+            if (m_pages != nullptr) {
+                const int active = m_sheet != nullptr ? m_sheet->ActivePage() : 0;
+                if (command == MainCommand::kSaveConfigFile) {
+                    ConfigFileCommands::Save(*m_pages, m_prompt, active);
+                } else {
+                    ConfigFileCommands::Load(*m_pages, m_prompt, active);
+                }
+            }
             break;
         case MainCommand::kEventDatabase:
             m_eventDatabaseActive = argument == 1;
@@ -567,7 +582,7 @@ void CReaderToolDlg::OnTimer() {
         m_pages->TickPage(m_sheet->ActivePage());
     }
     for (const char* caption :
-         {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth}) {
+         {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth, Caption::kClient}) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTick();
         }

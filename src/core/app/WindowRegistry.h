@@ -20,6 +20,9 @@ inline constexpr const char* kRealTimeClock = "Real time clock";
 inline constexpr const char* kAnimalCounter = "Animal Counter";
 inline constexpr const char* kConfiguration = "Configuration";
 inline constexpr const char* kEventDatabase = "Event Database";
+// A front end without windows (the command-line program): gets every received batch, every
+// transmission text, every answer and every tick, on the same road as the windows.
+inline constexpr const char* kClient = "Client";
 }  // namespace Caption
 
 class CWindowRegistry final {

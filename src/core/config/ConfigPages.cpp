@@ -57,6 +57,28 @@ void CConfigPages::ShowAll(const ConfigRecord& record) {
     }
 }
 
+void CConfigPages::ShowLoaded(const ConfigRecord& record) {
+    for (CConfigPage* page : m_pages) {
+        page->EnsureCreated();
+    }
+    ConfigRecord shown = record;
+    const int start = CPropPageReader::StartCharacterValue(m_reader.Fields().startCharacter);
+    if (start >= 0 && start <= 0xFF) {
+        shown.startCharacter = static_cast<uint8_t>(start);
+    }
+    const int display = m_additional.Fields().display;
+    if (display >= CAdditional::kTimestamp && display <= CAdditional::kAnimalCounter) {
+        shown.displayInfo = static_cast<uint8_t>(display);
+    }
+    ShowAll(shown);
+}
+
+void CConfigPages::SetDeveloper(bool developer) {
+    m_reader.SetDeveloper(developer);
+    m_additional.SetDeveloper(developer);
+    m_bluetooth.SetDeveloper(developer);
+}
+
 void CConfigPages::SetProgressRangeAll(int high) {
     for (CConfigPage* page : m_pages) {
         page->EnsureCreated();

@@ -44,8 +44,8 @@ public:
     CPropPageOptimization& Optimization() { return m_optimization; }
     CPropPageOutputFormat& OutputFormat() { return m_outputFormat; }
 
-    // Shows the Reader page's developer controls.
-    void SetDeveloper(bool developer) { m_reader.SetDeveloper(developer); }
+    // Shows the pages' developer controls.
+    void SetDeveloper(bool developer);
     bool IsDeveloper() const { return m_reader.IsDeveloper(); }
 
     // What the main window does with the pages; an index outside 0 to 7 reaches no page.
@@ -55,6 +55,7 @@ public:
     // Pages 0, 1, 5, 6 and 7 fill one record, in this order; the first page that refuses stops it.
     int Collect(ConfigRecord& record) override;
     void ShowAll(const ConfigRecord& record) override;
+    void ShowLoaded(const ConfigRecord& record) override;
     // Every page's progress bar counts from 0 to high.
     void SetProgressRangeAll(int high) override;
     void StepProgressAll(int step) override;

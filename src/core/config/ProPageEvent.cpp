@@ -169,7 +169,7 @@ void CProPageEvent::OnListSave() {
         return;
     }
     const std::tm t = m_clock();
-    std::string path = Prompt()->SaveFileNameAs(
+    std::string path = Prompt()->SaveFileNameProposing(
         kFilter, Format("eventlist_%02d%02d%04d_%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900,
                         t.tm_hour, t.tm_min, t.tm_sec));
     if (path.empty()) {

@@ -113,7 +113,7 @@ void CDatabaseDlg::OnGetAll() {
     const std::tm t = m_clock();
     const std::string proposed = Format("database_%02d%02d%04d_%02d%02d%02d", t.tm_mday, t.tm_mon + 1,
                                         t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
-    std::string path = m_prompt.SaveFileNameAs(kFilter, proposed);
+    std::string path = m_prompt.SaveFileNameProposing(kFilter, proposed);
     m_fileCounter = 1;
     if (!path.empty()) {
         for (auto at = path.find(".txt"); at != std::string::npos; at = path.find(".txt")) {

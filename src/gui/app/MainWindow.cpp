@@ -6,6 +6,10 @@
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
 #include "gui/config/ConfigSheet.h"
+#include "gui/diagnosis/DiagnosisWindow.h"
+#include "gui/service/BluetoothWindow.h"
+#include "gui/service/MonitorWindow.h"
+#include "gui/service/ServiceDialogs.h"
 #include "platform/SerialPort.h"
 
 #include <QAction>
@@ -125,6 +129,7 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
         });
     // Without the system's list the names are missing, nothing else.
     m_countryNames.Load(CCountryNames::kSystemList);
+    m_logic->SetConfigSequence(&m_sequence);
     m_pages->SetDeveloper(m_options.developer);
     setWindowTitle(QString::fromLatin1(Caption::kMain));
     setWindowIcon(QIcon(QStringLiteral(":/corvantelle.png")));
@@ -271,16 +276,31 @@ void MainWindow::BuildMenu() {
     connect(add(settings, "&Comport", kComport, true), &QAction::triggered, this, [this] { OnComport(); });
     // Tool windows not built yet stay visible but disabled, so the menu keeps its shape.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    add(tools, "&Monitor", kMonitor, false);
+    connect(add(tools, "&Monitor", kMonitor, true), &QAction::triggered, this, [this] {
+        OpenToolWindow(m_monitorWindow, Caption::kMonitor,
+                       [this] { return new MonitorWindow(*m_logic, m_logic->Windows(), m_prompt, this); });
+    });
     connect(add(tools, "&Database", kDatabase, true), &QAction::triggered, this, [this] { OnDatabase(); });
     QMenu* configure = tools->addMenu(QStringLiteral("&Configure"));
-    add(configure, "&LCD display", kLcdDisplay, false);
-    add(configure, "&Bluetooth", kBluetooth, false);
+    connect(add(configure, "&LCD display", kLcdDisplay, true), &QAction::triggered, this, [this] {
+        LcdDialog dialog(*m_logic, m_logic->Windows(), this);
+        dialog.exec();
+    });
+    connect(add(configure, "&Bluetooth", kBluetooth, true), &QAction::triggered, this, [this] {
+        OpenToolWindow(m_bluetoothWindow, Caption::kBluetooth,
+                       [this] { return new BluetoothWindow(*m_logic, m_logic->Windows(), m_prompt, this); });
+    });
     connect(add(configure, "&Real time clock", kRealTimeClock, true), &QAction::triggered, this,
             [this] { m_logic->OnRealTimeClock(); });
-    add(configure, "M&emory", kMemory, false);
-    add(tools, "M&AX884", kMax884, false);
-    add(tools, "D&iagnosis", kDiagnosis, false);
+    connect(add(configure, "M&emory", kMemory, true), &QAction::triggered, this, [this] {
+        MemoryDialog dialog(*m_logic, m_logic->Windows(), m_prompt, this);
+        dialog.exec();
+    });
+    connect(add(tools, "M&AX884", kMax884, true), &QAction::triggered, this, [this] {
+        Max884Dialog dialog(m_prompt, this);
+        dialog.exec();
+    });
+    connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });
     connect(add(tools, "&Event database", kEventDatabase, true), &QAction::triggered, this,
             [this] { OnEventDatabase(); });
     QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
@@ -322,6 +342,13 @@ void MainWindow::Shutdown(AppSettings& settings) {
     delete m_eventDatabase;
     delete m_testTools;
     delete m_database;
+    // They leave the window registry as they go, so before the logic that holds it.
+    delete m_monitorWindow;
+    delete m_bluetoothWindow;
+    if (m_diagnosis != nullptr) {
+        m_logic->Windows().Unregister(Caption::kDiagnosis);
+        delete m_diagnosis;
+    }
     m_timer->stop();
     m_logic->Shutdown(settings);
 }
@@ -373,6 +400,17 @@ void MainWindow::DestroyConfigSheet() {
     }
 }
 
+void MainWindow::OpenToolWindow(QPointer<QWidget>& window, const char* caption,
+                                const std::function<QWidget*()>& make) {
+    if (window == nullptr || !m_logic->Windows().IsOpen(caption)) {
+        delete window;
+        window = make();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void MainWindow::OnComport() {
     CComPropertiesDlg logic =
         m_logic->BeginComProperties(m_enumerate ? m_enumerate() : std::vector<SystemPort>{});
@@ -411,6 +449,21 @@ void MainWindow::OnLoadEvents() {
         return;
     }
     m_eventList = DeveloperTools::ReadEventList(content);
+}
+
+DiagnosisWindow* MainWindow::Diagnosis() const {
+    return m_diagnosis;
+}
+
+void MainWindow::OnDiagnosis() {
+    if (m_diagnosis != nullptr) {
+        m_diagnosis->raise();
+        m_diagnosis->activateWindow();
+        return;
+    }
+    m_diagnosis = new DiagnosisWindow(*m_logic, m_prompt, m_options.developer, this);
+    m_logic->Windows().Register(Caption::kDiagnosis, &m_diagnosis->Logic());
+    m_diagnosis->show();
 }
 
 // The tool windows: one of each; a second menu choice brings the open one to the front.

@@ -2,6 +2,7 @@
 
 #include "core/app/ReaderToolDlg.h"
 #include "core/config/ConfigPages.h"
+#include "core/config/ConfigSequence.h"
 #include "core/tags/CountryNames.h"
 #include "gui/config/ConfigSheet.h"
 #include "gui/tags/DatabaseDialog.h"
@@ -15,6 +16,7 @@
 #include <memory>
 
 class CSerialPort;
+class DiagnosisWindow;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -24,8 +26,8 @@ class QPushButton;
 class QTimer;
 
 struct MainWindowOptions {
-    bool developer = false;  // offer the hidden developer controls
-    std::string dataFolder;  // where the event database lives; empty: the working directory
+    bool developer = false;    // offer the hidden developer controls
+    std::string dataFolder{};  // where the event database lives; empty: the working directory
 };
 
 // The main window "Corvantelle": owns the controls and binds them to CReaderToolDlg.
@@ -65,6 +67,7 @@ public:
     TestToolsDialog* TestTools() const { return m_testTools; }
     EventDatabaseDialog* EventDatabase() const { return m_eventDatabase; }
     const std::string& EventDatabasePath() const { return m_eventDatabasePath; }
+    DiagnosisWindow* Diagnosis() const;
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -104,6 +107,9 @@ private:
     void OnDatabase();
     void OnTestTools();
     void OnEventDatabase();
+    void OpenToolWindow(QPointer<QWidget>& window, const char* caption,
+                        const std::function<QWidget*()>& make);
+    void OnDiagnosis();
 
     ILinkPort& m_port;
     IPrompt& m_prompt;
@@ -111,12 +117,17 @@ private:
     std::unique_ptr<CReaderToolDlg> m_logic;
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
+    CConfigSequence m_sequence;
     QPointer<ConfigSheet> m_sheet;
     QPointer<DatabaseDialog> m_database;
     QPointer<TestToolsDialog> m_testTools;
     QPointer<EventDatabaseDialog> m_eventDatabase;
     std::string m_eventDatabasePath;
     CCountryNames m_countryNames;
+    // Modeless service windows, made once and brought to the front when asked again.
+    QPointer<QWidget> m_monitorWindow;
+    QPointer<QWidget> m_bluetoothWindow;
+    QPointer<DiagnosisWindow> m_diagnosis;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
     bool m_shutDown = false;

@@ -99,9 +99,10 @@ std::string QtPrompt::SaveFileName(const std::string& filter) {
         .toStdString();
 }
 
-std::string QtPrompt::SaveFileNameAs(const std::string& filter, const std::string& proposed) {
+std::string QtPrompt::SaveFileNameProposing(const std::string& filter, const std::string& name) {
+    // The dialog asks before it replaces an existing file.
     return QFileDialog::getSaveFileName(m_parent, QString(),
-                                        QDir::current().filePath(QString::fromStdString(proposed)),
+                                        QDir::current().filePath(QString::fromStdString(name)),
                                         QString::fromStdString(filter))
         .toStdString();
 }

@@ -20,7 +20,7 @@ public:
     bool YesNo(const std::string& text) override;
     std::string OpenFileName(const std::string& filter) override;
     std::string SaveFileName(const std::string& filter) override;
-    std::string SaveFileNameAs(const std::string& filter, const std::string& proposed) override;
+    std::string SaveFileNameProposing(const std::string& filter, const std::string& name) override;
     bool IsMessageOpen() const override { return m_openMessages > 0 || !m_pending.empty(); }
 
 private:

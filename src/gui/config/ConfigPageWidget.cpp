@@ -7,11 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-// The whole-configuration transfers and files are not built yet.
-constexpr const char* kNotYet = "Not available yet";
-}  // namespace
-
 QPushButton* ConfigPageWidget::NamedButton(QWidget* parent, const char* caption, const char* name,
                                            const char* tip) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
@@ -41,10 +36,14 @@ ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget
     m_save = add("&Save", "bandSave");
     band->addStretch(1);
     m_quit = add("&Quit", "bandQuit");
-    for (QPushButton* later : {m_apply, m_read, m_load, m_save}) {
-        later->setEnabled(false);
-        later->setToolTip(QString::fromUtf8(kNotYet));
-    }
+    m_apply->setToolTip(QStringLiteral(" Write the configuration of all pages to the reader "));
+    m_read->setToolTip(QStringLiteral(" Read the whole configuration of the reader "));
+    m_load->setToolTip(QStringLiteral(" Load a configuration file into the pages "));
+    m_save->setToolTip(QStringLiteral(" Save the configuration of all pages to a file "));
+    connect(m_apply, &QPushButton::clicked, this, [this] { m_page.OnApply(); });
+    connect(m_read, &QPushButton::clicked, this, [this] { m_page.OnRead(); });
+    connect(m_load, &QPushButton::clicked, this, [this] { m_page.OnLoad(); });
+    connect(m_save, &QPushButton::clicked, this, [this] { m_page.OnSave(); });
     m_resetAll->setToolTip(QStringLiteral(" Set configuration of the reader to default values "));
     connect(m_resetAll, &QPushButton::clicked, this, [this] { m_page.OnResetAll(); });
     connect(m_quit, &QPushButton::clicked, this, [this] { m_page.OnQuit(); });

@@ -1,8 +1,11 @@
 #include "gui/config/ConfigSheet.h"
 
+#include "gui/config/AdditionalPageWidget.h"
+#include "gui/config/BluetoothPageWidget.h"
 #include "gui/config/EventsPageWidget.h"
 #include "gui/config/LcdPageWidget.h"
 #include "gui/config/OptimizationPageWidget.h"
+#include "gui/config/OutputFormatPageWidget.h"
 #include "gui/config/ReaderPageWidget.h"
 #include "gui/config/RtcPageWidget.h"
 
@@ -34,6 +37,15 @@ ConfigSheet::ConfigSheet(CConfigPages& pages, IMainWindow& mainWindow, QWidget* 
                 break;
             case CConfigPages::kLcd:
                 widget = new LcdPageWidget(pages.Lcd(), m_tabs);
+                break;
+            case CConfigPages::kAdditional:
+                widget = new AdditionalPageWidget(pages.Additional(), m_tabs);
+                break;
+            case CConfigPages::kOutputFormat:
+                widget = new OutputFormatPageWidget(pages.OutputFormat(), m_tabs);
+                break;
+            case CConfigPages::kBluetooth:
+                widget = new BluetoothPageWidget(pages.Bluetooth(), m_tabs);
                 break;
             case CConfigPages::kOptimization:
                 widget = new OptimizationPageWidget(pages.Optimization(), m_tabs);

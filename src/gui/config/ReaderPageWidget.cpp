@@ -111,7 +111,8 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
     dev->addWidget(new QLabel(QStringLiteral("Node:"), m_developerArea), 0, 1);
     m_node = Edit("readerNode");
     // Node and block are shown and read as hex, with or without "0x".
-    auto* hex = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("(0[xX])?[0-9a-fA-F]*")), this);
+    auto* hex =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("(0[xX])?[0-9a-fA-F]*")), this);
     m_node->setValidator(hex);
     dev->addWidget(m_node, 0, 2);
     auto* setNode = Button("Set", "readerSetNode", " Configure node address of the reader ");

@@ -46,7 +46,7 @@ constexpr const char* kHelp =
     "  --tag CC:ID[:TYPE[:EVENT]]\n"
     "                       a transponder in the field: country code, national ID, type hdx,\n"
     "                       fdx or h4002 (default fdx), event text; repeat for several\n"
-    "  --seed N             seed of the fault generator (default 1)\n"
+    "  --seed N             seed of the fault generator and the receiver signals (default 1)\n"
     "  --drop PERCENT       lose this share of the answers\n"
     "  --corrupt PERCENT    send this share of the frames with a wrong CRC\n"
     "  --echo               send every received byte straight back, as a half-duplex line does\n"
@@ -60,6 +60,8 @@ constexpr const char* kHelp =
     "  --group-every M      make every M-th of them a group marker (default 0 = none)\n"
     "  --baud B             send no faster than a serial line at B baud, 8N1 (default: as fast as\n"
     "                       the pseudo-terminal takes it)\n"
+    "  --bt-silent          the Bluetooth module never answers\n"
+    "  --bt-register N=V    the module's S register N reads back V, whatever was written\n"
     "  --verbose            log every request on standard error\n"
     "  --help               show this text\n";
 
@@ -179,15 +181,17 @@ struct Options {
     std::vector<SimulatedReader::Transponder> tags;
     long long seed = 1;
     SimulatedReader::Faults faults;
+    BluetoothModule::Faults module;
     bool verbose = false;
     int datasets = 0;
     int groupEvery = 0;
     int baud = 0;
 };
 
-constexpr std::string_view kValueOptions[] = {
-    "--link",    "--node",  "--tag-interval", "--tag-form",       "--tag",      "--seed",        "--drop",
-    "--corrupt", "--delay", "--refuse",       "--refuse-percent", "--datasets", "--group-every", "--baud"};
+constexpr std::string_view kValueOptions[] = {"--link",        "--node",   "--tag-interval",   "--tag-form",
+                                              "--tag",         "--seed",   "--drop",           "--corrupt",
+                                              "--delay",       "--refuse", "--refuse-percent", "--datasets",
+                                              "--group-every", "--baud",   "--bt-register"};
 
 // 0 to run, 1 after --help, -1 for bad options (reported on one line).
 int ParseOptions(int argc, char** argv, Options& o) {
@@ -204,6 +208,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
             continue;
         } else if (arg == "--noise") {
             o.faults.noise = true;
+            continue;
+        } else if (arg == "--bt-silent") {
+            o.module.silent = true;
             continue;
         } else if (arg == "--verbose") {
             o.verbose = true;
@@ -272,6 +279,12 @@ int ParseOptions(int argc, char** argv, Options& o) {
         } else if (arg == "--baud") {
             wanted = "a baud rate 300..4000000";
             ok = ParseRange(v, 300, 4000000, o.baud);
+        } else if (arg == "--bt-register") {
+            wanted = "N=VALUE with a register number 0..999";
+            const size_t equals = v.find('=');
+            ok = equals != std::string::npos && equals + 1 < v.size() &&
+                 ParseRange(v.substr(0, equals), 0, 999, o.module.wrongRegister);
+            o.module.wrongValue = ok ? v.substr(equals + 1) : std::string();
         } else if (arg == "--refuse-percent") {
             wanted = "a percentage 0..100";
             ok = ParseRange(v, 0, 100, o.faults.refusePercent);
@@ -339,6 +352,7 @@ int main(int argc, char** argv) {
     reader.SetTagForm(options.tagForm);
     reader.SetTagInterval(options.tagInterval);
     reader.SetFaults(options.faults);
+    reader.Module().SetFaults(options.module);
     SetClockFromHost(reader);
     reader.Datasets().Preload(static_cast<size_t>(options.datasets), static_cast<size_t>(options.groupEvery),
                               reader.DatasetStamp());

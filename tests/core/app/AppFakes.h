@@ -97,10 +97,11 @@ public:
     }
     bool YesNo(const std::string&) override { return true; }
     std::string OpenFileName(const std::string&) override { return openPath; }
-    std::string SaveFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return savePath; }
 
     std::vector<std::pair<std::string, std::string>> messages;
-    std::string openPath;
+    std::string openPath;  // what the file dialogs answer; empty is "Cancel"
+    std::string savePath;
 };
 
 // A tool window that keeps the answers the main window hands it.
@@ -163,7 +164,7 @@ public:
     }
     int OnAnswer(int, const uint8_t*) override {
         ++answers;
-        return completeOnAnswer ? 1 : 0;
+        return completeOnAnswer ? kReadDone : kIgnored;
     }
     int BuildStep(CTelegram& request) override {
         if (script.empty()) {

@@ -22,6 +22,7 @@ TEST_F(ConfigPagesTest, CollectAndShowGoThroughTheRecordPages) {
     shown.version = "V3.00";
     shown.serialNumber = "000777";
     shown.timing = 9;  // unknown to the reader
+    shown.switchOffTime = 700;
     pages.ShowAll(shown);
     const CPropPageReader::Controls& f = pages.Reader().Fields();
     EXPECT_EQ(f.format, CPropPageReader::kAscii);
@@ -79,6 +80,7 @@ TEST_F(ConfigPagesTest, PagesWithAWindowNotYetCreatedAreCreatedBeforeUse) {
     pages.Reader().Fields().timeout = "100";
     ConfigRecord shown;
     shown.timing = 2;
+    shown.switchOffTime = 700;
     pages.ShowAll(shown);
     // Had the Optimization page been created after ShowRecord, its window would have reset it.
     EXPECT_EQ(pages.Optimization().Setting(), CPropPageOptimization::kMedian);

@@ -25,7 +25,7 @@ public:
     }
     std::string OpenFileName(const std::string&) override { return Next(); }
     std::string SaveFileName(const std::string&) override { return Next(); }
-    std::string SaveFileNameAs(const std::string&, const std::string& proposal) override {
+    std::string SaveFileNameProposing(const std::string&, const std::string& proposal) override {
         proposed = proposal;
         return Next();
     }

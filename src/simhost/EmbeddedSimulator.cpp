@@ -1,4 +1,4 @@
-#include "gui/app/EmbeddedSimulator.h"
+#include "simhost/EmbeddedSimulator.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,0 +1,293 @@
+#include "cli/CliOptions.h"
+
+#include "core/app/NodeList.h"
+#include "core/link/FrameParser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+namespace {
+
+constexpr const char* kMainHelp =
+    "Usage: corvantelle-cli [--port PATH | --com N | --simulate] [--baud RATE] [--node N] COMMAND\n"
+    "\n"
+    "Talks to a Corvantelle reader from scripts and terminals. Data goes to standard output,\n"
+    "messages to standard error.\n"
+    "\n"
+    "Reader:\n"
+    "  --port PATH     the serial device (/dev/ttyUSB0, /dev/serial/by-id/..., a pseudo-terminal)\n"
+    "  --com N         the port by its COM number (COM33 = /dev/ttyUSB0; see 'ports')\n"
+    "  --simulate      a simulated reader inside this program\n"
+    "  --baud RATE     9600, 19200, 38400, 57600 or 115200 (default 9600)\n"
+    "  --node N        node address, decimal or 0x.. (default 0xFF, any reader)\n"
+    "  --help          this text; COMMAND --help for a command\n"
+    "  --version       the program's version\n"
+    "\n"
+    "Commands:\n"
+    "  ports                        serial ports found, with COM numbers and by-id names\n"
+    "  info                         version and serial number\n"
+    "  listen [--json] [--count N] [--seconds S]\n"
+    "                               every tag as a line, or JSON Lines with --json\n"
+    "  config read [-o FILE.cfg]    the whole configuration as .cfg text\n"
+    "  config write FILE.cfg        write the configuration, then read it back and compare\n"
+    "  config diff FILE.cfg         what differs between the reader and the file\n"
+    "  clock get | clock sync       the reader's clock; sync sets it from this computer\n"
+    "  monitor [--ascii] [--timestamps] [--seconds S]\n"
+    "                               raw traffic, named frames\n"
+    "  send HEX...                  one framed request; the answer as hex with its name\n"
+    "\n"
+    "Exit status: 0 success; 1 the reader refused, did not answer, or a comparison differs;\n"
+    "2 usage error; 3 the port could not be opened.\n";
+
+const std::map<std::string, std::string>& CommandHelp() {
+    static const std::map<std::string, std::string> help = {
+        {"ports",
+         "Usage: corvantelle-cli ports\n\nLists the serial ports of this computer: COM number, device, "
+         "description and /dev/serial/by-id name.\n"},
+        {"info", "Usage: corvantelle-cli [READER] info\n\nPrints the reader's version and serial number.\n"},
+        {"listen",
+         "Usage: corvantelle-cli [READER] listen [--json] [--count N] [--seconds S]\n\n"
+         "Prints every tag the reader reports, one per line (\"0984 123456789012 FDX-B Vaccinate\").\n"
+         "  --json        JSON Lines: country code, country name, national id, type, event, time\n"
+         "  --count N     stop after N tags\n"
+         "  --seconds S   stop after S seconds\n"
+         "Ctrl-C stops; the exit status is 0.\n"},
+        {"config",
+         "Usage: corvantelle-cli [READER] config read [-o FILE.cfg]\n"
+         "       corvantelle-cli [READER] config write FILE.cfg\n"
+         "       corvantelle-cli [READER] config diff FILE.cfg\n\n"
+         "read   the whole configuration, as .cfg text to standard output or to FILE\n"
+         "write  writes FILE to the reader, reads it back; exit 0 only when every value matches\n"
+         "diff   lists the sections that differ; exit 0 when equal, 1 when not\n"},
+        {"clock",
+         "Usage: corvantelle-cli [READER] clock get | clock sync\n\n"
+         "get   prints the reader's clock as YYYY-MM-DD hh:mm:ss\n"
+         "sync  sets the reader's clock from this computer's local time\n"},
+        {"monitor",
+         "Usage: corvantelle-cli [READER] monitor [--ascii] [--timestamps] [--seconds S]\n\n"
+         "Prints the raw traffic: each transmission as one line, received bytes as hex (or\n"
+         "characters with --ascii), a line per frame labelled with the answered command.\n"
+         "Ctrl-C stops.\n"},
+        {"send",
+         "Usage: corvantelle-cli [READER] send HEX...\n\n"
+         "Sends one framed request (command code first, at most 50 bytes, e.g. \"send 09\" or\n"
+         "\"send 29 32\") and prints the answer frame as hex with its name.\n"},
+    };
+    return help;
+}
+
+std::string Usage(const std::string& reason) {
+    return "corvantelle-cli: " + reason +
+           "\nUsage: corvantelle-cli [--port PATH | --com N | --simulate] "
+           "[--baud RATE] [--node N] COMMAND (see --help)\n";
+}
+
+bool ParseInt(const std::string& text, int& value, int low, int high) {
+    int base = 10;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (text.size() > 2 && (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0)) {
+        base = 16;
+        first += 2;
+    }
+    const auto [end, error] = std::from_chars(first, last, value, base);
+    return first != last && error == std::errc() && end == last && value >= low && value <= high;
+}
+
+bool ParseHex(const std::string& token, std::vector<uint8_t>& bytes) {
+    std::string digits = token;
+    if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) {
+        digits = digits.substr(2);
+    }
+    if (digits.empty() || digits.size() % 2 != 0) {
+        return false;
+    }
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        uint8_t b = 0;
+        const auto [end, error] = std::from_chars(digits.data() + i, digits.data() + i + 2, b, 16);
+        if (error != std::errc() || end != digits.data() + i + 2) {
+            return false;
+        }
+        bytes.push_back(b);
+    }
+    return true;
+}
+
+}  // namespace
+
+int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::string& message) {
+    size_t i = 0;
+    auto value = [&](const std::string& name, std::string& out) {
+        if (i + 1 >= args.size()) {
+            message = Usage(name + " needs a value");
+            return false;
+        }
+        out = args[++i];
+        return true;
+    };
+    bool linkGiven = false;
+    auto setLink = [&](CliOptions::Link link) {
+        if (linkGiven) {
+            message = Usage("--port, --com and --simulate exclude each other");
+            return false;
+        }
+        linkGiven = true;
+        o.link = link;
+        return true;
+    };
+    // Options before the command.
+    for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
+        const std::string& a = args[i];
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            message = kMainHelp;
+            return kPrinted;
+        }
+        if (a == "--version") {
+            message = std::string("corvantelle-cli ") + CORVANTELLE_VERSION + "\n";
+            return kPrinted;
+        }
+        if (a == "--simulate") {
+            if (!setLink(CliOptions::Link::kSimulate)) {
+                return kUsage;
+            }
+        } else if (a == "--port") {
+            if (!setLink(CliOptions::Link::kPath) || !value(a, o.path)) {
+                return kUsage;
+            }
+        } else if (a == "--com") {
+            if (!setLink(CliOptions::Link::kCom) || !value(a, v)) {
+                return kUsage;
+            }
+            if (!ParseInt(v, o.com, 1, 128)) {
+                message = Usage("--com takes a port number from 1 to 128, not \"" + v + "\"");
+                return kUsage;
+            }
+        } else if (a == "--baud") {
+            int baud = 0;
+            if (!value(a, v)) {
+                return kUsage;
+            }
+            if (!ParseInt(v, baud, 1, 1000000) ||
+                std::find(std::begin(kBauds), std::end(kBauds), static_cast<uint32_t>(baud)) ==
+                    std::end(kBauds)) {
+                message = Usage("--baud takes 9600, 19200, 38400, 57600 or 115200, not \"" + v + "\"");
+                return kUsage;
+            }
+            o.baud = static_cast<uint32_t>(baud);
+        } else if (a == "--node") {
+            int node = 0;
+            if (!value(a, v)) {
+                return kUsage;
+            }
+            if (!ParseInt(v, node, 0, 255) || NodeList::AddressToIndex(static_cast<uint8_t>(node)) < 0) {
+                message = Usage("--node takes a reader address (0x01, 0x04..0xEF, 0xFF), not \"" + v + "\"");
+                return kUsage;
+            }
+            o.node = static_cast<uint8_t>(node);
+        } else {
+            message = Usage("unknown option " + a);
+            return kUsage;
+        }
+    }
+    if (i >= args.size()) {
+        message = Usage("no command given");
+        return kUsage;
+    }
+    std::string word = args[i++];
+    const auto& help = CommandHelp();
+    const auto topic = help.find(word);
+    if (topic == help.end()) {
+        message = Usage("unknown command " + word);
+        return kUsage;
+    }
+    if (std::find(args.begin() + static_cast<std::ptrdiff_t>(i), args.end(), "--help") != args.end() ||
+        std::find(args.begin() + static_cast<std::ptrdiff_t>(i), args.end(), "-h") != args.end()) {
+        message = topic->second;
+        return kPrinted;
+    }
+    if (word == "config" || word == "clock") {
+        const std::vector<std::string> subs = word == "config"
+                                                  ? std::vector<std::string>{"read", "write", "diff"}
+                                                  : std::vector<std::string>{"get", "sync"};
+        if (i >= args.size() || std::find(subs.begin(), subs.end(), args[i]) == subs.end()) {
+            message =
+                Usage(word + " needs one of: " + (word == "config" ? "read, write, diff" : "get, sync"));
+            return kUsage;
+        }
+        word += " " + args[i++];
+    }
+    o.command = word;
+    std::vector<std::string> positional;
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string v;
+        int n = 0;
+        if (o.command == "listen" && a == "--json") {
+            o.json = true;
+        } else if (o.command == "listen" && a == "--count") {
+            if (!value(a, v)) {
+                return kUsage;
+            }
+            if (!ParseInt(v, n, 1, 1000000000)) {
+                message = Usage("--count takes a positive number, not \"" + v + "\"");
+                return kUsage;
+            }
+            o.count = n;
+        } else if ((o.command == "listen" || o.command == "monitor") && a == "--seconds") {
+            if (!value(a, v)) {
+                return kUsage;
+            }
+            if (!ParseInt(v, n, 1, 24 * 3600 * 365)) {
+                message = Usage("--seconds takes a positive number, not \"" + v + "\"");
+                return kUsage;
+            }
+            o.seconds = n;
+        } else if (o.command == "monitor" && a == "--ascii") {
+            o.ascii = true;
+        } else if (o.command == "monitor" && a == "--timestamps") {
+            o.timestamps = true;
+        } else if (o.command == "config read" && (a == "-o" || a == "--output")) {
+            if (!value(a, o.output)) {
+                return kUsage;
+            }
+        } else if (a.size() > 1 && a[0] == '-' && o.command != "send") {
+            message = Usage("unknown option " + a + " for " + o.command);
+            return kUsage;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (o.command == "config write" || o.command == "config diff") {
+        if (positional.size() != 1) {
+            message = Usage(o.command + " needs one FILE.cfg");
+            return kUsage;
+        }
+        o.file = positional[0];
+    } else if (o.command == "send") {
+        for (const auto& token : positional) {
+            if (!ParseHex(token, o.payload)) {
+                message = Usage("send takes hex bytes such as 09 or 2932, not \"" + token + "\"");
+                return kUsage;
+            }
+        }
+        if (o.payload.empty()) {
+            message = Usage("send needs at least the command byte");
+            return kUsage;
+        }
+        if (o.payload.size() > static_cast<size_t>(CFrameParser::kMaxPayload)) {
+            message =
+                Usage("a request holds at most 50 bytes; " + std::to_string(o.payload.size()) + " given");
+            return kUsage;
+        }
+    } else if (!positional.empty()) {
+        message = Usage("unexpected argument \"" + positional[0] + "\" for " + o.command);
+        return kUsage;
+    }
+    if (o.command != "ports" && o.link == CliOptions::Link::kNone) {
+        message = Usage("choose the reader with --port PATH, --com N or --simulate");
+        return kUsage;
+    }
+    return kRun;
+}

@@ -1,0 +1,499 @@
+#include "cli/CliRunner.h"
+
+#include "core/app/NodeList.h"
+#include "core/config/ConfigFile.h"
+#include "core/config/PropPageRTC.h"
+#include "core/link/Commands.h"
+#include "core/link/PortDevice.h"
+#include "core/util/Format.h"
+#include "platform/PortEnumerator.h"
+#include "simhost/EmbeddedSimulator.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+#include <unistd.h>
+#include <atomic>
+#include <csignal>
+#include <sstream>
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+constexpr int kTickMs = 100;
+// Two repetitions 5 ticks apart, then a second more for a slow line.
+constexpr int kAnswerTicks = 25;
+constexpr uint8_t kNak = 0x15;
+
+std::string Utf8(const std::string& latin1) {
+    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toStdString();
+}
+
+std::string Hex(const uint8_t* bytes, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += Format(i == 0 ? "%02x" : " %02x", bytes[i]);
+    }
+    return text;
+}
+
+// ISO 3166-1 numeric code to the country's name, from the system's iso-codes when installed.
+std::string CountryName(const std::string& code) {
+    static const QJsonObject names = [] {
+        QJsonObject map;
+        QFile file(QStringLiteral("/usr/share/iso-codes/json/iso_3166-1.json"));
+        if (file.size() < 4 * 1024 * 1024 && file.open(QIODevice::ReadOnly)) {
+            const auto doc = QJsonDocument::fromJson(file.readAll());
+            for (const auto& entry : doc.object().value(QStringLiteral("3166-1")).toArray()) {
+                const auto o = entry.toObject();
+                map.insert(o.value(QStringLiteral("numeric")).toString(), o.value(QStringLiteral("name")));
+            }
+        }
+        return map;
+    }();
+    bool ok = false;
+    const int n = QString::fromStdString(code).trimmed().toInt(&ok);
+    return ok ? names.value(QString::asprintf("%03d", n)).toString().toStdString() : std::string();
+}
+
+// The sections of a .cfg text, header to value line, for comparing item by item.
+std::vector<std::pair<std::string, std::string>> Sections(const ConfigRecord& record) {
+    std::ostringstream text;
+    ConfigFile::WriteConfigFile(text, record);
+    std::vector<std::pair<std::string, std::string>> sections;
+    std::istringstream in(text.str());
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty() && line.front() == '[') {
+            sections.emplace_back(line, std::string());
+        } else if (!line.empty() && !sections.empty()) {
+            sections.back().second = line.substr(line.front() == '\t' ? 1 : 0);
+        }
+    }
+    return sections;
+}
+
+}  // namespace
+
+CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
+    : m_options(options), m_out(out), m_err(err), m_engine(m_serial, *this, *this) {
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &CliRunner::OnTimerTick);
+    m_serial.SetReceiver([this](const uint8_t* bytes, int count) { m_engine.OnRxBytes(bytes, count); });
+    m_serial.SetErrorHandler([this](const std::string& text) { m_engine.OnComError(text); });
+    m_serial.SetLostHandler([this] {
+        Error("the connection to the reader was lost (" + m_serial.PortLabel() + " went away)");
+        Finish(kFailed);
+    });
+    m_sequence.SetEndHandler([this](int answer) { OnSequenceEnd(answer); });
+}
+
+CliRunner::~CliRunner() {
+    m_engine.Windows().Unregister(Caption::kClient);
+    if (m_serial.IsOpen() != 0) {
+        m_serial.Close();
+    }
+}
+
+void CliRunner::RequestStop() {
+    g_stop = true;
+}
+
+void CliRunner::Error(const std::string& text) {
+    if (m_progressShown) {
+        std::fprintf(m_err, "\r%78s\r", "");
+        m_progressShown = false;
+    }
+    std::fprintf(m_err, "corvantelle-cli: %s\n", text.c_str());
+    std::fflush(m_err);
+}
+
+void CliRunner::Message(const std::string& text, const std::string& detail) {
+    Error(detail.empty() ? text : text + ": " + detail);
+}
+
+void CliRunner::DrawProgress() {
+    // Only for a person watching: a log file or a pipe gets no carriage-return noise.
+    if (!m_progressShown && (m_sequence.IsRunning() == 0 || isatty(fileno(m_err)) == 0)) {
+        return;
+    }
+    const std::string& step = m_sequence.LastStep();
+    std::fprintf(m_err, "\r%-78.78s", m_sequence.IsRunning() != 0 ? step.c_str() : "");
+    if (m_sequence.IsRunning() == 0) {
+        std::fputc('\r', m_err);
+    }
+    std::fflush(m_err);
+    m_progressShown = m_sequence.IsRunning() != 0;
+}
+
+void CliRunner::Finish(int code) {
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    m_sequence.Stop();
+    DrawProgress();
+    m_exitCode = code;
+    m_sequence.Stop();
+    m_timer.stop();
+    m_loop.exit(code);
+}
+
+int CliRunner::Run() {
+    if (m_options.command == "ports") {
+        return Ports();
+    }
+    const int open = OpenLink();
+    if (open != kOk) {
+        return open;
+    }
+    m_engine.Windows().Register(Caption::kClient, this);
+    m_engine.SetConfigSequence(&m_sequence);
+    m_elapsed.start();
+    m_timer.start();
+    StartCommand();
+    if (!m_finished) {
+        m_loop.exec();
+    }
+    MonitorEmit();
+    std::fflush(m_out);
+    m_engine.Disconnect();
+    return m_exitCode;
+}
+
+int CliRunner::Ports() {
+    const auto ports = EnumerateSystemPorts();
+    for (const auto& port : ports) {
+        const int com = PortForDevice(port.device);
+        std::fprintf(m_out, "%-7s %-16s %s%s%s\n", com > 0 ? Format("COM%d", com).c_str() : "-",
+                     port.device.c_str(), port.friendlyName.empty() ? "-" : port.friendlyName.c_str(),
+                     port.stableName.empty() ? "" : "  ", port.stableName.c_str());
+    }
+    if (ports.empty()) {
+        Error("no serial ports found");
+    }
+    return kOk;
+}
+
+int CliRunner::OpenLink() {
+    if (m_options.link == CliOptions::Link::kSimulate) {
+        m_simulator = std::make_unique<EmbeddedSimulator>();
+        if (m_simulator->Start() != 0) {
+            Error("no pseudo-terminal for the simulated reader");
+            return kNoPort;
+        }
+        m_serial.SetDevicePath(m_simulator->DevicePath());
+    } else if (m_options.link == CliOptions::Link::kPath) {
+        m_serial.SetDevicePath(QString::fromStdString(m_options.path));
+    }
+    m_serial.SetBaudRate(m_options.baud);
+    m_engine.OnNodeSelected(NodeList::AddressToIndex(m_options.node));
+    // The engine's Connect reports a failure through Message with the reason.
+    m_engine.Connect(m_options.link == CliOptions::Link::kCom ? m_options.com : 0);
+    return m_serial.IsOpen() != 0 ? kOk : kNoPort;
+}
+
+void CliRunner::SendRequest(const CTelegram& request) {
+    m_awaited = request.Command();
+    m_waitTicks = kAnswerTicks;
+    m_engine.OnSendNow(request);
+}
+
+void CliRunner::StartCommand() {
+    const std::string& c = m_options.command;
+    if (c == "info" || c == "config read" || c == "config diff") {
+        if (c == "config diff") {
+            ConfigFile::Summary summary;
+            std::string error;
+            if (ConfigFile::LoadFile(m_options.file, m_fileRecord, summary, error) != 0) {
+                Error(error);
+                Finish(kFailed);
+                return;
+            }
+        }
+        m_engine.OnMainCommand(MainCommand::kReadConfig, 0);
+    } else if (c == "config write") {
+        ConfigFile::Summary summary;
+        std::string error;
+        ConfigFile::SetDefaults(m_fileRecord);
+        if (ConfigFile::LoadFile(m_options.file, m_fileRecord, summary, error) != 0) {
+            Error(error);
+            Finish(kFailed);
+            return;
+        }
+        if (summary.Found() == 0) {
+            Error(m_options.file + " holds no configuration section");
+            Finish(kFailed);
+            return;
+        }
+        if (m_sequence.StartWrite(m_fileRecord) < 0) {
+            Error("the configuration write could not start");
+            Finish(kFailed);
+        }
+    } else if (c == "clock get") {
+        SendRequest(CTelegram(Cmd::kGetClock, Desc::kGetClock, kKindFrame));
+    } else if (c == "clock sync") {
+        const std::tm now = CPropPageRTC::LocalNow();
+        const int values[] = {now.tm_sec,  now.tm_min,     now.tm_hour,      now.tm_wday + 1,
+                              now.tm_mday, now.tm_mon + 1, now.tm_year - 100};
+        CTelegram request(Cmd::kSetClock, Desc::kSetClock, kKindFrame);
+        for (const int v : values) {
+            request.AppendByte(CPropPageRTC::FieldByte(Format("%02d", v)));
+        }
+        SendRequest(request);
+    } else if (c == "send") {
+        const auto& p = m_options.payload;
+        CTelegram request(p[0], " Service request ", kKindFrame);
+        request.AppendBlock(p.data() + 1, static_cast<int>(p.size()) - 1);
+        SendRequest(request);
+    }
+    // listen and monitor only wait for what arrives.
+}
+
+void CliRunner::OnTimerTick() {
+    if (g_stop) {
+        // Ctrl-C ends a listen or monitor as planned; anything else is cut short.
+        Finish(m_options.command == "listen" || m_options.command == "monitor" ? kOk : kFailed);
+        return;
+    }
+    m_engine.OnTimer();
+    if (m_finished) {
+        return;
+    }
+    DrawProgress();
+    if (m_options.seconds > 0 && m_elapsed.elapsed() >= static_cast<qint64>(m_options.seconds) * 1000) {
+        Finish(kOk);
+        return;
+    }
+    if (m_waitTicks > 0 && --m_waitTicks == 0) {
+        Error("no answer from the reader to " + CFrameParser::CommandName(m_awaited) +
+              Format(" (0x%02X)", m_awaited));
+        Finish(kFailed);
+    }
+}
+
+void CliRunner::OnSequenceEnd(int answer) {
+    const std::string& c = m_options.command;
+    if (answer == IConfigSequence::kNotAck) {
+        Error(m_sequence.LastStep() + " was refused by the reader (non-acknowledge)");
+        Finish(kFailed);
+        return;
+    }
+    if (answer == IConfigSequence::kGiveUp) {
+        Error(m_sequence.LastStep() + ": no answer from the reader after 3 transmissions");
+        Finish(kFailed);
+        return;
+    }
+    const ConfigRecord read = m_sequence.GetReadRecord();
+    if (c == "info") {
+        std::fprintf(m_out, "Version: %s\nSerial number: %s\n", Utf8(read.version).c_str(),
+                     Utf8(read.serialNumber).c_str());
+        Finish(kOk);
+    } else if (c == "config read") {
+        std::string error;
+        if (!m_options.output.empty()) {
+            const std::string path = ConfigFile::WithExtension(m_options.output);
+            if (ConfigFile::SaveFile(path, read, error) != 0) {
+                Error(error);
+                Finish(kFailed);
+                return;
+            }
+            Error("configuration saved to " + path);
+        } else {
+            std::ostringstream text;
+            ConfigFile::WriteConfigFile(text, read);
+            std::fwrite(text.str().data(), 1, text.str().size(), m_out);
+        }
+        Finish(kOk);
+    } else if (c == "config diff" || c == "config write") {
+        const auto reader = Sections(read);
+        const auto file = Sections(m_fileRecord);
+        int differ = 0;
+        for (size_t i = 0; i < std::min(reader.size(), file.size()); ++i) {
+            if (reader[i].second != file[i].second) {
+                ++differ;
+                std::fprintf(c == "config diff" ? m_out : m_err, "%s reader: %s  file: %s\n",
+                             reader[i].first.c_str(), Utf8(reader[i].second).c_str(),
+                             Utf8(file[i].second).c_str());
+            }
+        }
+        if (c == "config write") {
+            Error(differ == 0 ? "configuration written and read back: every value matches"
+                              : Format("configuration written, but %d values read back differ", differ));
+        } else if (differ == 0) {
+            Error("the reader's configuration equals " + m_options.file);
+        }
+        Finish(differ == 0 ? kOk : kFailed);
+    }
+}
+
+void CliRunner::ShowTagFields(const std::string& countryCodeField, const std::string& nationalIdField,
+                              const std::string& tagTypeField, const std::string& eventTextField) {
+    if (m_options.command != "listen" || m_finished) {
+        return;
+    }
+    const auto trim = [](const std::string& text) {
+        const auto first = text.find_first_not_of(' ');
+        return first == std::string::npos ? std::string()
+                                          : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+    const std::string countryCode = trim(countryCodeField);
+    const std::string nationalId = trim(nationalIdField);
+    const std::string tagType = trim(tagTypeField);
+    const std::string eventText = trim(eventTextField);
+    if (m_options.json) {
+        QJsonObject o;
+        o.insert(QStringLiteral("country_code"), QString::fromStdString(Utf8(countryCode)));
+        o.insert(QStringLiteral("country_name"), QString::fromStdString(CountryName(countryCode)));
+        o.insert(QStringLiteral("national_id"), QString::fromStdString(Utf8(nationalId)));
+        o.insert(QStringLiteral("type"), QString::fromStdString(Utf8(tagType)));
+        o.insert(QStringLiteral("event"), QString::fromStdString(Utf8(eventText)));
+        o.insert(QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
+        std::fprintf(m_out, "%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
+    } else {
+        std::string line = countryCode + " " + nationalId;
+        if (!tagType.empty()) {
+            line += " " + tagType;
+        }
+        if (!eventText.empty()) {
+            line += " " + eventText;
+        }
+        std::fprintf(m_out, "%s\n", Utf8(line).c_str());
+    }
+    std::fflush(m_out);
+    if (m_options.count > 0 && ++m_tags >= m_options.count) {
+        Finish(kOk);
+    }
+}
+
+void CliRunner::OnResponse(const uint8_t* frame, int length) {
+    if (m_waitTicks == 0 || length < 5 || frame[4] != m_awaited || frame[3] == CFrameParser::kTagData) {
+        return;
+    }
+    m_waitTicks = 0;
+    const bool ack = frame[3] == CFrameParser::kAck;
+    const std::string& c = m_options.command;
+    if (c == "send") {
+        std::fprintf(m_out, "%s  %s %s\n", Hex(frame, length).c_str(),
+                     CFrameParser::CommandName(frame[4]).c_str(),
+                     ack                ? "acknowledged"
+                     : frame[3] == kNak ? "refused (non-acknowledge)"
+                                        : "answered");
+        Finish(ack ? kOk : kFailed);
+        return;
+    }
+    if (!ack) {
+        Error(CFrameParser::CommandName(frame[4]) + " was refused by the reader (non-acknowledge)");
+        Finish(kFailed);
+        return;
+    }
+    if (c == "clock get") {
+        constexpr int kClockBytes = 7;
+        if (length < 5 + kClockBytes) {
+            Error("the clock answer is too short");
+            Finish(kFailed);
+            return;
+        }
+        std::string f[kClockBytes];
+        for (int i = 0; i < kClockBytes; ++i) {
+            f[i] = CPropPageRTC::ByteField(frame[5 + i]);
+        }
+        std::fprintf(m_out, "20%s-%s-%s %s:%s:%s (day of week %s)\n", f[6].c_str(), f[5].c_str(),
+                     f[4].c_str(), f[2].c_str(), f[1].c_str(), f[0].c_str(), f[3].c_str());
+        Finish(kOk);
+    } else if (c == "clock sync") {
+        Error("clock set to " +
+              QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toStdString());
+        Finish(kOk);
+    }
+}
+
+// ---- monitor ----
+
+std::string CliRunner::MonitorStamp() const {
+    return m_options.timestamps
+               ? QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz ")).toStdString()
+               : std::string();
+}
+
+void CliRunner::MonitorEmit(const std::string& suffix) {
+    if (m_options.command != "monitor" || (m_monitorLine.empty() && suffix.empty())) {
+        return;
+    }
+    std::fprintf(m_out, "%s%s%s\n", MonitorStamp().c_str(), m_monitorLine.c_str(), suffix.c_str());
+    std::fflush(m_out);
+    m_monitorLine.clear();
+}
+
+void CliRunner::OnTxBytes(const std::string& text) {
+    if (m_options.command != "monitor") {
+        return;
+    }
+    MonitorEmit();
+    std::fprintf(m_out, "%s%s\n", MonitorStamp().c_str(), Utf8(text).c_str());
+    std::fflush(m_out);
+}
+
+void CliRunner::OnRxBytes(const uint8_t* bytes, int count) {
+    if (m_options.command != "monitor") {
+        return;
+    }
+    constexpr size_t kSplitAt = 100;
+    const bool ascii = m_options.ascii;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t b = bytes[i];
+        if (b == 0x0A) {
+            m_monitorLine += ascii ? "<LF>" : "0a ";
+            MonitorEmit();
+            continue;
+        }
+        if (b == CFrameParser::kStx && m_monitorParser.IsEscapePending() == 0) {
+            MonitorEmit();
+            m_monitorParser.PutByte(b);
+            m_monitorLine = ascii ? "<STX>" : "02 ";
+            continue;
+        }
+        if (!ascii) {
+            m_monitorLine += Format("%02x ", b);
+        } else if (b >= 0x20 && b <= 0x7E) {
+            m_monitorLine.push_back(static_cast<char>(b));
+        } else {
+            switch (b) {
+                case 0x01:
+                    m_monitorLine += "<SOH>";
+                    break;
+                case 0x03:
+                    m_monitorLine += "<ETX>";
+                    break;
+                case 0x06:
+                    m_monitorLine += "<ACK>";
+                    break;
+                case 0x0D:
+                    m_monitorLine += "<CR>";
+                    break;
+                case 0x10:
+                    m_monitorLine += "<DLE>";
+                    break;
+                default:
+                    m_monitorLine += Format(" 0x%02x ", b);
+                    break;
+            }
+        }
+        if (m_monitorParser.PutByte(b) == CFrameParser::kGood) {
+            std::string name;
+            m_monitorParser.GetAnswerName(name);
+            MonitorEmit(name);
+        }
+        if (m_monitorLine.size() >= kSplitAt) {
+            MonitorEmit();
+        }
+    }
+}

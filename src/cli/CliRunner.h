@@ -1,0 +1,86 @@
+#pragma once
+
+#include "cli/CliOptions.h"
+#include "cli/CliSequence.h"
+#include "core/app/ReaderToolDlg.h"
+#include "core/link/FrameParser.h"
+#include "platform/SerialPort.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+class EmbeddedSimulator;
+
+// One run of the command-line program: the same engine, port and parsers as the GUI, with this
+// object in the place of the main window's view, its prompts and a tool window.
+class CliRunner final : public QObject, public IMainView, public IPrompt, public IToolWindow {
+    Q_OBJECT
+
+public:
+    enum ExitCode { kOk = 0, kFailed = 1, kUsage = 2, kNoPort = 3 };
+
+    explicit CliRunner(const CliOptions& options, FILE* out = stdout, FILE* err = stderr);
+    ~CliRunner() override;
+
+    int Run();
+    // Ctrl-C: ends the run at the next tick, the port closed and what was written kept.
+    static void RequestStop();
+
+    // IMainView
+    void ShowTagFields(const std::string& countryCode, const std::string& nationalId,
+                       const std::string& tagType, const std::string& eventText) override;
+    void ShowStatusLine(const std::string&) override {}
+    void ShowConnectCaption(const std::string&) override {}
+    IConfigSheet* CreateConfigSheet() override { return nullptr; }
+    void DestroyConfigSheet() override {}
+    void ShowConfigPage(int) override {}
+
+    // IPrompt: no one to ask on a script's line; messages go to stderr.
+    void Message(const std::string& text, const std::string& detail = {}) override;
+    bool YesNo(const std::string&) override { return false; }
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
+
+    // IToolWindow
+    void OnRxBytes(const uint8_t* bytes, int count) override;
+    void OnTxBytes(const std::string& text) override;
+    void OnResponse(const uint8_t* frame, int length) override;
+
+private:
+    int Ports();
+    int OpenLink();
+    void StartCommand();
+    void OnTimerTick();
+    void DrawProgress();
+    void Finish(int code);
+    void Error(const std::string& text);
+    void SendRequest(const CTelegram& request);
+    void OnSequenceEnd(int answer);
+    std::string MonitorStamp() const;
+    void MonitorEmit(const std::string& suffix = {});
+
+    CliOptions m_options;
+    FILE* m_out;
+    FILE* m_err;
+    CSerialPort m_serial;
+    CReaderToolDlg m_engine;
+    CliSequence m_sequence;
+    std::unique_ptr<EmbeddedSimulator> m_simulator;
+    QTimer m_timer;
+    QEventLoop m_loop;
+    QElapsedTimer m_elapsed;
+    int m_exitCode = kOk;
+    bool m_finished = false;
+    int m_waitTicks = 0;    // ticks left for an awaited answer; 0 = none awaited
+    uint8_t m_awaited = 0;  // command code of the awaited answer
+    int m_tags = 0;
+    ConfigRecord m_fileRecord;
+    CFrameParser m_monitorParser;
+    std::string m_monitorLine;
+    bool m_progressShown = false;
+};

@@ -1,0 +1,229 @@
+#include "core/diagnosis/DiagnosisDrawing.h"
+
+#include "core/util/Format.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Diagnosis {
+
+namespace {
+
+// Milliseconds that the 15 grid columns span at "100%", by channel.
+constexpr double kFdxSpanMs = 8.47;
+constexpr double kHdxSpanMs = 15.761439588688946;
+constexpr double kOtherSpanMs = 27.376863753213367;
+constexpr double kKhzPerColumn = 2.025333333333333;
+constexpr double kUbVoltsPerRow = 4.3;
+constexpr int kAverageEndX = 1062;
+// 15 columns of kKhzPerColumn span 255.5 bins at "100%".
+constexpr double kKhzPerBin = 2 * 15 * kKhzPerColumn / 511;
+
+const Pen kDefaultPen{};
+const Pen kGridPen{Pen::kDot, 1, 0x000000};
+const Pen kTracePen{Pen::kSolid, 2, kTraceRgb};
+const Pen kAveragePen{Pen::kSolid, 1, kAverageRgb};
+
+int Zoom(int zoomIndex) {
+    switch (zoomIndex) {
+        case 0:
+            return 8;
+        case 1:
+            return 4;
+        case 2:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
+Primitive Line(const Pen& pen, Point a, Point b) {
+    return Primitive{Primitive::kLine, pen, {a, b}, {}, Primitive::kLeftTop};
+}
+
+Primitive Text(Point at, std::string text, Primitive::Align align) {
+    return Primitive{Primitive::kText, kDefaultPen, {at}, std::move(text), align};
+}
+
+// A height in pixels: whatever gain the "Zoom:" edit holds, it stays a number a painter can take.
+int Pixels(double height) {
+    return static_cast<int>(std::clamp(height, -1e6, 1e6));
+}
+
+int Sample(const Snapshot& s, int position, bool ub) {
+    return ub ? (s.samples[position] << 8) | s.samples[position + 1] : s.samples[position];
+}
+
+double SpanMs(Mode mode) {
+    return mode == Mode::kFdx ? kFdxSpanMs : mode == Mode::kHdx ? kHdxSpanMs : kOtherSpanMs;
+}
+
+int Points(const Snapshot& s) {
+    const int n = ZoomPoints(s.zoomIndex);
+    return s.mode == Mode::kUb ? n / 2 : n;
+}
+
+int EffectiveShift(const Snapshot& s) {
+    return std::clamp(s.shift, 0, std::max(0, MaxShift(s.mode, s.zoomIndex, s.dft)));
+}
+
+}  // namespace
+
+double PointSpacing(const Snapshot& s) {
+    const double dx = static_cast<double>(s.area.right - s.area.left - 70) / (Points(s) - 1);
+    return s.dft ? 2 * dx : dx;
+}
+
+Reading ReadAt(const Snapshot& s, int x) {
+    Reading r;
+    const double spacing = PointSpacing(s);
+    if (!s.oscilloscope || spacing <= 0 || x < 40) {
+        return r;
+    }
+    const int k = static_cast<int>(std::lround((x - 40) / spacing));
+    const int n = Points(s);
+    const int shift = EffectiveShift(s);
+    r.spectrum = s.dft;
+    if (s.dft) {
+        if (k < 1 || k > n / 2 - 1) {
+            return r;
+        }
+        r.index = shift + k;
+        r.position = r.index * kKhzPerBin;
+        r.value = s.values[r.index];
+    } else {
+        if (k >= n) {
+            return r;
+        }
+        // Time since the block's first sample, on the grid's scale.
+        const bool ub = s.mode == Mode::kUb;
+        r.index = ub ? shift + 2 * k : shift + k;
+        r.position = (ub ? r.index / 2 : r.index) * SpanMs(s.mode) / (ub ? 255 : 511);
+        r.value = Sample(s, r.index, ub);
+    }
+    r.valid = true;
+    return r;
+}
+
+int ZoomPoints(int zoomIndex) {
+    return 512 / Zoom(zoomIndex);
+}
+
+int MaxShift(Mode mode, int zoomIndex, bool dft) {
+    int n = ZoomPoints(zoomIndex);
+    if (dft) {
+        // Display bins run to half - 1.
+        return kBins - n / 2;
+    }
+    if (mode == Mode::kUb) {
+        n /= 2;
+        return kSampleBytes - 2 * n;
+    }
+    return kSampleBytes - n;
+}
+
+Primitives Draw(const Snapshot& s) {
+    const int l = s.area.left;
+    const int t = s.area.top;
+    const int r = s.area.right;
+    const int b = s.area.bottom;
+    Primitives out;
+    out.push_back({Primitive::kRect, kDefaultPen, {{l, t}, {r, b}}, {}, Primitive::kLeftTop});
+    if (!s.oscilloscope) {
+        if (s.instrument != nullptr) {
+            s.instrument->Draw(s.area, s.angle, out);
+        }
+        return out;
+    }
+
+    const int yB = b - 40;
+    const int H = b - t - 50;
+    const int R = H / 5;
+    const int C = (r - l - 70) / 15;
+    const int z = Zoom(s.zoomIndex);
+    const bool ub = s.mode == Mode::kUb;
+
+    for (int j = 0; j <= 5; ++j) {
+        const int y = yB - j * R;
+        out.push_back(Line(kGridPen, {40, y}, {r - 30, y}));
+        if (!s.dft) {
+            const std::string label = ub ? Format("%4.1fV", j * kUbVoltsPerRow) : Format("%2dV", j);
+            out.push_back(Text({2, y - 10}, label, Primitive::kLeftTop));
+            out.push_back(Text({r - 30, y - 10}, label, Primitive::kLeftTop));
+        }
+    }
+
+    const double span = SpanMs(s.mode);
+    for (int i = 0; i <= 15; ++i) {
+        const int x = 40 + i * C;
+        out.push_back(Line(kGridPen, {x, yB + 5}, {x, yB - (5 * R + 5)}));
+        const std::string label = s.dft ? Format("%2.1fKHz", i * kKhzPerColumn / z)
+                                        : Format("%2.1fms", i * (span * 0.06666666666666667) / z);
+        out.push_back(Text({x, i % 2 == 0 ? yB + 35 : yB + 20}, label, Primitive::kCenterBaseline));
+    }
+
+    int n = ZoomPoints(s.zoomIndex);
+    if (ub) {
+        n /= 2;
+    }
+    const double V = ub ? H * 0.0009765625 : H * 0.00390625;
+    const double dx = static_cast<double>(r - l - 70) / (n - 1);
+    // A shift left over from another zoom or mode is drawn at the last one that fits.
+    const int shift = EffectiveShift(s);
+    long sum = 0;
+    if (!s.dft) {
+        Primitive trace{Primitive::kPolyline, kTracePen, {}, {}, Primitive::kLeftTop};
+        trace.points.reserve(n);
+        for (int k = 0; k < n; ++k) {
+            const int v = Sample(s, ub ? shift + 2 * k : shift + k, ub);
+            sum += v;
+            trace.points.push_back({40 + static_cast<int>(k * dx), yB - static_cast<int>(v * V)});
+        }
+        out.push_back(std::move(trace));
+    } else {
+        const int half = n / 2;
+        auto x = [&](int k) { return 40 + static_cast<int>(2 * k * dx); };
+        auto m = [&](int k) { return s.values[shift + k]; };
+        const double scale = static_cast<double>(s.gain) * H * 3.846153846153846e-05;
+        auto top = [&](int k) {
+            if (!s.log) {
+                return yB - Pixels(scale * m(k));
+            }
+            // A silent bin has no logarithm; it stays on the base line.
+            const double height =
+                m(k) > 0.0 ? (H * 0.06666666666666667) * (15 - std::log10(25700 / m(k))) : 0.0;
+            return yB - Pixels(height);
+        };
+        if (s.line && !s.log) {
+            Primitive trace{Primitive::kPolyline, kTracePen, {}, {}, Primitive::kLeftTop};
+            for (int k = 1; k <= half - 2; ++k) {
+                trace.points.push_back({x(k), top(k)});
+            }
+            out.push_back(std::move(trace));
+        } else {
+            for (int k = 1; k <= half - 1; ++k) {
+                out.push_back({Primitive::kBar, kTracePen, {{x(k), yB}, {x(k), top(k)}}, {}, {}});
+            }
+        }
+        // The strongest bin on show, labelled with its frequency above its bar.
+        int best = 1;
+        for (int k = 2; k <= half - 1; ++k) {
+            best = m(k) > m(best) ? k : best;
+        }
+        if (half > 1 && m(best) > 0.0) {
+            const Point at{x(best), std::max(t + 14, std::min(top(best), yB) - 6)};
+            out.push_back({Primitive::kText,
+                           kTracePen,
+                           {at},
+                           Format("%.2f kHz", (shift + best) * kKhzPerBin),
+                           Primitive::kCenterBaseline});
+        }
+    }
+    if (s.average) {
+        const int a = static_cast<int>(sum / 512);
+        out.push_back(Line(kAveragePen, {40, yB - a}, {kAverageEndX, yB - a}));
+    }
+    return out;
+}
+
+}  // namespace Diagnosis

@@ -1,0 +1,487 @@
+#include "core/service/BluetoothDlg.h"
+
+#include "core/link/Commands.h"
+#include "core/link/FrameParser.h"
+#include "core/util/Format.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t kCr = 0x0D;
+constexpr uint8_t kLf = 0x0A;
+constexpr int kScriptWait = 4;
+// A routed line travels in one frame: 0x59, the line and CR within the 50-byte payload.
+constexpr size_t kMaxRoutedLine = CFrameParser::kMaxPayload - 2;
+// A text line, with room for the CR a leading CR or the main window adds.
+constexpr size_t kMaxTextLine = CTelegram::kCapacity - 2;
+constexpr size_t kMaxFriendlyName = 20;
+
+struct Verify {
+    const char* line;
+    const char* description;
+    const char* expected;
+};
+
+// Steps 14 to 19 of the configuration script.
+constexpr Verify kVerify[] = {
+    {"ATS504?", " Verify register 504 ", "1"},  {"ATS507?", " Verify register 507 ", "1"},
+    {"ATS512?", " Verify register 512 ", "4"},  {"ATS513?", " Verify register 513 ", "0"},
+    {"ATS514?", " Verify register 514 ", "30"}, {"ATS560?", " Verify register 560 ", "30"},
+};
+
+struct ConfigLine {
+    const char* text;  // shown in the script text edit; nullptr leaves it
+    const char* line;
+    const char* description;
+};
+
+// Steps 4 to 10.
+constexpr ConfigLine kSetup[] = {
+    {"Set passkey to 7306", "AT+BTK=\"7306\"", " Set passkey request "},
+    {"Suppress connection based messages", "ATS504=1", " Suppress connection based messages "},
+    {"Drop connection by escape sequence or DSR", "ATS507=1", " Drop connection by escape sequence or DSR "},
+    {"Connectable and discoverable", "ATS512=4", " Connectable and discoverable "},
+    {"Disable pairing authentication", "ATS513=0", " Disable pairing authentication "},
+    {"Pairing timeout = 30s", "ATS514=30", " Pairing timeout = 30s "},
+    {"Disconnect timeout = 30s", "ATS560=30", " Disconnect timeout = 30s "},
+};
+
+std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+const char* ControlName(uint8_t b) {
+    switch (b) {
+        case 0x01:
+            return "<SOH>";
+        case 0x02:
+            return "<STX>";
+        case 0x03:
+            return "<ETX>";
+        case 0x06:
+            return "<ACK>";
+        case 0x0D:
+            return "<CR>";
+        case 0x10:
+            return "<DLE>";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+CBluetoothDlg::CBluetoothDlg(IMainWindow& main, IPrompt& prompt) : m_main(main), m_prompt(prompt) {}
+
+int CBluetoothDlg::SendLine(const std::string& text, const std::string& description, int lineClass) {
+    const size_t limit = m_route ? kMaxRoutedLine : kMaxTextLine;
+    if (text.size() > limit) {
+        // Cut short, the module would carry out a command nobody typed.
+        m_prompt.Message(Format("The line is %zu characters long; at most %zu can be sent%s.", text.size(),
+                                limit, m_route ? " through the reader" : ""));
+        return -1;
+    }
+    m_lastClass = lineClass;
+    CTelegram record;
+    record.SetDescription(description);
+    record.SetKind(kKindText);
+    record.AppendBlock(reinterpret_cast<const uint8_t*>(text.data()), static_cast<int>(text.size()));
+    record.ClearRepeat();
+    m_answerLine.clear();
+    m_capture = false;
+    if (m_route) {
+        record.InsertByte(0, Cmd::kRouteBluetooth);
+        record.SetKind(kKindFrame);
+        record.AppendByte(kCr);
+    }
+    m_main.OnSendTelegram(record);
+    m_stopwatch.Start();
+    return 0;
+}
+
+int CBluetoothDlg::SendCrLine(const std::string& text, const std::string& description, int lineClass) {
+    if (text.size() > kMaxTextLine) {
+        m_prompt.Message(
+            Format("The line is %zu characters long; at most %zu can be sent.", text.size(), kMaxTextLine));
+        return -1;
+    }
+    m_lastClass = lineClass;
+    CTelegram record;
+    record.SetKind(kKindText);
+    record.SetDescription(description);
+    record.AppendByte(kCr);
+    record.AppendBlock(reinterpret_cast<const uint8_t*>(text.data()), static_cast<int>(text.size()));
+    record.ClearRepeat();
+    m_answerLine.clear();
+    m_capture = false;
+    m_main.OnSendTelegram(record);
+    m_stopwatch.Start();
+    return 0;
+}
+
+void CBluetoothDlg::OnAt() {
+    SendLine("AT", " AT request ", kClassAt);
+}
+
+void CBluetoothDlg::OnEsc() {
+    for (int i = 0; i < 3; ++i) {
+        SendLine("^", " ESC request ", kClassEscape);
+    }
+    SendLine("ATH", " Hang up request ", kClassScript);
+}
+
+void CBluetoothDlg::OnConnect() {
+    SendLine("ATD" + m_connectAddress, " Connect request ", kClassDial);
+}
+
+void CBluetoothDlg::OnSend() {
+    SendLine(m_command, " AT command request ", kClassFree);
+}
+
+void CBluetoothDlg::OnWlan() {
+    static constexpr uint8_t kHead[] = {0x0A, 0xC0, 0x01};
+    static constexpr char kCall[] = "MACADDRESS()";
+    static constexpr uint8_t kTail[] = {0xC0, 0x0D};
+    CTelegram record;
+    record.SetKind(kKindRaw);
+    record.SetDescription(Desc::kWlanTest);
+    record.AppendBlock(kHead, sizeof kHead);
+    record.AppendBlock(reinterpret_cast<const uint8_t*>(kCall), sizeof kCall - 1);
+    record.AppendBlock(kTail, sizeof kTail);
+    record.ClearRepeat();
+    m_lastClass = kClassEscape;
+    m_main.OnSendTelegram(record);
+    m_stopwatch.Start();
+}
+
+void CBluetoothDlg::OnRegisterRead() {
+    SendLine("ATS" + m_registerAddress + "?", " Register request ", kClassRegisterRead);
+}
+
+void CBluetoothDlg::OnRegisterWrite() {
+    SendLine("ATS" + m_registerAddress + "=" + m_registerData, " Register request ", kClassRegisterWrite);
+}
+
+void CBluetoothDlg::OnRegisterSave() {
+    SendLine("AT&W", " save S register ", kClassScript);
+}
+
+void CBluetoothDlg::OnPairingConnect() {
+    SendLine("ATDR", " save S register ", kClassScript);
+}
+
+void CBluetoothDlg::OnStartPairing() {
+    m_scriptName = "Pairing Mode";
+    m_scriptText.clear();
+    m_pairingStep = 1;
+}
+
+void CBluetoothDlg::OnAbort() {
+    m_scriptName.clear();
+    m_scriptText.clear();
+    m_pairingStep = 0;
+    m_configStep = 0;
+}
+
+void CBluetoothDlg::OnConfig() {
+    m_lines.Clear();
+    m_scriptName = "Configuration";
+    m_scriptText = "Set friendly name";
+    m_configStep = kFirstConfigStep;
+    ShowConfigStep(kFirstConfigStep);
+}
+
+void CBluetoothDlg::OnBackground() {
+    m_background = m_background == 0 ? 1 : 0;
+}
+
+void CBluetoothDlg::OnReaderRequest(uint8_t subCode) {
+    const char* description = nullptr;
+    switch (subCode) {
+        case Sub9F::kBluetoothOn:
+            description = Desc::kBluetoothOn;
+            break;
+        case Sub9F::kBluetoothOff:
+            description = Desc::kBluetoothOff;
+            break;
+        case Sub9F::kConnectBluetooth:
+            description = Desc::kConnectBluetooth;
+            break;
+        case Sub9F::kHangUpBluetooth:
+            description = Desc::kHangUpBluetooth;
+            break;
+        case Sub9F::kStartPairing:
+            description = Desc::kStartPairing;
+            break;
+        case Sub9F::kStartBtConnect:
+            description = Desc::kStartBtConnect;
+            break;
+        case Sub9F::kStartBtDrop:
+        case Sub9F::kStartBtDrop2:
+            description = Desc::kStartBtDrop;
+            break;
+        case Sub9F::kGetFriendlyName:
+            description = Desc::kGetFriendlyName;
+            break;
+        default:
+            return;
+    }
+    CTelegram request(Cmd::kService, description, kKindFrame);
+    request.AppendByte(subCode);
+    request.ClearRepeat();
+    m_main.OnSendTelegram(request);
+}
+
+void CBluetoothDlg::OnSetName() {
+    const std::string name = FirstLine(m_command);
+    if (name.empty() || name.size() > kMaxFriendlyName) {
+        return;
+    }
+    CTelegram request(Cmd::kService, Desc::kSetFriendlyName, kKindFrame);
+    request.AppendByte(Sub9F::kSetFriendlyName);
+    request.AppendByte(static_cast<uint8_t>(name.size()));
+    request.AppendBlock(reinterpret_cast<const uint8_t*>(name.data()), static_cast<int>(name.size()));
+    request.ClearRepeat();
+    m_main.OnSendTelegram(request);
+}
+
+void CBluetoothDlg::OnQuit() {
+    m_main.OnMainCommand(MainCommand::kWindowClosing, Resource::kBluetooth);
+}
+
+// ---- the monitor ----
+
+void CBluetoothDlg::OnRxBytes(const uint8_t* bytes, int count) {
+    count = std::clamp(count, 0, kMaxBatch);
+    // What comes back never continues the text of a transmission.
+    std::string line = m_lastIsTransmit ? std::string() : m_lines.TakeLast();
+    m_lastIsTransmit = false;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t b = bytes[i];
+        if (m_simulation) {
+            Simulate(b);
+        }
+        if (b >= 0x20 && b <= 0x7E) {
+            line.push_back(static_cast<char>(b));
+            if (m_capture && m_answerLine.size() < kMaxAnswer) {
+                m_answerLine.push_back(static_cast<char>(b));
+            }
+        } else if (b == kLf) {
+            if (!m_capture) {
+                m_lines.Add(std::move(line));
+                line.clear();
+                m_answerLine.clear();
+                m_capture = true;
+            } else {
+                m_capture = false;
+                HandleAnswer(m_answerLine);
+            }
+            line += "<LF>";
+        } else if (const char* name = ControlName(b)) {
+            line += name;
+        } else {
+            line += Format(" 0x%02x ", b);
+        }
+        if (line.size() >= kSplitAt) {
+            m_lines.Add(std::move(line));
+            line.clear();
+        }
+    }
+    if (!line.empty()) {
+        m_lines.Add(std::move(line));
+    }
+    if (m_replyReady) {
+        m_replyReady = false;
+        m_main.OnSendNow(m_reply);
+    }
+    // Shown once the batch is handled: a message box runs its own event loop.
+    if (!m_pendingMessage.empty()) {
+        const std::string text = std::move(m_pendingMessage);
+        m_pendingMessage.clear();
+        m_prompt.Message(text);
+    }
+}
+
+void CBluetoothDlg::OnTxBytes(const std::string& text) {
+    m_lines.Add(text);
+    m_lastIsTransmit = true;
+    if (m_lines.Size() > 200) {
+        m_lines.DropFront(100);
+    }
+}
+
+void CBluetoothDlg::Simulate(uint8_t b) {
+    if (b != kCr) {
+        if (m_simulationLine.size() < kMaxAnswer) {
+            m_simulationLine.push_back(static_cast<char>(b));
+        }
+        return;
+    }
+    const std::string line = std::move(m_simulationLine);
+    m_simulationLine.clear();
+    std::string answer;
+    if (line == "AT") {
+        answer = "OK";
+    } else if (line == "AT+BTN?") {
+        answer = kSimulatedName;
+    } else {
+        return;
+    }
+    m_reply = CTelegram();
+    m_reply.SetKind(kKindText);
+    m_reply.SetDescription(" answer ");
+    const std::string bytes = "\r\n" + answer + "\r\n";
+    m_reply.AppendBlock(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+    m_replyReady = true;
+}
+
+void CBluetoothDlg::HandleAnswer(const std::string& answer) {
+    m_time = Format("%6.2f ms", m_stopwatch.ElapsedMs());
+    if (m_lastClass == kClassAt && m_background == 1) {
+        m_background = 2;
+    }
+    if (m_lastClass == kClassRegisterRead) {
+        m_registerData = answer;
+    }
+    if (m_pairingStep == 7) {
+        m_scriptText = answer;
+        if (answer.size() == 12) {
+            m_pairingPeer = answer;
+            m_pairingStep = 8;
+        }
+    }
+    if (m_configStep == 0) {
+        return;
+    }
+    m_waitTicks = 0;
+    if (m_configStep == 12 || m_configStep == 13) {
+        ++m_configStep;
+    } else if (m_configStep >= 14 && m_configStep <= kLastConfigStep) {
+        if (answer != kVerify[m_configStep - 14].expected) {
+            m_pendingMessage = kConfigFailed;
+            m_scriptText = kConfigFailed;
+            m_configStep = 0;
+            return;
+        }
+        if (++m_configStep > kLastConfigStep) {
+            m_pendingMessage = kConfigSucceeded;
+            m_scriptText = kConfigSucceeded;
+            return;
+        }
+    }
+}
+
+// ---- the scripts ----
+
+void CBluetoothDlg::OnTick() {
+    if (m_waitTicks > 0) {
+        --m_waitTicks;
+    } else if (m_background == 1) {
+        SendLine("AT", " AT request ", kClassAt);
+    } else if (m_background == 2) {
+        SendCrLine("ATD" + m_connectAddress, " Connect request ", kClassDial);
+        m_background = 0;
+    } else if (m_test) {
+        SendLine("AT", " AT request ", kClassAt);
+    } else if (m_pairingStep != 0) {
+        RunPairingStep();
+    } else if (m_configStep != 0) {
+        RunConfigStep();
+    }
+}
+
+void CBluetoothDlg::RunPairingStep() {
+    switch (m_pairingStep) {
+        case 1:
+            m_scriptText = "Send escape sequence";
+            [[fallthrough]];
+        case 2:
+        case 3:
+            SendLine("^", " ESC request ", kClassEscape);
+            ++m_pairingStep;
+            break;
+        case 4:
+            m_scriptText = "Drop connection";
+            SendLine("ATH", " Hang up request ", kClassScript);
+            m_pairingStep = 5;
+            m_waitTicks = 10;
+            break;
+        case 5:
+            m_scriptText = "Reset device";
+            SendLine("ATZ", " reset device request ", kClassScript);
+            m_pairingStep = 6;
+            m_waitTicks = 15;
+            break;
+        case 6:
+            m_scriptText = "Wait for data";
+            m_pairingStep = 7;
+            break;
+        case 7:
+            SendLine("AT+BTW?", " list cached trusted device request ", kClassScript);
+            break;
+        case 8:
+            m_scriptText = "Clear devices";
+            SendLine("AT+BTD*", " clear all trusted devices request ", kClassScript);
+            m_pairingStep = 9;
+            break;
+        case 9:
+            m_scriptText = "Add device";
+            SendLine("AT+BTT", " add trusted device request ", kClassScript);
+            m_pairingStep = 10;
+            break;
+        case 10:
+            m_scriptText = "Set peer address";
+            SendLine("AT+BTR" + m_pairingPeer, " set outgoing peer address request ", kClassScript);
+            m_pairingStep = 11;
+            m_waitTicks = 4;
+            break;
+        default:
+            break;
+    }
+}
+
+void CBluetoothDlg::ScriptLine(const std::string& text, const std::string& description) {
+    SendLine(text, description, kClassScript);
+    m_waitTicks = kScriptWait;
+}
+
+void CBluetoothDlg::RunConfigStep() {
+    const int step = m_configStep;
+    if (step == 3) {
+        ScriptLine(std::string("AT+BTN=") + kFriendlyName, " Set friendly name nvm request ");
+        m_configStep = 4;
+        int counter = 0;
+        ParseInt(m_counter, counter);
+        m_counter = Format("%d", counter + 1);
+    } else if (step >= 4 && step <= 10) {
+        const ConfigLine& c = kSetup[step - 4];
+        m_scriptText = c.text;
+        ScriptLine(c.line, c.description);
+        m_configStep = step + 1;
+    } else if (step == 11) {
+        m_scriptText = "Write S register to non volatile memory";
+        ScriptLine("AT&W", " Write S register to non volatile memory request ");
+        m_scriptText = "Reset device";
+        ScriptLine("ATZ", " Reset device ");
+        m_configStep = 12;
+    } else if (step == 12) {
+        m_scriptText = "Reset device";
+        ScriptLine("ATZ", " Reset device ");
+    } else if (step == 13) {
+        ScriptLine("AT", " AT request ");
+    } else if (step >= 14 && step <= kLastConfigStep) {
+        if (step == 14) {
+            m_scriptText = "Verify registers";
+        }
+        ScriptLine(kVerify[step - 14].line, kVerify[step - 14].description);
+    }
+    ShowConfigStep(step);
+}
+
+void CBluetoothDlg::ShowConfigStep(int step) {
+    if (step >= kFirstConfigStep && step <= kLastConfigStep) {
+        m_progress =
+            Format("step %d of %d", step - kFirstConfigStep + 1, kLastConfigStep - kFirstConfigStep + 1);
+    }
+}

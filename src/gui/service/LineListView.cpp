@@ -1,0 +1,63 @@
+#include "gui/service/LineListView.h"
+
+#include <QListWidget>
+
+#include <algorithm>
+
+LineListView::LineListView(QListWidget* list, LineList& lines, TextOf textOf)
+    : m_list(list), m_lines(lines), m_textOf(std::move(textOf)) {
+    if (!m_textOf) {
+        m_textOf = [](const LineList& l, size_t i) {
+            const std::string& text = l.At(i);
+            return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        };
+    }
+    Rebuild();
+}
+
+void LineListView::Rebuild() {
+    m_list->clear();
+    m_shownFirst = m_lines.FirstNumber();
+    m_lines.MarkSeen();
+    for (size_t i = 0; i < m_lines.Size(); ++i) {
+        m_list->addItem(m_textOf(m_lines, i));
+    }
+    if (m_list->count() > 0) {
+        m_list->setCurrentRow(m_list->count() - 1);
+    }
+}
+
+void LineListView::Sync() {
+    const size_t shownEnd = m_shownFirst + static_cast<size_t>(m_list->count());
+    // What changed at the end goes, and comes back below with its new text.
+    const size_t keepEnd = std::clamp(m_lines.ChangedFrom(), m_shownFirst, shownEnd);
+    if (keepEnd < shownEnd) {
+        if (keepEnd == m_shownFirst) {
+            m_list->clear();
+        } else {
+            for (size_t n = shownEnd; n > keepEnd; --n) {
+                delete m_list->takeItem(m_list->count() - 1);
+            }
+        }
+    }
+    const size_t first = m_lines.FirstNumber();
+    if (first > m_shownFirst) {
+        const size_t drop = first - m_shownFirst;
+        if (drop >= static_cast<size_t>(m_list->count())) {
+            m_list->clear();
+        } else {
+            for (size_t i = 0; i < drop; ++i) {
+                delete m_list->takeItem(0);
+            }
+        }
+        m_shownFirst = first;
+    }
+    const size_t from = m_shownFirst + static_cast<size_t>(m_list->count());
+    for (size_t n = from; n < m_lines.EndNumber(); ++n) {
+        m_list->addItem(m_textOf(m_lines, n - first));
+    }
+    m_lines.MarkSeen();
+    if (m_list->count() > 0) {
+        m_list->setCurrentRow(m_list->count() - 1);
+    }
+}

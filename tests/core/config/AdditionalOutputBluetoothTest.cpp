@@ -1,0 +1,165 @@
+#include "core/config/ConfigPages.h"
+#include "core/config/ConfigTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MessagePrompt final : public IPrompt {
+public:
+    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool YesNo(const std::string&) override { return true; }
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
+    std::vector<std::string> messages;
+};
+
+class PageTest : public ::testing::Test {
+protected:
+    PageTest() {
+        for (CConfigPage* page : {static_cast<CConfigPage*>(&add), static_cast<CConfigPage*>(&out),
+                                  static_cast<CConfigPage*>(&bt)}) {
+            page->SetPrompt(&prompt);
+            page->OnCreate();
+        }
+    }
+    FakeMainWindow main;
+    MessagePrompt prompt;
+    CAdditional add{main};
+    CPropPageOutputFormat out{main};
+    CPropPageBluetooth bt{main};
+};
+
+TEST_F(PageTest, AdditionalPermanentReadFromSliderAndDuration) {
+    const struct {
+        int slider;
+        const char* minutes;
+        std::vector<std::string> readsBreakBursts;
+    } rows[] = {{10, "1", {"5", "0", "120"}}, {0, "1", {"5", "500", "60"}}, {5, "90", {"5", "250", "7200"}}};
+    for (const auto& row : rows) {
+        add.Fields().duration = row.minutes;
+        add.OnSlider(row.slider);
+        const auto& f = add.Fields();
+        EXPECT_EQ((std::vector<std::string>{f.reads, f.breakTime, f.bursts}), row.readsBreakBursts)
+            << row.slider;
+    }
+    add.OnDurationStep(+5);  // stays at 90
+    EXPECT_EQ(add.Fields().duration, "90");
+    add.Fields().syncLevel = "0.00";
+    add.OnSyncLevelStep(-1);
+    EXPECT_EQ(add.Fields().syncLevel, "0.10");
+    add.Fields().syncLevel = "4.95";
+    add.OnSyncLevelStep(+2);
+    EXPECT_EQ(add.Fields().syncLevel, "5.00");
+}
+
+TEST_F(PageTest, AdditionalSendsOrRefuses) {
+    const struct {
+        const char* switchOff;
+        Bytes sent;
+        const char* message;
+    } rows[] = {{"7", {0x60, 0x15, 0x02, 0xBC}, nullptr},
+                {"4", {}, "Values smaller 5 s not possible"},
+                {"601", {}, "Values greater 600 s not possible"},
+                {"", {}, "Values greater 600 s not possible"},
+                {"65541", {}, "Values greater 600 s not possible"}};
+    for (const auto& row : rows) {
+        main.sent.clear();
+        prompt.messages.clear();
+        add.Fields().switchOff = row.switchOff;
+        add.OnSetSwitchOff();
+        EXPECT_EQ(main.Last(), row.sent) << row.switchOff;
+        EXPECT_EQ(prompt.messages,
+                  row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
+    }
+    add.Fields().syncLevel = "2.00";
+    add.OnSyncOn();
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x21, 0x66}));
+    EXPECT_EQ(main.LastText(), " Wireless sync level configuration request ");
+    add.OnSyncOff();
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x21, 0x00}));
+    Answer(add, Ack(0x60, {0x17}));  // another page's acknowledge
+    EXPECT_EQ(add.Retries(), 3);
+    Answer(add, Ack(0x60, {0x21}));
+    EXPECT_EQ(add.Message(), "Configuration success");
+}
+
+TEST_F(PageTest, AdditionalShowsTheBlock) {
+    Answer(add, Ack(0x60, {0x14, 0x00, 0x00, 0x00, 0x78, 5, 1, 0x75, 0x30, 102, 2,
+                           0,    1,    0,    0,    0,    0, 0, 0x00, 0x20, 2}));
+    const auto& f = add.Fields();
+    EXPECT_EQ(f.display, CAdditional::kAnimalCounter);
+    EXPECT_EQ((std::vector<std::string>{f.switchOff, f.syncLevel, f.doubleReads, f.duration}),
+              (std::vector<std::string>{"300", "2.00", "32", "1"}));
+    EXPECT_TRUE(f.useLeds && !f.useBeeper && f.highPower && f.active);
+    EXPECT_EQ(f.accessLevel, 0);
+    EXPECT_EQ(add.Message(), "Additonal configuration received");
+}
+
+TEST_F(PageTest, OutputFormatPreviewAndValue) {
+    auto& sel = out.Fields().selection;
+    using P = CPropPageOutputFormat;
+    sel[P::kIdCode] = 0, sel[P::kInitialCharacter] = 0, sel[P::kTagType] = 0, sel[P::kDelimiter] = 1;
+    sel[P::kAnimalFlag] = 1, sel[P::kNumberFormat] = 0, sel[P::kCountryCode] = 0, sel[P::kCommandPrompt] = 0;
+    for (int l :
+         {P::kReserved, P::kRetagging, P::kUserCode, P::kDataBlock, P::kExtendedCode, P::kLeadingZeros}) {
+        sel[static_cast<size_t>(l)] = 0;
+    }
+    out.OnSave();
+    EXPECT_EQ(out.Fields().preview, "#T;A;IIIIIIIIIIII");
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x19, 0x05, 0x50, 0x23}));
+    sel[P::kIdCode] = 1;
+    out.OnSelectionChanged();
+    EXPECT_EQ(out.Fields().preview, "HHHHHHHHHHHHHHHH");
+
+    Answer(out, Ack(0x60, {0x1A, 0x00, 0xC0, 0x01}));  // delimiter 6, initial character 0x01
+    EXPECT_EQ(sel[P::kDelimiter], 1);
+    EXPECT_EQ(sel[P::kInitialCharacter], P::kSelfDefined);
+    EXPECT_EQ(out.Fields().selfDefined, "<0x01>");
+    EXPECT_EQ(P::CharacterValue("<0x01>"), 0x01);
+
+    out.OnCreate();
+    out.OnSave();
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x19, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(PageTest, BluetoothRequests) {
+    bt.Fields().peerAddress = "zzzzzzzzzzzz";
+    bt.OnAssign();
+    EXPECT_EQ(main.Last(), (Bytes{0x9F, 0x14, 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z'}));
+    bt.Fields().peerAddress = "12345";
+    bt.OnAssign();
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Invalid peer address"});
+
+    bt.Fields().mode = CPropPageBluetooth::kNone;
+    bt.OnSetMode();
+    EXPECT_EQ(main.Last(), (Bytes{0x60, 0x17, 0x01}));
+    Answer(bt, Nak(0x60, {0x18, 0x00}));
+    EXPECT_EQ(bt.Fields().mode, CPropPageBluetooth::kFirst);
+    EXPECT_NE(bt.Message(), "Set Bluetooth mode success");
+
+    bt.Fields().friendlyName = "ABCDEFGHIJKLMNOPQRST";
+    bt.OnSetFriendlyName();
+    EXPECT_EQ(main.Last().size(), 23u);
+    EXPECT_EQ(main.Last()[2], 20);
+    EXPECT_FALSE(main.sent.back().IsRepeat());
+    Answer(bt, Ack(0x9F, {0x2A, 200, 'N', 'a', 'm', 'e'}));  // announces more than it holds
+    EXPECT_EQ(bt.Fields().friendlyName, "Name");
+
+    // Disable: the first repetition after 50 ticks, then every 4.
+    bt.Fields().enable = CPropPageBluetooth::kSecond;
+    bt.OnSetEnable();
+    const size_t before = main.sent.size();
+    std::vector<int> repeats;
+    for (int t = 1; t <= 60; ++t) {
+        const size_t n = main.sent.size();
+        bt.OnTick();
+        if (main.sent.size() != n) {
+            repeats.push_back(t);
+        }
+    }
+    EXPECT_EQ(repeats, (std::vector<int>{51, 56}));
+    EXPECT_EQ(FakeMainWindow::BytesOf(main.sent[before - 1]), (Bytes{0x9F, 0x16, 0x00}));
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// Diagnosis over the whole road: the built-in simulated reader on a pseudo-terminal, the tool's
+// serial port, engine, main window and the Diagnosis window.
+#include "E2eSupport.h"
+
+#include "simhost/EmbeddedSimulator.h"
+#include "gui/diagnosis/DiagnosisWindow.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
+    EmbeddedSimulator sim;
+    ASSERT_EQ(sim.Start(), 0);
+    Tool tool(sim.DevicePath());
+    auto& window = tool.window;
+    auto& prompt = tool.prompt;
+    window.Action(MainWindow::kDiagnosis)->trigger();
+    DiagnosisWindow* d = window.Diagnosis();
+    ASSERT_NE(d, nullptr);
+    auto click = [d](const char* name) {
+        auto* button = d->findChild<QAbstractButton*>(QString::fromLatin1(name));
+        // Near the left edge: a check box takes clicks on its box and caption only.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    };
+
+    click("sampleFdx");
+    click("start");
+    const auto& samples = d->Logic().Samples();
+    ASSERT_TRUE(WaitFor([&] { return samples[0] != 0; }, 5000));
+    const auto first = samples;
+    ASSERT_TRUE(WaitFor([&] { return samples != first; }, 5000)) << "a second block";
+
+    // Bars stand at x = 40 + 2 k dx; the bit rate of 4.19 kHz falls on bins 33 to 36.
+    click("dft");
+    const Primitives spectrum = d->CurrentPrimitives();
+    std::vector<int> heights;
+    for (const auto& p : spectrum) {
+        if (p.kind == Primitive::kBar) {
+            heights.push_back(p.points[0].y - p.points[1].y);
+        }
+    }
+    ASSERT_EQ(heights.size(), 255u);
+    const int tallest = *std::max_element(heights.begin(), heights.end());
+    EXPECT_GE(*std::max_element(heights.begin() + 31, heights.begin() + 37), tallest / 2);
+
+    click("stop");
+    QTest::qWait(1200);  // an answer still on its way
+    const Primitives before = d->CurrentPrimitives();
+    QTemporaryDir dir;
+    prompt.savePath = dir.filePath("block").toStdString();
+    click("save");
+    prompt.savePath = dir.filePath("zeros").toStdString();
+    click("reset");
+    prompt.openPath = "/dev/null";
+    click("load");  // an empty file: nothing is replaced
+    EXPECT_EQ(d->CurrentPrimitives(), before);
+    prompt.openPath = dir.filePath("block.dat").toStdString();
+    click("load");
+    EXPECT_EQ(d->CurrentPrimitives(), before);
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0].first;
+}
+
+}  // namespace
