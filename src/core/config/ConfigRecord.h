@@ -12,8 +12,8 @@ struct ConfigRecord {
     uint8_t startCharacter = 0;
     uint8_t syncLevel = 0;
     uint8_t timing = 0;
-    std::string version;
-    std::string serialNumber;
+    std::string version{};
+    std::string serialNumber{};
     uint16_t permanentReadBreak = 0;
     uint16_t permanentReadBursts = 0;
     uint8_t permanentReadReads = 0;
