@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QLoggingCategory>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstring>
@@ -142,6 +144,12 @@ int main(int argc, char** argv) {
     QtPrompt prompt;
     MainWindowOptions options;
     options.developer = parser.isSet(developer);
+    // The event database belongs to the user, not to whatever folder the tool was started in.
+    const QString dataFolder = parser.isSet(settingsDir)
+                                   ? parser.value(settingsDir)
+                                   : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataFolder);
+    options.dataFolder = QDir(dataFolder).absolutePath().toStdString();
     MainWindow window(serial, prompt, options);
     prompt.SetParent(&window);
     window.SetPortEnumerator(&EnumerateSystemPorts);

@@ -101,7 +101,8 @@ std::vector<uint8_t> SimulatedReader::BuildNakBody(const std::vector<uint8_t>& p
         return body;
     }
     body.push_back(payload[0]);
-    if (Cmd::IsMultiFunction(payload[0]) && payload.size() >= 2) {
+    // A store answers with its sub-code too, so that a refused one can be told from a simulated read.
+    if ((Cmd::IsMultiFunction(payload[0]) || payload[0] == Cmd::kStoreTagData) && payload.size() >= 2) {
         body.push_back(payload[1]);
     }
     return body;
@@ -140,6 +141,17 @@ int SimulatedReader::SetClock(int year, int month, int day, int hours, int minut
 
 int64_t SimulatedReader::ClockSeconds() const {
     return m_clockBase + (m_now - m_clockSetAt) / 1000;
+}
+
+uint32_t SimulatedReader::DatasetStamp() const {
+    const int64_t total = ClockSeconds();
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    CivilFromDays(total / kSecondsPerDay + kEpoch2000, year, month, day);
+    const int64_t rest = total % kSecondsPerDay;
+    return DatasetMemory::PackStamp(month, day, static_cast<int>(rest / 3600),
+                                    static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
 }
 
 std::array<uint8_t, 7> SimulatedReader::GetClockBytes() const {
@@ -551,12 +563,21 @@ bool SimulatedReader::Execute(const std::vector<uint8_t>& payload, Reply& reply)
             m_config.Restart();
             m_bluetooth.Restart();
             return true;
+        case Cmd::kStartBootloader:
+            reply.frames.push_back(AckBody(code));
+            return true;
         default:
             if (SignalSource::Owns(code)) {
                 return m_signals.Execute(code, reply.frames);
             }
             if (BluetoothSettings::Owns(code, args, count)) {
                 return m_bluetooth.Execute(args, count, reply.frames);
+            }
+            if (DatasetMemory::Owns(code)) {
+                return m_datasets.Execute(code, args, count, DatasetStamp(), reply.frames);
+            }
+            if (EventTables::Owns(code, args, count)) {
+                return m_events.Execute(code, args, count, reply.frames);
             }
             // Everything else is refused, codes this reader does not know included.
             return ConfigStore::Owns(code) && m_config.Execute(code, args, count, reply.frames);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/link/FrameParser.h"
-#include "sim/BluetoothSettings.h"
 #include "sim/BluetoothModule.h"
+#include "sim/BluetoothSettings.h"
 #include "sim/ConfigStore.h"
+#include "sim/DatasetMemory.h"
+#include "sim/EventTables.h"
 #include "sim/ExternalEeprom.h"
 #include "sim/ServiceHardware.h"
 #include "sim/SignalSource.h"
@@ -105,6 +107,10 @@ public:
     // Powers the reader up again: the saved configuration comes back, node address included; the
     // clock keeps running.
     void Restart();
+    DatasetMemory& Datasets() { return m_datasets; }
+    EventTables& Events() { return m_events; }
+    // The time stamp word a dataset stored now carries.
+    uint32_t DatasetStamp() const;
     void SetVersionText(std::string text) { m_version = std::move(text); }
     const BluetoothSettings& GetBluetooth() const { return m_bluetooth; }
     const std::string& GetVersionText() const { return m_version; }
@@ -150,6 +156,8 @@ private:
     int64_t ClockSeconds() const;
 
     ConfigStore m_config;
+    DatasetMemory m_datasets;
+    EventTables m_events;
     BluetoothModule m_module;
     ServiceHardware m_hardware;
     ExternalEeprom m_eeprom;

@@ -105,9 +105,10 @@ TEST_F(MainWindowTest, RealTimeClockMenuOpensTheSheetOnItsPage) {
 }
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatExists) {
-    for (auto id : {MainWindow::kDatabase, MainWindow::kTestTools, MainWindow::kEventDatabase}) {
+    for (auto id : {MainWindow::kMonitor, MainWindow::kDatabase, MainWindow::kDiagnosis,
+                    MainWindow::kTestTools, MainWindow::kEventDatabase, MainWindow::kMax884}) {
         ASSERT_NE(window.Action(id), nullptr);
-        EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
+        EXPECT_TRUE(window.Action(id)->isEnabled()) << id;
     }
     EXPECT_EQ(window.findChild<QPushButton*>("dtrOn"), nullptr);
     EXPECT_FALSE(Find<QComboBox>("nodeList")->isVisible());

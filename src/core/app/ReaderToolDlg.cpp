@@ -263,6 +263,7 @@ void CReaderToolDlg::OnFrame() {
         ShowTag(m_lastTag.GetCountryCode(), m_lastTag.GetNationalId(), m_lastTag.GetTagType(),
                 m_lastTag.GetEventText());
         ShowStatus(kTagReceived, kTagTicks);
+        PassTagToEventDatabase(m_lastTag.GetNationalId());
         ShowEvent(m_lastTag.GetNationalId());
     } else if (isClock) {
         SendToWindow(Caption::kRealTimeClock, frame.data(), length);
@@ -295,11 +296,19 @@ void CReaderToolDlg::OnTagLine() {
     m_tagLineParser.Reset();
     if (line.size() < 15) {
         ShowTag({}, line, {}, {});
+        PassTagToEventDatabase(line);
         return;
     }
     const std::string id = line.substr(line.size() - 12);
     ShowTag(line.substr(0, line.size() - 12), id, {}, {});
+    PassTagToEventDatabase(id);
     ShowEvent(id);
+}
+
+void CReaderToolDlg::PassTagToEventDatabase(const std::string& id) {
+    if (IToolWindow* window = m_windows.Find(Caption::kEventDatabase)) {
+        window->ShowTag(id);
+    }
 }
 
 int CReaderToolDlg::ShowEvent(const std::string& nationalId) {

@@ -132,6 +132,7 @@ private:
     void ShowTag(const std::string& cc, const std::string& id, const std::string& type,
                  const std::string& ev);
     void ResetEngine();
+    void PassTagToEventDatabase(const std::string& id);
     void ClearStatusText();
     void StopSampling();
 

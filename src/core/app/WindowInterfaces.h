@@ -54,4 +54,6 @@ public:
     virtual void OnResponse(const uint8_t* /*frame*/, int /*length*/) {}
     virtual void OnTick() {}
     virtual void OnBringToFront() {}
+    // The ID of a tag just read (the event database window shows it).
+    virtual void ShowTag(const std::string& /*id*/) {}
 };

@@ -110,7 +110,11 @@ void CConfigPage::AfterRepetition(bool /*idle*/) {}
 
 void CConfigPage::OnAnswer(int length, const uint8_t* frame) {
     // A tag message's byte 4 is its length, which can equal any command code the pages wait for.
-    if (frame == nullptr || length < 5 || frame[3] == CFrameParser::kTagData) {
+    if (frame == nullptr || length < 5) {
+        return;
+    }
+    if (frame[3] == CFrameParser::kTagData) {
+        HandleTagData(length, frame);
         return;
     }
     HandleAnswer(length, frame);

@@ -85,6 +85,8 @@ protected:
     // The page's answer table; the frame has at least status and command byte and is no tag
     // data message.
     virtual void HandleAnswer(int length, const uint8_t* frame);
+    // A tag data message; most pages have no use for it.
+    virtual void HandleTagData(int /*length*/, const uint8_t* /*frame*/) {}
     // A message of its own in the status line, leaving the failed and success texts of the
     // pending request as they are.
     void ShowNotice(const std::string& message, int ticks);

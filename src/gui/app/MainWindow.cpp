@@ -6,10 +6,10 @@
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
 #include "gui/config/ConfigSheet.h"
+#include "gui/diagnosis/DiagnosisWindow.h"
 #include "gui/service/BluetoothWindow.h"
 #include "gui/service/MonitorWindow.h"
 #include "gui/service/ServiceDialogs.h"
-#include "gui/diagnosis/DiagnosisWindow.h"
 #include "platform/SerialPort.h"
 
 #include <QAction>
@@ -121,6 +121,14 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
       m_pages(std::make_unique<CConfigPages>(*m_logic, prompt)),
       m_timer(new QTimer(this)) {
     m_logic->SetConfigPages(m_pages.get());
+    const std::string folder = m_options.dataFolder.empty() ? std::string(".") : m_options.dataFolder;
+    m_eventDatabasePath = folder + "/" + CEventDatabase::kFileName;
+    m_logic->SetEventLookup(
+        [path = m_eventDatabasePath](const std::string& id, std::array<uint8_t, 24>& record) {
+            return CEventDatabase(path).LookupEvent(id, record) == 0;
+        });
+    // Without the system's list the names are missing, nothing else.
+    m_countryNames.Load(CCountryNames::kSystemList);
     m_logic->SetConfigSequence(&m_sequence);
     m_pages->SetDeveloper(m_options.developer);
     setWindowTitle(QString::fromLatin1(Caption::kMain));
@@ -272,7 +280,7 @@ void MainWindow::BuildMenu() {
         OpenToolWindow(m_monitorWindow, Caption::kMonitor,
                        [this] { return new MonitorWindow(*m_logic, m_logic->Windows(), m_prompt, this); });
     });
-    add(tools, "&Database", kDatabase, false);
+    connect(add(tools, "&Database", kDatabase, true), &QAction::triggered, this, [this] { OnDatabase(); });
     QMenu* configure = tools->addMenu(QStringLiteral("&Configure"));
     connect(add(configure, "&LCD display", kLcdDisplay, true), &QAction::triggered, this, [this] {
         LcdDialog dialog(*m_logic, m_logic->Windows(), this);
@@ -293,9 +301,10 @@ void MainWindow::BuildMenu() {
         dialog.exec();
     });
     connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });
-    add(tools, "&Event database", kEventDatabase, false);
+    connect(add(tools, "&Event database", kEventDatabase, true), &QAction::triggered, this,
+            [this] { OnEventDatabase(); });
     QMenu* test = menuBar()->addMenu(QStringLiteral("T&est"));
-    add(test, "&Testtools", kTestTools, false);
+    connect(add(test, "&Testtools", kTestTools, true), &QAction::triggered, this, [this] { OnTestTools(); });
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     connect(add(help, "&Info", kInfo, true), &QAction::triggered, this, [this] { OnInfo(); });
 }
@@ -330,6 +339,9 @@ void MainWindow::Shutdown(AppSettings& settings) {
     // Not from inside one of the sheet's own handlers: it can go at once, before the pages and
     // the logic it reports to.
     delete m_sheet;
+    delete m_eventDatabase;
+    delete m_testTools;
+    delete m_database;
     // They leave the window registry as they go, so before the logic that holds it.
     delete m_monitorWindow;
     delete m_bluetoothWindow;
@@ -356,6 +368,9 @@ void MainWindow::ShowTagFields(const std::string& countryCode, const std::string
     m_nationalId->setText(latin1(nationalId));
     m_tagType->setText(latin1(tagType));
     m_eventText->setText(latin1(eventText));
+    bool numeric = false;
+    const int code = QString::fromStdString(countryCode).trimmed().toInt(&numeric);
+    m_countryCode->setToolTip(numeric ? QString::fromStdString(m_countryNames.Name(code)) : QString());
 }
 
 void MainWindow::ShowStatusLine(const std::string& text) {
@@ -449,4 +464,37 @@ void MainWindow::OnDiagnosis() {
     m_diagnosis = new DiagnosisWindow(*m_logic, m_prompt, m_options.developer, this);
     m_logic->Windows().Register(Caption::kDiagnosis, &m_diagnosis->Logic());
     m_diagnosis->show();
+}
+
+// The tool windows: one of each; a second menu choice brings the open one to the front.
+template <typename Dialog>
+static void Raise(Dialog* dialog) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void MainWindow::OnDatabase() {
+    if (m_database == nullptr) {
+        m_database = new DatabaseDialog(*m_logic, m_prompt, this);
+        m_database->Logic().SetCountryNames([this](int code) { return m_countryNames.Name(code); });
+        m_logic->Windows().Register(Caption::kDatabase, &m_database->Logic());
+    }
+    Raise(m_database.data());
+}
+
+void MainWindow::OnTestTools() {
+    if (m_testTools == nullptr) {
+        m_testTools = new TestToolsDialog(*m_logic, m_prompt, this);
+        m_logic->Windows().Register(Caption::kTestTools, &m_testTools->Logic());
+    }
+    Raise(m_testTools.data());
+}
+
+void MainWindow::OnEventDatabase() {
+    if (m_eventDatabase == nullptr) {
+        m_eventDatabase = new EventDatabaseDialog(*m_logic, m_prompt, m_eventDatabasePath, this);
+        m_logic->Windows().Register(Caption::kEventDatabase, &m_eventDatabase->Logic());
+    }
+    Raise(m_eventDatabase.data());
 }

@@ -3,7 +3,11 @@
 #include "core/app/ReaderToolDlg.h"
 #include "core/config/ConfigPages.h"
 #include "core/config/ConfigSequence.h"
+#include "core/tags/CountryNames.h"
 #include "gui/config/ConfigSheet.h"
+#include "gui/tags/DatabaseDialog.h"
+#include "gui/tags/EventDatabaseDialog.h"
+#include "gui/tags/TestToolsDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,7 +26,8 @@ class QPushButton;
 class QTimer;
 
 struct MainWindowOptions {
-    bool developer = false;  // offer the hidden developer controls
+    bool developer = false;    // offer the hidden developer controls
+    std::string dataFolder{};  // where the event database lives; empty: the working directory
 };
 
 // The main window "Corvantelle": owns the controls and binds them to CReaderToolDlg.
@@ -58,6 +63,10 @@ public:
     CReaderToolDlg& Logic() { return *m_logic; }
     CConfigPages& Pages() { return *m_pages; }
     ConfigSheet* Sheet() const { return m_sheet; }
+    DatabaseDialog* Database() const { return m_database; }
+    TestToolsDialog* TestTools() const { return m_testTools; }
+    EventDatabaseDialog* EventDatabase() const { return m_eventDatabase; }
+    const std::string& EventDatabasePath() const { return m_eventDatabasePath; }
     DiagnosisWindow* Diagnosis() const;
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
@@ -95,6 +104,9 @@ private:
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
+    void OnDatabase();
+    void OnTestTools();
+    void OnEventDatabase();
     void OpenToolWindow(QPointer<QWidget>& window, const char* caption,
                         const std::function<QWidget*()>& make);
     void OnDiagnosis();
@@ -107,6 +119,11 @@ private:
     std::unique_ptr<CConfigPages> m_pages;
     CConfigSequence m_sequence;
     QPointer<ConfigSheet> m_sheet;
+    QPointer<DatabaseDialog> m_database;
+    QPointer<TestToolsDialog> m_testTools;
+    QPointer<EventDatabaseDialog> m_eventDatabase;
+    std::string m_eventDatabasePath;
+    CCountryNames m_countryNames;
     // Modeless service windows, made once and brought to the front when asked again.
     QPointer<QWidget> m_monitorWindow;
     QPointer<QWidget> m_bluetoothWindow;

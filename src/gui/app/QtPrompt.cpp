@@ -77,6 +77,8 @@ void QtPrompt::Show(const Pending& message) {
             .arg(width));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setObjectName(QStringLiteral("promptMessage"));
+    ++m_openMessages;
+    QObject::connect(box, &QMessageBox::finished, box, [this] { --m_openMessages; });
     box->open();
 }
 

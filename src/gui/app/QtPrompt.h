@@ -21,6 +21,7 @@ public:
     std::string OpenFileName(const std::string& filter) override;
     std::string SaveFileName(const std::string& filter) override;
     std::string SaveFileNameProposing(const std::string& filter, const std::string& name) override;
+    bool IsMessageOpen() const override { return m_openMessages > 0 || !m_pending.empty(); }
 
 private:
     struct Pending {
@@ -32,6 +33,7 @@ private:
     void Show(const Pending& message);
 
     QWidget* m_parent;
+    int m_openMessages = 0;
     std::vector<Pending> m_pending;
     bool m_waiting = false;
     int m_waitedMs = 0;

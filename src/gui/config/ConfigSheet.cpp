@@ -2,6 +2,7 @@
 
 #include "gui/config/AdditionalPageWidget.h"
 #include "gui/config/BluetoothPageWidget.h"
+#include "gui/config/EventsPageWidget.h"
 #include "gui/config/LcdPageWidget.h"
 #include "gui/config/OptimizationPageWidget.h"
 #include "gui/config/OutputFormatPageWidget.h"
@@ -27,6 +28,9 @@ ConfigSheet::ConfigSheet(CConfigPages& pages, IMainWindow& mainWindow, QWidget* 
         switch (i) {
             case CConfigPages::kReader:
                 widget = new ReaderPageWidget(pages.Reader(), m_tabs);
+                break;
+            case CConfigPages::kEvents:
+                widget = new EventsPageWidget(pages.Events(), m_tabs);
                 break;
             case CConfigPages::kRealTimeClock:
                 widget = new RtcPageWidget(pages.Rtc(), m_tabs);

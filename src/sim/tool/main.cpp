@@ -56,6 +56,10 @@ constexpr const char* kHelp =
     "  --refuse-percent P   refuse this share of all requests with a non-acknowledge\n"
     "  --split              deliver the output in random small pieces\n"
     "  --noise              put random bytes (never STX) before frames and tag lines\n"
+    "  --datasets N         start with N stored datasets (0..4095)\n"
+    "  --group-every M      make every M-th of them a group marker (default 0 = none)\n"
+    "  --baud B             send no faster than a serial line at B baud, 8N1 (default: as fast as\n"
+    "                       the pseudo-terminal takes it)\n"
     "  --bt-silent          the Bluetooth module never answers\n"
     "  --bt-register N=V    the module's S register N reads back V, whatever was written\n"
     "  --verbose            log every request on standard error\n"
@@ -179,11 +183,15 @@ struct Options {
     SimulatedReader::Faults faults;
     BluetoothModule::Faults module;
     bool verbose = false;
+    int datasets = 0;
+    int groupEvery = 0;
+    int baud = 0;
 };
 
-constexpr std::string_view kValueOptions[] = {"--link",  "--node",   "--tag-interval",  "--tag-form",
-                                              "--tag",   "--seed",   "--drop",          "--corrupt",
-                                              "--delay", "--refuse", "--refuse-percent", "--bt-register"};
+constexpr std::string_view kValueOptions[] = {"--link",        "--node",   "--tag-interval",   "--tag-form",
+                                              "--tag",         "--seed",   "--drop",           "--corrupt",
+                                              "--delay",       "--refuse", "--refuse-percent", "--datasets",
+                                              "--group-every", "--baud",   "--bt-register"};
 
 // 0 to run, 1 after --help, -1 for bad options (reported on one line).
 int ParseOptions(int argc, char** argv, Options& o) {
@@ -262,6 +270,15 @@ int ParseOptions(int argc, char** argv, Options& o) {
             if (ok) {
                 o.faults.refuse.push_back(refusal);
             }
+        } else if (arg == "--datasets") {
+            wanted = "a number of datasets 0..4095";
+            ok = ParseRange(v, 0, static_cast<long long>(DatasetMemory::kCapacity), o.datasets);
+        } else if (arg == "--group-every") {
+            wanted = "a number 0..4095";
+            ok = ParseRange(v, 0, static_cast<long long>(DatasetMemory::kCapacity), o.groupEvery);
+        } else if (arg == "--baud") {
+            wanted = "a baud rate 300..4000000";
+            ok = ParseRange(v, 300, 4000000, o.baud);
         } else if (arg == "--bt-register") {
             wanted = "N=VALUE with a register number 0..999";
             const size_t equals = v.find('=');
@@ -337,6 +354,8 @@ int main(int argc, char** argv) {
     reader.SetFaults(options.faults);
     reader.Module().SetFaults(options.module);
     SetClockFromHost(reader);
+    reader.Datasets().Preload(static_cast<size_t>(options.datasets), static_cast<size_t>(options.groupEvery),
+                              reader.DatasetStamp());
     if (options.verbose) {
         reader.SetRequestObserver([](uint8_t address, const std::vector<uint8_t>& payload) {
             Print(stderr, Format("request %02x%s%s\n", address, CFrameParser::CommandName(payload[0]).c_str(),
@@ -374,6 +393,10 @@ int main(int argc, char** argv) {
     size_t unsentBytes = 0;
     uint8_t buffer[4096];
     int result = 0;
+    // With --baud: what a serial line would have carried since the last write, in bytes; ten
+    // bits a character (start, eight data, stop).
+    double lineBudget = 0;
+    auto lineClock = Clock::now();
     while (g_stop == 0) {
         if (pty.Wait(unsent.empty() ? kIdleWaitMs : kSplitWaitMs) < 0) {
             Print(stderr, Format("corvantelle-sim: line error: %s\n", std::strerror(errno)));
@@ -404,13 +427,30 @@ int main(int argc, char** argv) {
         }
         // Split batches go one per turn so that the client reads them apart.
         const size_t turns = options.faults.split ? 1 : unsent.size();
+        if (options.baud > 0) {
+            const auto lineNow = Clock::now();
+            lineBudget += std::chrono::duration<double>(lineNow - lineClock).count() * options.baud / 10.0;
+            lineClock = lineNow;
+            // An idle line saves nothing up beyond a short burst.
+            lineBudget = std::min(lineBudget, options.baud / 10.0 * 0.02 + 1);
+        }
         for (size_t i = 0; i < turns && !unsent.empty(); ++i) {
             auto& front = unsent.front();
-            const int n = pty.Write(front.data(), front.size());
+            size_t allowed = front.size();
+            if (options.baud > 0) {
+                allowed = std::min(allowed, static_cast<size_t>(lineBudget));
+                if (allowed == 0) {
+                    break;
+                }
+            }
+            const int n = pty.Write(front.data(), allowed);
             if (n <= 0) {
                 break;
             }
             unsentBytes -= static_cast<size_t>(n);
+            if (options.baud > 0) {
+                lineBudget -= n;
+            }
             if (static_cast<size_t>(n) < front.size()) {
                 front.erase(front.begin(), front.begin() + n);
                 break;

@@ -1,0 +1,363 @@
+#include "core/tags/DatabaseDlg.h"
+
+#include "core/link/Commands.h"
+#include "core/link/FrameParser.h"
+#include "core/tags/TransponderId.h"
+#include "core/util/Format.h"
+
+#include <span>
+
+namespace {
+
+constexpr size_t kRecordSize = 13;
+constexpr int kAnswerCode = 4;
+constexpr int kSubCode = 5;
+constexpr int kResult = 8;
+constexpr int kRecord = 9;
+
+std::string DateHeader(const std::tm& t) {
+    return Format("Date: %02d:%02d:%02d\r\n", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900);
+}
+
+uint32_t Stamp(const uint8_t* record) {
+    return (static_cast<uint32_t>(record[9]) << 24) | (static_cast<uint32_t>(record[10]) << 16) |
+           (static_cast<uint32_t>(record[11]) << 8) | record[12];
+}
+
+std::string DateText(uint32_t w) {
+    // The reader keeps no year; files already in use carry the fixed 07.
+    return Format("%02u:%02u:07", (w >> 4) & 0x1F, w & 0x0F);
+}
+
+std::string TimeText(uint32_t w) {
+    return Format("%02u:%02u:%02u", (w >> 9) & 0x1F, (w >> 14) & 0x7F, (w >> 21) & 0x7F);
+}
+
+std::string Cut(std::string text) {
+    if (text.size() > CDatabaseDlg::kMaxField) {
+        text.resize(CDatabaseDlg::kMaxField);
+    }
+    return text;
+}
+
+}  // namespace
+
+CDatabaseDlg::CDatabaseDlg(IMainWindow& mainWindow, IPrompt& prompt)
+    : m_mainWindow(mainWindow), m_prompt(prompt) {}
+
+CDatabaseDlg::~CDatabaseDlg() {
+    CloseOutput();
+}
+
+bool CDatabaseDlg::IsGroupMarker(const uint8_t* record) {
+    for (size_t i = 0; i < 9; ++i) {
+        if (record[i] != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CDatabaseDlg::DatasetLine(const uint8_t* record) {
+    CTransponderId id;
+    id.DecodeTagRecord(std::span<const uint8_t, 9>(record, 9));
+    const uint32_t w = Stamp(record);
+    return id.GetCountryCode() + "," + id.GetNationalId() + "," + id.GetTagType() + "," + DateText(w) + "," +
+           TimeText(w);
+}
+
+void CDatabaseDlg::Send(uint8_t subCode, int number) {
+    std::string description = Desc::kGetAmountOfDatasets;
+    if (subCode == Sub58::kReadDataset) {
+        description = Format(Desc::kReadDataset, number);
+    } else if (subCode == Sub58::kClearAll) {
+        description = Desc::kClearAllDatasets;
+    }
+    CTelegram request(Cmd::kDatasets, description, kKindFrame);
+    request.AppendByte(subCode);
+    if (number >= 0) {
+        request.AppendWord(static_cast<uint16_t>(number));
+    }
+    request.ClearRepeat();
+    m_mainWindow.OnSendTelegram(request);
+}
+
+void CDatabaseDlg::OnGet() {
+    Send(Sub58::kGetAmount);
+}
+
+void CDatabaseDlg::OnRead() {
+    Store();
+    long long value = 65535;
+    const std::string text = Cut(m_number);
+    if (Scan(text, "%lld", &value) != 1) {
+        value = 65535;
+    }
+    const int number = static_cast<int>(((value % 65536) + 65536) % 65536);
+    if (number == 0 || number > kMaxNumber) {
+        m_prompt.Message(Format("Invalid dataset number, valid range is 1...%d", kMaxNumber));
+        return;
+    }
+    Send(Sub58::kReadDataset, number);
+}
+
+void CDatabaseDlg::OnClear() {
+    if (m_prompt.YesNo(kClearQuestion)) {
+        Send(Sub58::kClearAll);
+    }
+}
+
+void CDatabaseDlg::OnGetAll() {
+    Store();
+    CloseOutput();
+    const std::tm t = m_clock();
+    const std::string proposed = Format("database_%02d%02d%04d_%02d%02d%02d", t.tm_mday, t.tm_mon + 1,
+                                        t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
+    std::string path = m_prompt.SaveFileNameProposing(kFilter, proposed);
+    m_fileCounter = 1;
+    if (!path.empty()) {
+        for (auto at = path.find(".txt"); at != std::string::npos; at = path.find(".txt")) {
+            path.erase(at, 4);
+        }
+        m_baseName = path;
+        OpenOutput();
+    }
+    m_groupCounter = 0;
+    m_retries = kRetries;
+    m_current = 0;
+    m_readState = kWaitAmount;
+    m_lines.clear();
+    m_selected = -1;
+    m_progressText = "Asking for the amount of datasets";
+    Update();
+}
+
+bool CDatabaseDlg::OpenOutput() {
+    std::string name = m_baseName;
+    if (m_newFilePerGroup) {
+        name += "_" + Cut(m_separation) + Format("_%03d", m_fileCounter++);
+    }
+    name += ".txt";
+    if (!m_output.Open(name)) {
+        m_prompt.Message("Datasets are read without a file", m_output.Error());
+        return false;
+    }
+    m_output.Write("Corvantelle Datasets\r\n");
+    m_output.Write(DateHeader(m_clock()));
+    return true;
+}
+
+void CDatabaseDlg::WriteOutput(const std::string& line) {
+    if (m_output.IsOpen()) {
+        m_output.Write(line + "\r\n");
+    }
+}
+
+void CDatabaseDlg::CloseOutput() {
+    if (m_output.IsOpen() && !m_output.Close()) {
+        m_prompt.Message("Datasets file not saved", m_output.Error());
+    }
+}
+
+void CDatabaseDlg::OnOpen() {
+    m_lines.clear();
+    m_selected = -1;
+    const std::string path = m_prompt.OpenFileName(kFilter);
+    if (!path.empty()) {
+        m_input.close();
+        m_input.clear();
+        m_input.open(path, std::ios::binary);
+        if (!m_input) {
+            m_prompt.Message("Cannot read " + path);
+            Update();
+            return;
+        }
+    }
+    // Without a new choice, a file still open shows its next lines.
+    std::string line;
+    for (int n = 0; n < kOpenLines && m_input.is_open() && std::getline(m_input, line); ++n) {
+        AddLine(TextFile::TrimRight(line));
+    }
+    Update();
+}
+
+void CDatabaseDlg::OnStop() {
+    if (m_readState == kIdle) {
+        return;
+    }
+    Finish(Format("Stopped after dataset %d of %d", m_current > 0 ? m_current - 1 : 0, m_total));
+}
+
+void CDatabaseDlg::Finish(const std::string& progressText) {
+    m_readState = kIdle;
+    m_progressHigh = 1;
+    m_progressPosition = 0;
+    m_progressText = progressText;
+    CloseOutput();
+    Update();
+}
+
+void CDatabaseDlg::OnQuit() {
+    m_mainWindow.OnMainCommand(MainCommand::kWindowClosing, Resource::kDatabase);
+    m_input.close();
+    CloseOutput();
+}
+
+void CDatabaseDlg::OnTick() {
+    if (m_waitTicks > 0) {
+        --m_waitTicks;
+        return;
+    }
+    if (m_readState == kIdle) {
+        return;
+    }
+    if (m_retries == 0) {
+        Finish(kCommunicationError);
+        m_prompt.Message(kCommunicationError);
+        return;
+    }
+    --m_retries;
+    if (m_readState == kWaitAmount) {
+        Send(Sub58::kGetAmount);
+    } else {
+        m_progressPosition = m_progressPosition + 1 >= m_progressHigh ? 0 : m_progressPosition + 1;
+        m_progressText = Format("Reading dataset %d of %d", m_current, m_total);
+        Send(Sub58::kReadDataset, m_current);
+        Update();
+    }
+    m_waitTicks = kWaitTicks;
+}
+
+void CDatabaseDlg::OnResponse(const uint8_t* frame, int length) {
+    if (frame == nullptr || length < 7 || length > kMaxAnswer || frame[3] != CFrameParser::kAck ||
+        frame[kAnswerCode] != Cmd::kDatasets) {
+        return;
+    }
+    if (frame[kSubCode] == Sub58::kGetAmount) {
+        HandleAmount(frame, length);
+    } else if (frame[kSubCode] == Sub58::kReadDataset) {
+        HandleDataset(frame, length);
+    }
+}
+
+void CDatabaseDlg::HandleAmount(const uint8_t* frame, int length) {
+    // Bytes 6 and 7 and the CRC byte.
+    if (length < 9) {
+        return;
+    }
+    const uint16_t amount = static_cast<uint16_t>((frame[6] << 8) | frame[7]);
+    m_amountText = Format("%u", amount);
+    // Only while waiting for it: a late second answer must not start the reading over.
+    if (m_readState == kWaitAmount) {
+        m_total = amount;
+        m_retries = kRetries;
+        m_current = 1;
+        m_readState = kReading;
+        if (amount == 0) {
+            Finish("No datasets stored");
+            return;
+        }
+        m_progressHigh = amount;
+        m_progressPosition = 0;
+    }
+    Update();
+}
+
+void CDatabaseDlg::HandleDataset(const uint8_t* frame, int length) {
+    if (length < kResult + 2) {
+        return;
+    }
+    const uint16_t number = static_cast<uint16_t>((frame[6] << 8) | frame[7]);
+    m_number = Format("%u", number);
+    // A late answer to a repeated request names a dataset already handled: taking it again would
+    // write it twice and skip the next one.
+    const bool forReadAll = m_readState == kReading && number == m_current;
+    if (frame[kResult] != CFrameParser::kAck) {
+        const int stored = length >= kRecord + 3 ? (frame[kRecord] << 8) | frame[kRecord + 1] : 0;
+        const std::string text = Format("Dataset number out of range, datasets stored: %d", stored);
+        if (forReadAll) {
+            // The memory changed under the read-all; asking 20 times more would not help.
+            Finish(text);
+        }
+        Update();
+        m_prompt.Message(text);
+        return;
+    }
+    if (length < kRecord + static_cast<int>(kRecordSize) + 1) {
+        Update();
+        return;
+    }
+    const uint8_t* record = frame + kRecord;
+    const bool marker = IsGroupMarker(record);
+    if (!marker) {
+        ShowRecord(record);
+    }
+    if (!forReadAll) {
+        Update();
+        return;
+    }
+    m_waitTicks = 0;
+    const std::string separation = Cut(m_separation);
+    if (number == 1) {
+        ++m_groupCounter;
+        const std::string first = separation + Format(" %d", m_groupCounter);
+        AddLine(first);
+        if (!m_newFilePerGroup) {
+            WriteOutput(first);
+        }
+    }
+    std::string line;
+    if (marker) {
+        ++m_groupCounter;
+        line = separation + Format(" %d", m_groupCounter);
+    } else {
+        line = DatasetLine(record);
+    }
+    AddLine(line);
+    if (m_output.IsOpen()) {
+        if (marker && m_newFilePerGroup) {
+            CloseOutput();
+            OpenOutput();
+        } else {
+            WriteOutput(line);
+        }
+    }
+    ++m_current;
+    m_retries = kRetries;
+    if (m_current > m_total) {
+        Finish(Format("Read %d datasets", m_total));
+        return;
+    }
+    m_progressText = Format("Reading dataset %d of %d", m_current, m_total);
+    Update();
+}
+
+void CDatabaseDlg::ShowRecord(const uint8_t* record) {
+    CTransponderId id;
+    id.DecodeTagRecord(std::span<const uint8_t, 9>(record, 9));
+    m_countryCode = id.GetCountryCode();
+    m_id = id.GetNationalId();
+    m_tagType = id.GetTagType();
+    const uint32_t w = Stamp(record);
+    m_date = DateText(w);
+    m_time = TimeText(w);
+    int country = 0;
+    m_countryName = m_countryNames && ParseInt(m_countryCode, country) ? m_countryNames(country) : "";
+}
+
+void CDatabaseDlg::AddLine(const std::string& line) {
+    m_lines.push_back(line);
+    m_selected = static_cast<int>(m_lines.size()) - 1;
+}
+
+void CDatabaseDlg::Update() {
+    if (m_view != nullptr) {
+        m_view->UpdateControls();
+    }
+}
+
+void CDatabaseDlg::Store() {
+    if (m_view != nullptr) {
+        m_view->StoreControls();
+    }
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "core/app/Prompt.h"
+#include "core/app/WindowInterfaces.h"
+#include "core/tags/ToolView.h"
+#include "core/util/LocalTime.h"
+#include "core/util/TextFile.h"
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The "Database" window: the datasets the reader stored in the field. Asks for their amount,
+// reads one, reads all of them into the list and into one file or one file per group, clears the
+// reader's memory and shows a saved file again. Paces its requests and retries by the main
+// window's tick.
+class CDatabaseDlg final : public IToolWindow {
+public:
+    static constexpr int kRetries = 20;
+    static constexpr int kWaitTicks = 2;
+    static constexpr int kMaxNumber = 4095;
+    static constexpr int kOpenLines = 20;
+    static constexpr int kMaxAnswer = 1004;
+    static constexpr size_t kMaxField = 49;
+    static constexpr const char* kFilter = "Data Files (*.txt)";
+    static constexpr const char* kClearQuestion = "Sure to clear all datasets?";
+    static constexpr const char* kCommunicationError = "Communication error";
+
+    enum ReadState : int { kIdle = 0, kWaitAmount = 1, kReading = 2 };
+
+    CDatabaseDlg(IMainWindow& mainWindow, IPrompt& prompt);
+    ~CDatabaseDlg() override;
+    CDatabaseDlg(const CDatabaseDlg&) = delete;
+    CDatabaseDlg& operator=(const CDatabaseDlg&) = delete;
+
+    void SetView(IToolView* view) { m_view = view; }
+    void SetClock(LocalClock clock) { m_clock = std::move(clock); }
+    // Country name of a numeric country code, or empty; shown beside the dataset's country code.
+    void SetCountryNames(std::function<std::string(int)> names) { m_countryNames = std::move(names); }
+
+    // Buttons.
+    void OnGet();
+    void OnRead();
+    void OnClear();
+    void OnGetAll();
+    void OnOpen();
+    // Ends a running read-all: what was read stays in the list and in the file, which is closed.
+    void OnStop();
+    void OnQuit();
+
+    // IToolWindow
+    void OnResponse(const uint8_t* frame, int length) override;
+    void OnTick() override;
+
+    // Fields bound to the controls.
+    std::string m_amountText;
+    std::string m_countryCode;
+    std::string m_countryName;
+    std::string m_id;
+    std::string m_tagType;
+    std::string m_date;
+    std::string m_time;
+    std::string m_number = "1";
+    std::string m_separation = "Group";
+    bool m_newFilePerGroup = false;
+
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    int Selected() const { return m_selected; }
+    int ProgressHigh() const { return m_progressHigh; }
+    int ProgressPosition() const { return m_progressPosition; }
+    const std::string& ProgressText() const { return m_progressText; }
+    int State() const { return m_readState; }
+    bool IsFileOpen() const { return m_output.IsOpen(); }
+    const std::string& OutputPath() const { return m_output.Path(); }
+
+    // One line of the list and the file for a 13-byte dataset record (not a group marker).
+    static std::string DatasetLine(const uint8_t* record);
+    static bool IsGroupMarker(const uint8_t* record);
+
+private:
+    void Send(uint8_t subCode, int number = -1);
+    void HandleAmount(const uint8_t* frame, int length);
+    void HandleDataset(const uint8_t* frame, int length);
+    void ShowRecord(const uint8_t* record);
+    void AddLine(const std::string& line);
+    bool OpenOutput();
+    void WriteOutput(const std::string& line);
+    void CloseOutput();
+    void Finish(const std::string& progressText);
+    void Update();
+    void Store();
+
+    IMainWindow& m_mainWindow;
+    IPrompt& m_prompt;
+    IToolView* m_view = nullptr;
+    LocalClock m_clock = &LocalTimeNow;
+    std::function<std::string(int)> m_countryNames;
+
+    std::vector<std::string> m_lines;
+    int m_selected = -1;
+    int m_progressHigh = 100;
+    int m_progressPosition = 0;
+    std::string m_progressText;
+
+    int m_readState = kIdle;
+    int m_retries = 0;
+    int m_waitTicks = 0;
+    uint16_t m_current = 0;
+    uint16_t m_total = 0;
+    int m_groupCounter = 0;
+    CAtomicTextWriter m_output;
+    int m_fileCounter = 1;
+    std::string m_baseName;
+    std::ifstream m_input;
+};

@@ -1,0 +1,136 @@
+#include "TagsTestSupport.h"
+
+#include "core/tags/EventDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string FileOf(const Lines& lines, const char* end = "\r\n") {
+    std::string text;
+    for (const auto& l : lines) {
+        text += l + end;
+    }
+    return text;
+}
+
+const std::string kHeader = CEventDatabase::kHeader;
+
+TEST(EventDatabase, EntriesMatchRightAligned) {
+    const struct {
+        const char* line;
+        const char* id;
+        const char* event;  // nullptr: no match
+    } rows[] = {
+        {"984000123456789        \"Sale\"", "000123456789", "Sale            "},
+        {"6789  \"Weigh\"", "000123456789", "Weigh           "},
+        {"6789  \"Weigh\"", "000000001234", nullptr},
+        {"000123456789 \"Selection longer than 16\"", "123456789", "Selection longer"},
+        {"  \"no ID at all\"", "000123456789", nullptr},
+        {"[Transponder ID] [Event string (max. 16 characters)]", "000123456789", nullptr},
+    };
+    for (const auto& row : rows) {
+        std::string event;
+        EXPECT_EQ(CEventDatabase::MatchEntry(row.line, row.id, event), row.event != nullptr) << row.line;
+        if (row.event != nullptr) {
+            EXPECT_EQ(event, row.event) << row.line;
+        }
+    }
+}
+
+TEST(EventDatabase, LookupBuildsTheEventRecordFromAFileWithAnyLineEnds) {
+    TempDir dir;
+    CEventDatabase db(dir / "EventDatabase.txt");
+    CEventDatabase::EventRecord record{};
+    EXPECT_EQ(db.LookupEvent("000123456789", record), -1);  // no file
+    std::ofstream(db.Path(), std::ios::binary)
+        << kHeader << "\r\r\n111 \"Other\"\r\r\n984000123456789 \"Sale\"\r\r\n";
+    ASSERT_EQ(db.LookupEvent("000123456789", record), 0);
+    const CEventDatabase::EventRecord expected{0x15, 0xCD, 0x5B, 0x07, 0x00, 0,   0,   0,
+                                               'S',  'a',  'l',  'e',  ' ',  ' ', ' ', ' ',
+                                               ' ',  ' ',  ' ',  ' ',  ' ',  ' ', ' ', ' '};
+    EXPECT_EQ(record, expected);
+    EXPECT_EQ(db.BackupPath(), dir / "EventDatabaseBak.txt");
+}
+
+TEST(EventDatabase, AssignRefusesBadInputAndAsksBeforeReplacing) {
+    const std::string sixteen = "Vaccination 2026";
+    const struct {
+        const char* name;
+        std::string id;
+        std::string event;
+        std::deque<bool> answers;
+        std::string message;
+        Lines file;
+        size_t questions;
+    } rows[] = {
+        {"17 characters",
+         "000123456789",
+         sixteen + "!",
+         {},
+         CEventDatabase::kTooLong,
+         {kHeader, "100000000001 \"Sale\""},
+         0},
+        {"11-character ID",
+         "00012345678",
+         "Sale",
+         {},
+         CEventDatabase::kInvalidId,
+         {kHeader, "100000000001 \"Sale\""},
+         0},
+        {"no event",
+         "000123456789",
+         "",
+         {},
+         CEventDatabase::kNothingSelected,
+         {kHeader, "100000000001 \"Sale\""},
+         0},
+        {"16 characters appended",
+         " 000123456789 ",
+         sixteen,
+         {},
+         "",
+         {kHeader, "100000000001 \"Sale\"", "000123456789        \"" + sixteen + "\""},
+         0},
+        {"replace refused", "000000000001", "Weigh", {false}, "", {kHeader, "100000000001 \"Sale\""}, 1},
+        {"replaced", "000000000001", "Weigh", {true}, "", {kHeader, "000000000001        \"Weigh\""}, 1},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        CEventDatabase db(dir / "EventDatabase.txt");
+        const std::string before = FileOf({kHeader, "100000000001 \"Sale\""}, "\n");
+        std::ofstream(db.Path(), std::ios::binary) << before;
+        TagPrompt prompt;
+        prompt.answers = row.answers;
+        db.Assign(row.id, row.event, prompt);
+        EXPECT_EQ(prompt.messages.empty() ? "" : prompt.messages[0], row.message) << row.name;
+        EXPECT_EQ(prompt.questions.size(), row.questions) << row.name;
+        // Untouched files keep even their line ends.
+        const bool untouched = row.file == Lines{kHeader, "100000000001 \"Sale\""};
+        EXPECT_EQ(ReadAll(db.Path()), untouched ? before : FileOf(row.file)) << row.name;
+        if (row.questions > 0) {
+            EXPECT_EQ(prompt.questions[0], "000000000001 is already assigned to \"Sale\" Replace?");
+        }
+    }
+}
+
+TEST(EventDatabase, SortRemoveAndShow) {
+    TempDir dir;
+    CEventDatabase db(dir / "EventDatabase.txt");
+    TagPrompt prompt;
+    std::ofstream(db.Path(), std::ios::binary)
+        << FileOf({kHeader, "", "200 \"B\"", "30 \"C\"", "junk line", "1000 \"A\""});
+    ASSERT_TRUE(db.Sort(prompt));
+    EXPECT_EQ(ReadAll(db.Path()), FileOf({kHeader, "30 \"C\"", "200 \"B\"", "1000 \"A\""}));
+    EXPECT_EQ(db.ListLines(), (Lines{"          30  \"C\"", "         200  \"B\"", "        1000  \"A\""}));
+
+    db.Remove("200", "B           ", prompt);  // the padded text a tag brings matches no line
+    EXPECT_EQ(db.ListLines().size(), 3u);
+    db.Remove("200", "B", prompt);
+    EXPECT_EQ(ReadAll(db.Path()), FileOf({kHeader, "30 \"C\"", "1000 \"A\""}));
+    EXPECT_EQ(ReadAll(db.BackupPath()), FileOf({kHeader, "30 \"C\"", "200 \"B\"", "1000 \"A\""}));
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/app/Prompt.h"
+
+#include <unistd.h>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// Answers questions and file dialogs from lists, and keeps every message.
+class TagPrompt final : public IPrompt {
+public:
+    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool YesNo(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) {
+            return true;
+        }
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::string OpenFileName(const std::string&) override { return Next(); }
+    std::string SaveFileName(const std::string&) override { return Next(); }
+    std::string SaveFileNameProposing(const std::string&, const std::string& proposal) override {
+        proposed = proposal;
+        return Next();
+    }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;
+    std::deque<std::string> files;
+    std::string proposed;
+
+private:
+    std::string Next() {
+        if (files.empty()) {
+            return {};
+        }
+        std::string f = files.front();
+        files.pop_front();
+        return f;
+    }
+};
+
+// A folder of its own for each test, removed afterwards.
+struct TempDir {
+    TempDir() {
+        path = std::filesystem::temp_directory_path() /
+               ("corvantelle-tags-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter()));
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    static int& Counter() {
+        static int n = 0;
+        return n;
+    }
+    std::filesystem::path path;
+};
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}

@@ -1,0 +1,236 @@
+// Stored datasets and test tools against the simulated reader's dataset memory, through the engine.
+#include "TagTestSupport.h"
+
+#include "core/link/Commands.h"
+#include "core/tags/DatabaseDlg.h"
+#include "core/tags/TestToolsDlg.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// A dataset of 276 Germany (FDX-B), or a group marker for national ID 0.
+void Put(SimulatedReader& reader, uint64_t national) {
+    std::vector<uint8_t> store{0xA0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    if (national != 0) {
+        for (size_t i = 0; i < 4; ++i) {
+            store[2 + i] = static_cast<uint8_t>(national >> (8 * i));
+        }
+        store[6] = 0x00;  // 276 & 3 == 0
+        store[7] = 276 >> 2;
+        store[9] = 0x80;
+        store[10] = 5;
+    }
+    DatasetMemory::Bodies answers;
+    reader.Datasets().Execute(store[0], store.data() + 1, store.size() - 1, reader.DatasetStamp(), answers);
+}
+
+std::string Line(uint64_t national) {
+    return "0276," + std::string(12 - std::to_string(national).size(), '0') + std::to_string(national) +
+           ",FDX-B,01:01:07,08:00:00";
+}
+
+const std::string kHeader = "Corvantelle Datasets\r\nDate: 08:03:2026\r\n";
+
+std::string FileOf(const Lines& lines) {
+    std::string text = kHeader;
+    for (const auto& l : lines) {
+        text += l + "\r\n";
+    }
+    return text;
+}
+
+struct DatabaseRig : TagRig {
+    DatabaseRig() : db(engine, prompt) {
+        db.SetClock([] {
+            std::tm t{};
+            t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 8, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
+            return t;
+        });
+        engine.Windows().Register(Caption::kDatabase, &db);
+    }
+    CDatabaseDlg db;
+};
+
+TEST(DatasetsSim, GetAllWritesTheListAndTheFiles) {
+    const struct {
+        const char* name;
+        std::vector<uint64_t> memory;  // 0 is a group marker
+        bool newFilePerGroup;
+        Lines list;
+        std::vector<std::pair<std::string, Lines>> files;
+    } rows[] = {
+        {"nothing stored", {}, false, {}, {{"base.txt", {}}}},
+        {"marker first",
+         {0, 7},
+         false,
+         {"Group 1", "Group 2", Line(7)},
+         {{"base.txt", {"Group 1", "Group 2", Line(7)}}}},
+        {"a file per group",
+         {1, 2, 3, 0, 5, 6, 7, 8, 0, 10},
+         true,
+         {"Group 1", Line(1), Line(2), Line(3), "Group 2", Line(5), Line(6), Line(7), Line(8), "Group 3",
+          Line(10)},
+         {{"base_Group_001.txt", {Line(1), Line(2), Line(3)}},
+          {"base_Group_002.txt", {Line(5), Line(6), Line(7), Line(8)}},
+          {"base_Group_003.txt", {Line(10)}}}},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        DatabaseRig rig;
+        for (const uint64_t n : row.memory) {
+            Put(rig.link.Reader(), n);
+        }
+        rig.db.m_newFilePerGroup = row.newFilePerGroup;
+        rig.prompt.files.push_back(dir / "base.txt.txt");
+        rig.db.OnGetAll();
+        rig.Tick(40);
+        EXPECT_EQ(rig.prompt.proposed, "database_08032026_140709") << row.name;
+        EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle) << row.name;
+        EXPECT_EQ(rig.db.Lines(), row.list) << row.name;
+        EXPECT_TRUE(rig.prompt.messages.empty()) << row.name;
+        size_t files = 0;
+        for (const auto& [name, lines] : row.files) {
+            EXPECT_EQ(ReadAll(dir / name), FileOf(lines)) << row.name << " " << name;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
+            files += entry.is_regular_file() ? 1 : 0;
+        }
+        EXPECT_EQ(files, row.files.size()) << row.name << ": no temporary file left";
+    }
+}
+
+TEST(DatasetsSim, ReadOneChecksTheNumberAndShowsTheReadersCount) {
+    const struct {
+        const char* typed;
+        std::vector<uint8_t> sent;  // empty: nothing sent
+        std::string message;
+    } rows[] = {
+        {"0", {}, "Invalid dataset number, valid range is 1...4095"},
+        {"4096", {}, "Invalid dataset number, valid range is 1...4095"},
+        {"", {}, "Invalid dataset number, valid range is 1...4095"},
+        {"4095", {0x58, 0x05, 0x0F, 0xFF}, "Dataset number out of range, datasets stored: 1"},
+        {"65537", {0x58, 0x05, 0x00, 0x01}, ""},
+    };
+    for (const auto& row : rows) {
+        DatabaseRig rig;
+        Put(rig.link.Reader(), 4711);
+        rig.db.m_number = row.typed;
+        rig.db.OnRead();
+        rig.Tick(3);
+        const auto sent = rig.With(Cmd::kDatasets);
+        EXPECT_EQ(sent.empty() ? std::vector<uint8_t>{} : sent[0], row.sent) << row.typed;
+        EXPECT_EQ(rig.prompt.messages.empty() ? "" : rig.prompt.messages[0], row.message) << row.typed;
+        if (row.message.empty()) {
+            EXPECT_EQ(rig.db.m_id, "000000004711");
+            EXPECT_EQ(rig.db.m_date, "01:01:07");
+        }
+    }
+}
+
+TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
+    TempDir dir;
+    DatabaseRig rig;
+    for (uint64_t n = 1; n <= 5; ++n) {
+        Put(rig.link.Reader(), n);
+    }
+    rig.prompt.files.push_back(dir / "lost");
+    rig.db.OnGetAll();
+    while (rig.db.Lines().size() < 2) {
+        rig.Tick();
+    }
+    rig.link.Reader().SetFaults({.dropPercent = 100});
+    rig.Tick(80);
+    EXPECT_EQ(rig.With(Cmd::kDatasets, 0x05).size(), 22u);  // datasets 1 and 2, then 3 twenty times
+    EXPECT_EQ(rig.prompt.messages, Lines{"Communication error"});
+    EXPECT_EQ(ReadAll(dir / "lost.txt"), FileOf({"Group 1", Line(1), Line(2)}));
+}
+
+TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
+    TempDir dir;
+    DatabaseRig rig;
+    for (uint64_t n = 1; n <= 9; ++n) {
+        Put(rig.link.Reader(), n);
+    }
+    rig.prompt.files.push_back(dir / "stopped.txt");
+    rig.db.OnGetAll();
+    while (rig.db.Lines().size() < 4) {
+        rig.Tick();
+    }
+    EXPECT_EQ(rig.db.ProgressText(), "Reading dataset 4 of 9");
+    rig.db.OnStop();
+    rig.Tick(10);
+    EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle);
+    EXPECT_EQ(rig.db.ProgressText(), "Stopped after dataset 3 of 9");
+    EXPECT_EQ(ReadAll(dir / "stopped.txt"), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
+}
+
+TEST(DatasetsSim, OpenShowsTwentyLinesPerPress) {
+    TempDir dir;
+    DatabaseRig rig;
+    std::string text;
+    for (int i = 1; i <= 25; ++i) {
+        text += "line " + std::to_string(i) + (i % 2 ? "\r\r\n" : "\n");
+    }
+    std::ofstream(dir / "saved.txt", std::ios::binary) << text;
+    rig.prompt.files.push_back(dir / "saved.txt");
+    rig.db.OnOpen();
+    ASSERT_EQ(rig.db.Lines().size(), 20u);
+    EXPECT_EQ(rig.db.Lines()[0], "line 1");
+    rig.db.OnOpen();  // no new file chosen: the next lines of the open one
+    EXPECT_EQ(rig.db.Lines(), (Lines{"line 21", "line 22", "line 23", "line 24", "line 25"}));
+}
+
+struct ToolsRig : TagRig {
+    ToolsRig() : tools(engine, prompt) { engine.Windows().Register(Caption::kTestTools, &tools); }
+    std::vector<std::vector<uint8_t>> Stores() const { return With(Cmd::kStoreTagData); }
+    CTestToolsDlg tools;
+};
+
+TEST(DatasetsSim, TestToolsStoreRuns) {
+    using B = std::vector<uint8_t>;
+    // 984 1000: national 0x3E8, country 984 = 0x3D8 -> byte 4 bits 6-7 = 0, byte 5 = 0xF6.
+    const auto store = [](uint8_t sub, uint16_t id) {
+        return B{0xA0, sub, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 0, 0, 0, 0xF6, 0,
+                 0x80, 0};
+    };
+    ToolsRig rig;
+    rig.tools.m_nationalId = "1000";
+    rig.tools.m_amount = "3";
+    rig.tools.OnStore();
+    rig.Tick(30);
+    EXPECT_EQ(rig.Stores(), (std::vector<B>{store(4, 1000), store(4, 1001), store(4, 1002)}));
+    EXPECT_EQ(rig.tools.m_nationalId, "1003");
+    rig.requests.clear();
+    rig.tools.OnSeparator();
+    rig.Tick(8);
+    rig.tools.OnSim();
+    rig.Tick(8);
+    rig.tools.m_amount = "1";
+    rig.tools.OnStore();
+    rig.Tick(8);
+    EXPECT_EQ(rig.Stores(),
+              (std::vector<B>{B{0xA0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0}, store(5, 1004), store(4, 1005)}));
+    EXPECT_EQ(rig.link.Reader().Datasets().Count(), 6u);
+}
+
+TEST(DatasetsSim, TestToolsRunEndsOnARefusalOrABadCountry) {
+    ToolsRig rig;
+    rig.link.Reader().Datasets().Preload(DatasetMemory::kCapacity - 2, 0, 0);
+    rig.tools.m_amount = "10";
+    rig.tools.OnStore();
+    rig.Tick(80);
+    EXPECT_EQ(rig.Stores().size(), 3u);  // two stored, the third refused: the run ends
+    EXPECT_EQ(rig.tools.Remaining(), 0);
+
+    rig.requests.clear();
+    rig.tools.m_countryCode = "1000";
+    rig.tools.OnStore();
+    rig.Tick(20);
+    EXPECT_TRUE(rig.Stores().empty());
+    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>{CTestToolsDlg::kInvalidCountry});
+}
+
+}  // namespace

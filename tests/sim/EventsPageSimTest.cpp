@@ -1,0 +1,139 @@
+// The Events page against the simulated reader's event tables, through the engine.
+#include "TagTestSupport.h"
+
+#include "core/config/ConfigPages.h"
+#include "core/link/Commands.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using B = std::vector<uint8_t>;
+
+struct EventsRig : TagRig {
+    EventsRig() : pages(engine, prompt) {
+        engine.SetConfigPages(&pages);
+        view.sheet.active = CConfigPages::kEvents;
+        engine.OnConfigurationButton();
+        page().SetClock([] {
+            std::tm t{};
+            t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 8, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
+            return t;
+        });
+        page().OnCreate();
+    }
+    CProPageEvent& page() { return pages.Events(); }
+    CConfigPages pages;
+};
+
+const B kTag{0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80};  // 984 123456789012
+
+TEST(EventsPageSim, RequestsAndTheirLimits) {
+    const struct {
+        const char* name;
+        std::string number, event, tag;
+        void (CProPageEvent::*button)();
+        B sent;  // empty: nothing sent
+        std::string message;
+    } rows[] = {
+        {"assign dataset 7", "7", "2", "984 123456789012", &CProPageEvent::OnAssignDataset,
+         B{0x9F, 0x0D, 0x00, 0x07, 0x14, 0x1A, 0x99, 0xBE, 0x1C, 0xF6, 0x00, 0x80, 0x02}, ""},
+        {"read 0",
+         "0",
+         "1",
+         "984 1",
+         &CProPageEvent::OnReadDataset,
+         {},
+         "Invalid dataset number, valid range is 1...30"},
+        {"clear 31",
+         "31",
+         "1",
+         "984 1",
+         &CProPageEvent::OnClearDataset,
+         {},
+         "Invalid dataset number, valid range is 1...30"},
+        {"assign 31",
+         "31",
+         "1",
+         "984 1",
+         &CProPageEvent::OnAssignDataset,
+         {},
+         "Invalid dataset number, valid range is 1...30"},
+        {"event 4",
+         "1",
+         "4",
+         "984 1",
+         &CProPageEvent::OnAssignDataset,
+         {},
+         "Invalid event number, valid range is 1...3"},
+        {"country 0", "1", "1", "000 1", &CProPageEvent::OnAssignDataset, {}, "Invalid transponder data"},
+    };
+    for (const auto& row : rows) {
+        EventsRig rig;
+        rig.page().m_number = row.number;
+        rig.page().m_event = row.event;
+        rig.page().m_tagText = row.tag;
+        (rig.page().*row.button)();
+        rig.Tick(8);
+        const auto sent = rig.With(Cmd::kService);
+        EXPECT_EQ(sent.empty() ? B{} : sent[0], row.sent) << row.name;
+        EXPECT_EQ(rig.prompt.messages.empty() ? "" : rig.prompt.messages[0], row.message) << row.name;
+    }
+    EventsRig rig;
+    rig.page().OnAssignString(2);
+    rig.Tick(8);
+    EXPECT_EQ(rig.With(Cmd::kService)[0],
+              (B{0x9F, 0x11, 0x00, 0x02, 0x09, 'S', 'e', 'l', 'e', 'c', 't', 'i', 'o', 'n'}));
+    EXPECT_EQ(rig.page().Message(), "Assign event string 2 success");
+}
+
+TEST(EventsPageSim, GetSaveLoadAndSetTheWholeList) {
+    TempDir dir;
+    EventsRig rig;
+    auto& tables = rig.link.Reader().Events();
+    EventTables::Dataset d{true, {}, 2};
+    std::copy(kTag.begin(), kTag.end(), d.isoCode.begin());
+    tables.SetDataset(1, d);
+    d.isoCode[0] = 0x15;
+    d.event = 3;
+    tables.SetDataset(2, d);
+
+    rig.page().OnListGet();
+    rig.Tick(250);
+    const auto& list = rig.page().EventList();
+    ASSERT_EQ(list.size(), 30u);
+    EXPECT_EQ(list[0], "Event entry  1: 984 123456789012;Event 2");
+    EXPECT_EQ(list[1], "Event entry  2: 984 123456789013;Event 3");
+    EXPECT_EQ(list[29], "Event entry 30: not used");
+    EXPECT_FALSE(rig.page().IsSequenceRunning());
+
+    rig.prompt.files = {dir / "events", dir / "events.txt"};
+    rig.page().OnListSave();
+    const std::string saved = ReadAll(dir / "events.txt");
+    EXPECT_EQ(rig.prompt.proposed, "eventlist_08032026_140709");
+    EXPECT_EQ(saved.substr(0, 42), "Corvantelle event list\r\nDate: 08:03:2026\r\n");
+    const auto before = list;
+    rig.page().OnListLoad();
+    EXPECT_EQ(rig.page().EventList(), before);
+
+    tables.SetDataset(1, {});
+    tables.SetDataset(2, {});
+    rig.page().OnListSet();
+    rig.Tick(400);
+    EXPECT_FALSE(rig.page().IsSequenceRunning());
+    EXPECT_EQ(rig.With(Cmd::kService, Sub9F::kAssignEventDataset).size(), 2u);
+    EXPECT_EQ(tables.DatasetAt(1).isoCode[0], 0x14);
+    EXPECT_EQ(tables.DatasetAt(2).event, 3);
+    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>(28, CProPageEvent::kInvalidTag));
+}
+
+TEST(EventsPageSim, ReceivedTagsFillTheTransponderList) {
+    EventsRig rig;
+    rig.link.Reader().SetTransponders({{276, 4711, 5, {}}});
+    rig.link.Reader().ReportNextTag();
+    rig.Tick();
+    EXPECT_EQ(rig.page().Transponders(), std::vector<std::string>{"276 000000004711"});
+    EXPECT_EQ(rig.page().m_tagText, "276 000000004711");
+}
+
+}  // namespace
