@@ -1,5 +1,6 @@
 // The tool windows as the engine feeds them: received bytes to the monitor and the Bluetooth
-// console, delivered frames to every window's answer handler, ticks between. The Diagnosis
+// console, delivered frames to every window's answer handler (datasets, test tools, service and
+// diagnosis windows), ticks between. The Diagnosis
 // window also draws what it was given.
 #include "core/app/AppFakes.h"
 #include "core/diagnosis/DiagnosisDlg.h"
@@ -8,6 +9,8 @@
 #include "core/service/LcdDlg.h"
 #include "core/service/MemoryDlg.h"
 #include "core/service/MonitorDlg.h"
+#include "core/tags/DatabaseDlg.h"
+#include "core/tags/TestToolsDlg.h"
 #include "fuzz/FuzzInput.h"
 
 #include <vector>
@@ -38,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CLcdDlg lcd(main);
     CMemoryDlg memory(main, prompt);
     CDiagnosisDlg diagnosis(main, prompt, view, true);
+    CDatabaseDlg database(main, prompt);
+    CTestToolsDlg testTools(main, prompt);
     const uint8_t mode = in.Byte();
     if ((mode & 1) != 0) {
         diagnosis.OnSampleFdx();
@@ -50,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         diagnosis.OnDft();
     }
     diagnosis.OnStart();
-    std::vector<IToolWindow*> windows = {&monitor, &console, &lcd, &memory, &diagnosis};
+    std::vector<IToolWindow*> windows = {&monitor,   &console,  &lcd,      &memory,
+                                         &diagnosis, &database, &testTools};
     CFrameParser parser;
     while (!in.Empty()) {
         const auto batch = in.Take(in.Byte() % 200 + 1);
