@@ -148,7 +148,7 @@ BluetoothWindow::BluetoothWindow(IMainWindow& main, CWindowRegistry& windows, IP
     m_view = std::make_unique<LineListView>(m_list, m_logic.Lines());
     connect(clear, &QPushButton::clicked, this, [this] {
         m_logic.OnClear();
-        Flush();
+        m_view->Sync();
     });
     connect(quit, &QPushButton::clicked, this, [this] {
         m_quitting = true;
@@ -177,7 +177,7 @@ QPushButton* BluetoothWindow::AddButton(const char* text, const char* name,
         Collect();
         (m_logic.*handler)();
         Refresh();
-        ScheduleSync();
+        m_view->ScheduleSync();
     });
     return button;
 }
@@ -222,12 +222,12 @@ void BluetoothWindow::Refresh() {
 void BluetoothWindow::OnRxBytes(const uint8_t* bytes, int count) {
     m_logic.OnRxBytes(bytes, count);
     Refresh();
-    ScheduleSync();
+    m_view->ScheduleSync();
 }
 
 void BluetoothWindow::OnTxBytes(const std::string& text) {
     m_logic.OnTxBytes(text);
-    ScheduleSync();
+    m_view->ScheduleSync();
 }
 
 void BluetoothWindow::OnTick() {
@@ -242,23 +242,10 @@ void BluetoothWindow::OnBringToFront() {
     activateWindow();
 }
 
-void BluetoothWindow::ScheduleSync() {
-    if (m_syncPending) {
-        return;
-    }
-    m_syncPending = true;
-    QTimer::singleShot(0, this, [this] { Flush(); });
-}
-
-void BluetoothWindow::Flush() {
-    m_syncPending = false;
-    m_view->Sync();
-}
-
 void BluetoothWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         m_logic.OnClear();
-        Flush();
+        m_view->Sync();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -269,7 +256,7 @@ void BluetoothWindow::closeEvent(QCloseEvent* event) {
     if (!m_quitting) {
         event->ignore();
         m_logic.OnClear();
-        Flush();
+        m_view->Sync();
         return;
     }
     QWidget::closeEvent(event);

@@ -25,7 +25,6 @@ public:
     ~BluetoothWindow() override;
 
     CBluetoothDlg& Logic() { return m_logic; }
-    void Flush();
 
     // IToolWindow
     void OnRxBytes(const uint8_t* bytes, int count) override;
@@ -42,7 +41,6 @@ private:
     QPushButton* AddReaderButton(const char* text, const char* name, uint8_t subCode);
     void Collect();
     void Refresh();
-    void ScheduleSync();
 
     CBluetoothDlg m_logic;
     CWindowRegistry& m_windows;
@@ -62,6 +60,5 @@ private:
     QCheckBox* m_simulation;
     QPushButton* m_background;
     std::unique_ptr<LineListView> m_view;
-    bool m_syncPending = false;
     bool m_quitting = false;
 };

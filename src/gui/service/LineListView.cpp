@@ -1,6 +1,7 @@
 #include "gui/service/LineListView.h"
 
 #include <QListWidget>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -28,6 +29,7 @@ void LineListView::Rebuild() {
 }
 
 void LineListView::Sync() {
+    m_syncPending = false;
     const size_t shownEnd = m_shownFirst + static_cast<size_t>(m_list->count());
     // What changed at the end goes, and comes back below with its new text.
     const size_t keepEnd = std::clamp(m_lines.ChangedFrom(), m_shownFirst, shownEnd);
@@ -60,4 +62,12 @@ void LineListView::Sync() {
     if (m_list->count() > 0) {
         m_list->setCurrentRow(m_list->count() - 1);
     }
+}
+
+void LineListView::ScheduleSync() {
+    if (m_syncPending) {
+        return;
+    }
+    m_syncPending = true;
+    QTimer::singleShot(0, m_list, [this] { Sync(); });
 }

@@ -17,6 +17,9 @@ public:
     LineListView(QListWidget* list, LineList& lines, TextOf textOf = {});
 
     void Sync();
+    // One Sync when control returns to the event loop, however many batches arrive before it:
+    // a line at 115200 baud must not redraw the list per batch.
+    void ScheduleSync();
     void Rebuild();
 
 private:
@@ -24,4 +27,5 @@ private:
     LineList& m_lines;
     TextOf m_textOf;
     size_t m_shownFirst = 0;
+    bool m_syncPending = false;
 };

@@ -92,12 +92,12 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     connect(m_pause, &QPushButton::toggled, this, [this](bool on) {
         m_logic.SetPaused(on);
         ShowPauseCount();
-        ScheduleSync();
+        m_view->ScheduleSync();
     });
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
     connect(clear, &QPushButton::clicked, this, [this] {
         m_logic.OnClear();
-        Flush();
+        m_view->Sync();
     });
     connect(quit, &QPushButton::clicked, this, [this] {
         m_quitting = true;
@@ -120,7 +120,7 @@ void MonitorWindow::OnRxBytes(const uint8_t* bytes, int count) {
     if (m_logic.IsPaused()) {
         ShowPauseCount();
     }
-    ScheduleSync();
+    m_view->ScheduleSync();
 }
 
 void MonitorWindow::OnTxBytes(const std::string& text) {
@@ -128,26 +128,13 @@ void MonitorWindow::OnTxBytes(const std::string& text) {
     if (m_logic.IsPaused()) {
         ShowPauseCount();
     }
-    ScheduleSync();
+    m_view->ScheduleSync();
 }
 
 void MonitorWindow::OnBringToFront() {
     show();
     raise();
     activateWindow();
-}
-
-void MonitorWindow::ScheduleSync() {
-    if (m_syncPending) {
-        return;
-    }
-    m_syncPending = true;
-    QTimer::singleShot(0, this, [this] { Flush(); });
-}
-
-void MonitorWindow::Flush() {
-    m_syncPending = false;
-    m_view->Sync();
 }
 
 void MonitorWindow::ShowPauseCount() {
@@ -183,7 +170,7 @@ void MonitorWindow::keyPressEvent(QKeyEvent* event) {
     // Escape clears the list, as the "Clear" button carries the window's cancel command.
     if (event->key() == Qt::Key_Escape) {
         m_logic.OnClear();
-        Flush();
+        m_view->Sync();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -26,8 +26,6 @@ public:
     ~MonitorWindow() override;
 
     CMonitorDlg& Logic() { return m_logic; }
-    // Brings the list up to date now (normally done once per event-loop turn).
-    void Flush();
 
     // IToolWindow
     void OnRxBytes(const uint8_t* bytes, int count) override;
@@ -39,7 +37,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void ScheduleSync();
     void OnSave();
     void CopySelection();
     void ShowPauseCount();
@@ -54,6 +51,5 @@ private:
     QPushButton* m_pause;
     QLabel* m_pauseCount;
     std::unique_ptr<LineListView> m_view;
-    bool m_syncPending = false;
     bool m_quitting = false;
 };
