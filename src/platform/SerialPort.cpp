@@ -168,9 +168,10 @@ void CSerialPort::OnError(QSerialPort::SerialPortError error) {
         return;
     }
     // The device went away (unplugged adapter, ended simulator): close at once, before a write
-    // to the dead device raises the same error thousands of times, and tell the owner once.
-    ReportComError(static_cast<unsigned>(error));
+    // to the dead device raises the same error thousands of times, and before the owner hears of
+    // it (it may open the device again); then tell the owner once.
     Close();
+    ReportComError(static_cast<unsigned>(error));
     if (m_lostHandler) {
         m_lostHandler();
     }

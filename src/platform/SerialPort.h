@@ -53,7 +53,8 @@ public:
     void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
     // "COM Error <CE-%u>" texts of failed reads and writes.
     void SetErrorHandler(TextHandler handler) { m_errorHandler = std::move(handler); }
-    // Called once when the device goes away while open; the port is closed by then.
+    // Called once when the device goes away while open; the port is closed by then, and already
+    // when the error handler hears of the failure.
     void SetLostHandler(LostHandler handler) { m_lostHandler = std::move(handler); }
 
     OpenError LastOpenError() const { return m_openError; }

@@ -26,7 +26,9 @@ TEST_F(SettingsStoreTest, WritesTheIniFileAndReadsItBack) {
     settings.Load(store);
     EXPECT_EQ(settings.port, -1);
     EXPECT_EQ(settings.node, 255);
+    EXPECT_EQ(settings.reconnect, 1) << "reconnecting by itself is on until turned off";
 
+    settings.reconnect = 0;
     settings.port = 3;
     settings.baud = 115200;
     settings.node = 17;
@@ -45,6 +47,7 @@ TEST_F(SettingsStoreTest, WritesTheIniFileAndReadsItBack) {
     EXPECT_EQ(again.port, 3);
     EXPECT_EQ(again.baud, 115200);
     EXPECT_EQ(again.node, 17);
+    EXPECT_EQ(again.reconnect, 0);
 }
 
 TEST_F(SettingsStoreTest, ValuesThatAreNotTextFallBack) {

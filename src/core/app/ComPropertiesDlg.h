@@ -34,6 +34,8 @@ public:
     std::string m_dataBits = "8";
     std::string m_parity = "None";
     std::string m_stopBits = "1";
+    // "Reconnect automatically": reopen the device by itself when it returns after going away.
+    bool m_reconnect = true;
 
 private:
     std::array<PortEntry, CPortList::kEntries> m_entries;

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int kConnectedTicks = 60;
+constexpr int64_t kTickMs = 100;
 constexpr int kTagTicks = 5;
 constexpr int kSampleTicks = 8;
 constexpr int kSampleStatusTicks = 20;
@@ -47,6 +48,7 @@ void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<System
     // The saved rate applies from the start: a reader set to 115200 baud would not answer at 9600.
     m_port.SetBaudRate(baud);
     m_portList.EnumeratePorts(devices);
+    m_reconnect.SetEnabled(settings.reconnect != 0);
     Connect(settings.port);
     ResetEngine();
     m_eventDatabaseActive = settings.eventDatabase != 0;
@@ -68,9 +70,11 @@ void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<System
 
 void CReaderToolDlg::Shutdown(AppSettings& settings) {
     m_sheet = nullptr;
+    m_reconnect.OnDisconnected();
     if (m_port.IsOpen()) {
         m_port.Close();
     }
+    settings.reconnect = m_reconnect.Enabled() ? 1 : 0;
     settings.port = m_settingsPort;
     settings.baud = m_settingsBaud;
     settings.node = m_frameParser.GetNodeAddress();
@@ -100,6 +104,7 @@ void CReaderToolDlg::StopSampling() {
 int CReaderToolDlg::Connect(int port) {
     m_port.SetPortNumber(port);
     if (m_port.Open() != 0) {
+        m_reconnect.OnConnected();
         m_view.ShowConnectCaption("Disconnect");
     } else {
         m_prompt.Message(kConnectionFailed, m_port.LastErrorText());
@@ -109,6 +114,7 @@ int CReaderToolDlg::Connect(int port) {
 }
 
 void CReaderToolDlg::Disconnect() {
+    m_reconnect.OnDisconnected();
     m_port.Close();
     ClearStatusText();
     m_view.ShowConnectCaption("Connect");
@@ -116,7 +122,8 @@ void CReaderToolDlg::Disconnect() {
 }
 
 void CReaderToolDlg::OnConnectButton() {
-    if (m_port.IsOpen() != 0) {
+    // While the tool waits for a lost device the button still reads "Disconnect" and ends the wait.
+    if (m_port.IsOpen() != 0 || m_reconnect.IsWaiting()) {
         Disconnect();
     } else {
         Connect(m_port.GetPortNumber());
@@ -124,7 +131,17 @@ void CReaderToolDlg::OnConnectButton() {
 }
 
 void CReaderToolDlg::OnPortLost() {
+    const bool wasWaiting = m_reconnect.IsWaiting();
     m_port.Close();
+    ResetLineState();
+    if (m_reconnect.OnLost(m_ticks * kTickMs)) {
+        // No message box: it would cover the window and outlive the loss it reports, while the
+        // tool opens the device again by itself. The status line says it until then.
+        if (!wasWaiting) {
+            ShowStatus(kConnectionLost, 0);
+        }
+        return;
+    }
     ClearStatusText();
     m_view.ShowConnectCaption("Connect");
     UpdateStatusLine();
@@ -134,16 +151,66 @@ void CReaderToolDlg::OnPortLost() {
 }
 
 void CReaderToolDlg::OnComError(const std::string& text) {
+    // The port closes a device that went away before it reports the error: the loss that follows
+    // speaks for it when the tool is about to reconnect by itself.
+    if (m_port.IsOpen() == 0 && m_reconnect.Enabled() &&
+        m_reconnect.GetState() == ReconnectPolicy::State::Connected) {
+        return;
+    }
     m_prompt.Message(text);
+}
+
+void CReaderToolDlg::SetAutoReconnect(bool on) {
+    const bool waiting = m_reconnect.IsWaiting();
+    m_reconnect.SetEnabled(on);
+    if (waiting && !m_reconnect.IsWaiting()) {
+        Disconnect();
+    }
+}
+
+void CReaderToolDlg::ResetLineState() {
+    // Nothing from before the gap may meet what comes after it: half a frame or tag line, a
+    // request still waiting for its answer, the last frame sent to compare echoes with.
+    const uint8_t node = m_frameParser.GetNodeAddress();
+    m_frameParser = CFrameParser();
+    m_frameParser.SetNodeAddress(node);
+    m_tagLineParser.Reset();
+    m_answerRetries = 0;
+    m_retryTicks = 0;
+    m_holdOffTicks = 0;
+    m_lastTelegram.Clear();
+    m_lastFrame.clear();
+}
+
+void CReaderToolDlg::ReconnectStep() {
+    const int64_t now = m_ticks * kTickMs;
+    if (!m_reconnect.AttemptDue(now)) {
+        return;
+    }
+    // The same device as before: the port keeps its number or path. A failed attempt is quiet;
+    // the status line already says the connection is lost.
+    if (m_port.Open() == 0) {
+        m_reconnect.OnAttemptFailed(now);
+        return;
+    }
+    m_reconnect.OnConnected();
+    ResetLineState();
+    m_view.ShowConnectCaption("Disconnect");
+    ShowStatus(kReconnected, kConnectedTicks);
 }
 
 CComPropertiesDlg CReaderToolDlg::BeginComProperties(const std::vector<SystemPort>& devices) {
     Disconnect();
     m_portList.EnumeratePorts(devices);
-    return CComPropertiesDlg(m_portList.Entries(), m_settingsPort, m_settingsBaud);
+    CComPropertiesDlg dialog(m_portList.Entries(), m_settingsPort, m_settingsBaud);
+    dialog.m_reconnect = m_reconnect.Enabled();
+    return dialog;
 }
 
 void CReaderToolDlg::EndComProperties(const CComPropertiesDlg* confirmed) {
+    if (confirmed != nullptr) {
+        m_reconnect.SetEnabled(confirmed->m_reconnect);
+    }
     if (confirmed != nullptr && confirmed->ChosenPort() >= 0) {
         m_settingsPort = confirmed->ChosenPort();
         m_port.SetPortNumber(m_settingsPort);
@@ -578,6 +645,7 @@ void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
 // ---- the timer ----
 
 void CReaderToolDlg::OnTimer() {
+    ++m_ticks;
     if (m_sheet != nullptr && m_pages != nullptr) {
         m_pages->TickPage(m_sheet->ActivePage());
     }
@@ -593,6 +661,7 @@ void CReaderToolDlg::OnTimer() {
             UpdateStatusLine();
         }
     }
+    ReconnectStep();
     bool busy = HoldOffStep();
     busy = RetryStep(busy);
     busy = QueueStep(busy);
@@ -662,7 +731,8 @@ bool CReaderToolDlg::AutoSampleStep(bool busy) {
     if (busy) {
         return true;
     }
-    if ((!m_sample.hdx && !m_sample.fdx && !m_sample.ub) || m_sampleTicks <= 0) {
+    // Sampling pauses while the line is down, rather than claim samples on the status line.
+    if ((!m_sample.hdx && !m_sample.fdx && !m_sample.ub) || m_sampleTicks <= 0 || m_port.IsOpen() == 0) {
         return false;
     }
     if (--m_sampleTicks != 0) {

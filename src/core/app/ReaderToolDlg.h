@@ -5,6 +5,7 @@
 #include "core/app/LinkPort.h"
 #include "core/app/PortList.h"
 #include "core/app/Prompt.h"
+#include "core/app/ReconnectPolicy.h"
 #include "core/app/Settings.h"
 #include "core/app/WindowInterfaces.h"
 #include "core/app/WindowRegistry.h"
@@ -45,6 +46,7 @@ public:
     static constexpr const char* kTagReceived = "Tag data received";
     static constexpr const char* kConnectionFailed = "Connection failed";
     static constexpr const char* kConnectionLost = "Connection lost";
+    static constexpr const char* kReconnected = "Reconnected";
 
     CReaderToolDlg(ILinkPort& port, IMainView& view, IPrompt& prompt);
 
@@ -61,6 +63,11 @@ public:
     void OnPortLost();
     // "COM Error <CE-%u>" of a failed read or write.
     void OnComError(const std::string& text);
+    // Opening the same device again by itself after it went away; on unless the user turned it
+    // off under Settings > Comport.
+    void SetAutoReconnect(bool on);
+    bool AutoReconnect() const { return m_reconnect.Enabled(); }
+    const ReconnectPolicy& Reconnect() const { return m_reconnect; }
 
     // "COM Properties": disconnects and prepares the dialog; End applies a confirmed choice (or
     // nothing after "Cancel") and reconnects in either case.
@@ -135,6 +142,8 @@ private:
     void PassTagToEventDatabase(const std::string& id);
     void ClearStatusText();
     void StopSampling();
+    void ResetLineState();
+    void ReconnectStep();
 
     bool HoldOffStep();
     bool RetryStep(bool busy);
@@ -172,6 +181,8 @@ private:
     std::string m_statusText;
     int m_statusTicks = 0;
     bool m_testMode = false;
+    ReconnectPolicy m_reconnect;
+    int64_t m_ticks = 0;
 
     // The application's copies of port and baud: changed only by a confirmed "COM Properties".
     int m_settingsPort = -1;

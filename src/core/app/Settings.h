@@ -22,6 +22,9 @@ struct AppSettings {
     int baud = 0;
     int node = 0;
     int eventDatabase = 0;
+    // Reopen a device that went away once it returns. Off until loaded (and so in every setup
+    // built by hand); a store that lacks it gives on.
+    int reconnect = 0;
 
     void Load(ISettingsStore& store);
     void Save(ISettingsStore& store) const;

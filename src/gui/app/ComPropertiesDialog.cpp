@@ -1,5 +1,6 @@
 #include "gui/app/ComPropertiesDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -41,6 +42,13 @@ ComPropertiesDialog::ComPropertiesDialog(CComPropertiesDlg& logic, QWidget* pare
     form->addRow(QStringLiteral("&Data Bits:"), dataBits);
     form->addRow(QStringLiteral("P&arity:"), parity);
     form->addRow(QStringLiteral("&Stop Bits:"), stopBits);
+    m_reconnect = new QCheckBox(QStringLiteral("&Reconnect automatically"), this);
+    m_reconnect->setObjectName(QStringLiteral("reconnect"));
+    m_reconnect->setToolTip(
+        QStringLiteral("When the device goes away (an unplugged adapter), open it again as soon as it "
+                       "returns under the same name"));
+    m_reconnect->setChecked(logic.m_reconnect);
+    form->addRow(QString(), m_reconnect);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -52,5 +60,6 @@ ComPropertiesDialog::ComPropertiesDialog(CComPropertiesDlg& logic, QWidget* pare
 void ComPropertiesDialog::accept() {
     m_logic.OnOk(m_port->currentIndex() >= 0 ? m_port->currentText().toStdString() : std::string(),
                  m_baud->currentText().toStdString());
+    m_logic.m_reconnect = m_reconnect->isChecked();
     QDialog::accept();
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 
 // "COM Properties": binds the controls to CComPropertiesDlg.
@@ -19,4 +20,5 @@ private:
     CComPropertiesDlg& m_logic;
     QComboBox* m_port;
     QComboBox* m_baud;
+    QCheckBox* m_reconnect;
 };

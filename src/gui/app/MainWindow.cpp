@@ -375,6 +375,7 @@ void MainWindow::ShowTagFields(const std::string& countryCode, const std::string
 
 void MainWindow::ShowStatusLine(const std::string& text) {
     m_statusLine->setText(QString::fromStdString(text));
+    emit statusLineChanged(m_statusLine->text());
 }
 
 void MainWindow::ShowConnectCaption(const std::string& caption) {
@@ -415,11 +416,12 @@ void MainWindow::OnComport() {
     CComPropertiesDlg logic =
         m_logic->BeginComProperties(m_enumerate ? m_enumerate() : std::vector<SystemPort>{});
     ComPropertiesDialog dialog(logic, this);
-    const bool confirmed = dialog.exec() == QDialog::Accepted && logic.ChosenPort() >= 0;
-    if (confirmed && m_onPortChosen) {
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted && logic.ChosenPort() >= 0 && m_onPortChosen) {
         m_onPortChosen();
     }
-    m_logic->EndComProperties(confirmed ? &logic : nullptr);
+    // "OK" without a port still takes the other choices (reconnecting by itself).
+    m_logic->EndComProperties(accepted ? &logic : nullptr);
 }
 
 void MainWindow::OnInfo() {

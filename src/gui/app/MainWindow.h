@@ -93,6 +93,10 @@ public:
     void DestroyConfigSheet() override;
     void ShowConfigPage(int index) override;
 
+signals:
+    // Every text the status line is given, in order, also when it repeats the last one.
+    void statusLineChanged(const QString& text);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
