@@ -306,16 +306,23 @@ std::string HexBytes(const std::vector<uint8_t>& bytes) {
     return out;
 }
 
-// Makes link point to target; an existing symbolic link is replaced, anything else is left alone.
+// Makes link point to target; an existing symbolic link (left by a killed instance) is replaced,
+// anything else is left alone. The new link takes the old one's place in one step, so a tool
+// waiting for the name finds either the old device or the new one, never no link at all.
 bool MakeLink(const std::string& link, const std::string& target) {
     struct stat st {};
-    if (::lstat(link.c_str(), &st) == 0) {
-        if (!S_ISLNK(st.st_mode)) {
-            return false;
-        }
-        ::unlink(link.c_str());
+    if (::lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        return false;
     }
-    return ::symlink(target.c_str(), link.c_str()) == 0;
+    const std::string fresh = link + Format(".%d", static_cast<int>(::getpid()));
+    if (::symlink(target.c_str(), fresh.c_str()) != 0) {
+        return false;
+    }
+    if (::rename(fresh.c_str(), link.c_str()) != 0) {
+        ::unlink(fresh.c_str());
+        return false;
+    }
+    return true;
 }
 
 // Only our own link goes: another instance may have taken the name over meanwhile.
