@@ -43,11 +43,12 @@ inline bool WaitFor(const std::function<bool()>& done, int ms) {
 
 // The tool as main() wires it, on the device the simulator opened.
 struct Tool {
-    explicit Tool(const QString& device) : window(serial, prompt, MainWindowOptions{}) {
+    explicit Tool(const QString& device, const AppSettings& settings = {1, 9600, 255, 0})
+        : window(serial, prompt, MainWindowOptions{}) {
         serial.SetDevicePath(device);
         window.AttachSerialPort(serial);
         window.show();
-        window.Start(AppSettings{1, 9600, 255, 0});
+        window.Start(settings);
     }
     CSerialPort serial;
     FakePrompt prompt;
