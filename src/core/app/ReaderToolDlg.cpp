@@ -160,14 +160,6 @@ void CReaderToolDlg::OnComError(const std::string& text) {
     m_prompt.Message(text);
 }
 
-void CReaderToolDlg::SetAutoReconnect(bool on) {
-    const bool waiting = m_reconnect.IsWaiting();
-    m_reconnect.SetEnabled(on);
-    if (waiting && !m_reconnect.IsWaiting()) {
-        Disconnect();
-    }
-}
-
 void CReaderToolDlg::ResetLineState() {
     // Nothing from before the gap may meet what comes after it: half a frame or tag line, a
     // request still waiting for its answer, the last frame sent to compare echoes with.

@@ -64,9 +64,7 @@ public:
     // "COM Error <CE-%u>" of a failed read or write.
     void OnComError(const std::string& text);
     // Opening the same device again by itself after it went away; on unless the user turned it
-    // off under Settings > Comport.
-    void SetAutoReconnect(bool on);
-    bool AutoReconnect() const { return m_reconnect.Enabled(); }
+    // off under Settings > Comport (taken from the settings at Start and from "COM Properties").
     const ReconnectPolicy& Reconnect() const { return m_reconnect; }
 
     // "COM Properties": disconnects and prepares the dialog; End applies a confirmed choice (or
