@@ -4,12 +4,23 @@
 #include "core/util/Format.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <cerrno>
 
 Q_LOGGING_CATEGORY(lcSerialPort, "corvantelle.serial", QtInfoMsg)
+
+namespace {
+
+// The device majors of the pseudo-terminal slaves (/dev/pts/N).
+constexpr unsigned kPtySlaveMajorFirst = 136;
+constexpr unsigned kPtySlaveMajorLast = 143;
+
+}  // namespace
 
 CSerialPort::CSerialPort(QObject* parent) : QObject(parent), m_port(new QSerialPort(this)) {
     connect(m_port, &QSerialPort::readyRead, this, &CSerialPort::OnReadyRead);
@@ -90,7 +101,33 @@ int CSerialPort::Open() {
     m_port->clear(QSerialPort::AllDirections);
     m_port->clearError();
     m_open = true;
+    RememberName(device);
     return 1;
+}
+
+void CSerialPort::RememberName(const QString& device) {
+    const QByteArray path = QFile::encodeName(device);
+    struct stat name {};
+    struct stat node {};
+    const bool named = ::lstat(path.constData(), &name) == 0;
+    m_openedPty = named && ::stat(path.constData(), &node) == 0 && S_ISCHR(node.st_mode) &&
+                  major(node.st_rdev) >= kPtySlaveMajorFirst && major(node.st_rdev) <= kPtySlaveMajorLast;
+    m_nameDevice = named ? name.st_dev : 0;
+    m_nameInode = named ? name.st_ino : 0;
+}
+
+int CSerialPort::Reopen() {
+    if (m_openedPty) {
+        const QString device = EffectiveDevice();
+        struct stat name {};
+        if (::lstat(QFile::encodeName(device).constData(), &name) != 0 ||
+            (name.st_dev == m_nameDevice && name.st_ino == m_nameInode)) {
+            m_openError = OpenError::Missing;
+            m_openErrorText = QStringLiteral("%1 has not come back.").arg(device);
+            return 0;
+        }
+    }
+    return Open();
 }
 
 int CSerialPort::Close() {

@@ -32,6 +32,9 @@ public:
     ~CSerialPort() override;
 
     int Open() override;
+    // A pseudo-terminal is opened again only under a name made anew since the loss (a restarted
+    // simulator's link): its old number may belong to another program's terminal by now.
+    int Reopen() override;
     int Close() override;
     int IsOpen() const override { return m_open ? 1 : 0; }
     int Write(const uint8_t* bytes, int count) override;
@@ -65,6 +68,7 @@ private:
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
     void ReportComError(unsigned code);
+    void RememberName(const QString& device);
 
     QSerialPort* m_port;
     bool m_open = false;
@@ -76,4 +80,9 @@ private:
     LostHandler m_lostHandler;
     OpenError m_openError = OpenError::None;
     QString m_openErrorText;
+    // What the device was opened by: whether it is a pseudo-terminal, and the name's own file
+    // (the link, or the node itself).
+    bool m_openedPty = false;
+    uint64_t m_nameDevice = 0;
+    uint64_t m_nameInode = 0;
 };

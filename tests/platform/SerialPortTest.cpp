@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -211,4 +212,20 @@ TEST_F(SerialPortTest, FarEndGoingAwayIsReportedOnceAndCloses) {
     ASSERT_FALSE(m_owner.errors.empty());
     EXPECT_LT(m_owner.errors.size(), 5u) << "the error storm of a dead device must not reach the owner";
     EXPECT_EQ(m_owner.errors.front().rfind("COM Error <CE-", 0), 0u) << m_owner.errors.front();
+}
+
+// The number of a pseudo-terminal that went away goes to the next one made, perhaps a terminal
+// window's: under its old name it is not opened again, under a name made anew it is.
+TEST_F(SerialPortTest, PseudoTerminalIsReopenedOnlyUnderARenewedName) {
+    QTemporaryDir dir;
+    const QByteArray link = QFile::encodeName(dir.filePath("reader"));
+    ASSERT_EQ(::symlink(m_pty.path.toLocal8Bit().constData(), link.constData()), 0);
+    m_port.SetDevicePath(dir.filePath("reader"));
+    ASSERT_EQ(m_port.Open(), 1);
+    m_port.Close();
+    EXPECT_EQ(m_port.Reopen(), 0);
+    Pty next;
+    ASSERT_EQ(::symlink(next.path.toLocal8Bit().constData(), (link + ".new").constData()), 0);
+    ASSERT_EQ(::rename((link + ".new").constData(), link.constData()), 0);
+    EXPECT_EQ(m_port.Reopen(), 1);
 }

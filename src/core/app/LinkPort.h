@@ -12,6 +12,9 @@ public:
     virtual int Close() = 0;  // 1
     virtual int IsOpen() const = 0;
     virtual int Write(const uint8_t* bytes, int count) = 0;  // 1 = written, 0 = failed
+    // Opens the device again after it went away, if what now stands under its name is still the
+    // reader's device; 1 = open, 0 = not (yet).
+    virtual int Reopen() { return Open(); }
     virtual void SetPortNumber(int port) = 0;
     virtual int GetPortNumber() const = 0;
     virtual void SetBaudRate(uint32_t baud) = 0;

@@ -181,7 +181,7 @@ void CReaderToolDlg::ReconnectStep() {
     }
     // The same device as before: the port keeps its number or path. A failed attempt is quiet;
     // the status line already says the connection is lost.
-    if (m_port.Open() == 0) {
+    if (m_port.Reopen() == 0) {
         m_reconnect.OnAttemptFailed(now);
         return;
     }
