@@ -6,6 +6,7 @@
 #include "sim/SimLink.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -199,6 +200,7 @@ TEST_F(MainWindowTest, ComPropertiesChoosesPortAndBaudAndReconnects) {
         }
         ports->setCurrentIndex(1);
         dialog->findChild<QComboBox*>("baud")->setCurrentText("115.2K");
+        dialog->findChild<QCheckBox*>("reconnect")->setChecked(true);
         dialog->accept();
     });
     window.Action(MainWindow::kComport)->trigger();
@@ -209,7 +211,11 @@ TEST_F(MainWindowTest, ComPropertiesChoosesPortAndBaudAndReconnects) {
     EXPECT_EQ(link.IsOpen(), 1);
     EXPECT_TRUE(Status().startsWith("COM33 115200 baud 8N1")) << Status().toStdString();
 
-    WhenModal([](QDialog* dialog) { dialog->reject(); });
+    WhenModal([](QDialog* dialog) {
+        EXPECT_TRUE(dialog->findChild<QCheckBox*>("reconnect")->isChecked());
+        dialog->findChild<QCheckBox*>("reconnect")->setChecked(false);
+        dialog->reject();
+    });
     window.Action(MainWindow::kComport)->trigger();
     EXPECT_EQ(link.GetPortNumber(), 33);
     EXPECT_EQ(link.IsOpen(), 1);
@@ -217,6 +223,7 @@ TEST_F(MainWindowTest, ComPropertiesChoosesPortAndBaudAndReconnects) {
     window.Shutdown(saved);
     EXPECT_EQ(saved.port, 33);
     EXPECT_EQ(saved.baud, 115200);
+    EXPECT_EQ(saved.reconnect, 1) << "taken with OK, kept on Cancel";
 }
 
 TEST_F(MainWindowTest, InfoShowsModelAndVersion) {
