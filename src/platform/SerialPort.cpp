@@ -205,8 +205,9 @@ void CSerialPort::OnError(QSerialPort::SerialPortError error) {
         return;
     }
     // The device went away (unplugged adapter, ended simulator): close at once, before a write
-    // to the dead device raises the same error thousands of times, and before the owner hears of
-    // it (it may open the device again); then tell the owner once.
+    // to the dead device raises the same error thousands of times. Closed first, so that the
+    // owner can tell the failure it hears of now from one on a working line: it is the loss
+    // reported right after it, once.
     Close();
     ReportComError(static_cast<unsigned>(error));
     if (m_lostHandler) {
