@@ -397,6 +397,8 @@ int main(int argc, char** argv) {
     uint8_t buffer[4096];
     int result = 0;
     LinePacer line(static_cast<uint32_t>(options.baud));
+    unsigned long long bytesIn = 0;
+    unsigned long long bytesOut = 0;
     if (line.IsPaced()) {
         // The default 50 us of timer slack is more than half a character at 115200 baud.
         prctl(PR_SET_TIMERSLACK, 1UL);
@@ -418,6 +420,7 @@ int main(int argc, char** argv) {
             if (n <= 0) {
                 break;
             }
+            bytesIn += static_cast<unsigned>(n);
             line.Receive(Clock::now(), static_cast<size_t>(n));
             reader.Receive(buffer, static_cast<size_t>(n));
         }
@@ -449,6 +452,7 @@ int main(int argc, char** argv) {
                 break;
             }
             unsentBytes -= static_cast<size_t>(n);
+            bytesOut += static_cast<unsigned>(n);
             if (static_cast<size_t>(n) < front.size()) {
                 front.erase(front.begin(), front.begin() + n);
                 break;
@@ -456,6 +460,10 @@ int main(int argc, char** argv) {
             unsent.pop_front();
             unsentDue.pop_front();
         }
+    }
+    if (options.verbose) {
+        // What the line carried, for measuring a client against the line rate.
+        Print(stderr, Format("corvantelle-sim: %llu bytes received, %llu bytes sent\n", bytesIn, bytesOut));
     }
     if (!options.link.empty()) {
         RemoveLink(options.link, device);
