@@ -53,7 +53,9 @@ bool CliDatasets::Start() {
         m_dialog.OnGetAll();
         m_firstFile = m_dialog.IsFileOpen() ? m_dialog.OutputPath() : std::string();
         if (m_failed) {
+            // The window would read on without its file; a script wants the file or nothing.
             m_dialog.OnStop();
+            m_error("download not started");
             return false;
         }
     }

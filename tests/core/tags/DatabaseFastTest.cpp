@@ -78,11 +78,14 @@ TEST(DatabaseFast, RequestsLeaveByTickOrByAnswer) {
     for (const auto& row : rows) {
         FastRig rig(row.fast);
         EXPECT_EQ(rig.Drive(row.steps), row.sent) << row.name;
-        const std::vector<std::string> lines{"Group 1", "0276,000000000001,FDX-B,01:01:07,08:00:00",
-                                             "0276,000000000002,FDX-B,01:01:07,08:00:00",
-                                             "0276,000000000003,FDX-B,01:01:07,08:00:00"};
-        const size_t count = std::string(row.steps).find("A3") != std::string::npos ? 4 : 3;
-        EXPECT_EQ(rig.db.Lines(), std::vector<std::string>(lines.begin(), lines.begin() + count)) << row.name;
+        // Each dataset once, in order.
+        std::string lines;
+        for (const auto& line : rig.db.Lines()) {
+            lines += line.substr(0, 17) + ";";
+        }
+        EXPECT_EQ(lines, std::string("Group 1;0276,000000000001;0276,000000000002;") +
+                             (row.steps[3] == '3' ? "0276,000000000003;" : ""))
+            << row.name;
         EXPECT_EQ(rig.db.ReadAllEnd(), CDatabaseDlg::End::kComplete) << row.name;
     }
 }
