@@ -60,11 +60,11 @@ constexpr const char* kHelp =
     "  --noise              put random bytes (never STX) before frames and tag lines\n"
     "  --datasets N         start with N stored datasets (0..4095)\n"
     "  --group-every M      make every M-th of them a group marker (default 0 = none)\n"
-    "  --baud B             send no faster than a serial line at B baud, 8N1 (default: as fast as\n"
-    "                       the pseudo-terminal takes it)\n"
+    "  --baud B             carry bytes both ways as a serial line at B baud, 8N1, would (default:\n"
+    "                       as fast as the pseudo-terminal takes them)\n"
     "  --bt-silent          the Bluetooth module never answers\n"
     "  --bt-register N=V    the module's S register N reads back V, whatever was written\n"
-    "  --verbose            log every request on standard error\n"
+    "  --verbose            log every request on standard error, at the end the bytes carried\n"
     "  --help               show this text\n";
 
 void Print(FILE* stream, const std::string& text) {
