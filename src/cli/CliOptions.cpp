@@ -75,7 +75,7 @@ const std::map<std::string, std::string>& CommandHelp() {
          "clear     erases every dataset in the reader; refused without --yes\n"
          "download  reads them all: the lines of the Database window's files (a header, a\n"
          "          \"Group n\" line at each group) to standard output, or to FILE.txt with -o\n"
-         "  -o FILE       write FILE (\".txt\" is added as the Database window does)\n"
+         "  -o FILE       write FILE; for text \".txt\" is added as the Database window does\n"
          "  --csv         CSV with a header row: number,group,country_code,national_id,\n"
          "                tag_type,date,time (group markers give no row, they start the next group)\n"
          "  --per-group   one file per group, FILE_Group_001.txt, ... (needs -o, not with --csv)\n"
