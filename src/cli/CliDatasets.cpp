@@ -96,7 +96,10 @@ void CliDatasets::Emit(const std::string& text) {
 void CliDatasets::OnLine(const CDatabaseDlg::ReadAllLine& line) {
     if (m_options.csv) {
         if (line.record != nullptr) {
-            Emit(Format("%d,%d,", line.number, line.group) + line.text + "\n");
+            // The window pads "  HDX" to the width of "FDX-B"; no field holds a blank of its own.
+            std::string fields = line.text;
+            fields.erase(std::remove(fields.begin(), fields.end(), ' '), fields.end());
+            Emit(Format("%d,%d,", line.number, line.group) + fields + "\n");
             ++m_rows;
         }
     } else if (m_options.output.empty()) {
@@ -153,7 +156,8 @@ int CliDatasets::DownloadResult() {
         ok = false;
     }
     if (ok) {
-        m_error(Format("%d datasets read", m_dialog.Total()) + SavedFiles());
+        m_error(Format("%d dataset%s read", m_dialog.Total(), m_dialog.Total() == 1 ? "" : "s") +
+                SavedFiles());
     } else if (m_dialog.ReadAllEnd() == CDatabaseDlg::End::kStopped) {
         m_error(Format("stopped after %d of %d datasets", m_dialog.Done(), m_dialog.Total()) +
                 (SavedFiles().empty() ? std::string() : "; what was read is" + SavedFiles().substr(1)));
