@@ -1,9 +1,9 @@
 #include "cli/CliDatasets.h"
 
 #include "core/util/Format.h"
+#include "core/util/LocalTime.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 
@@ -45,10 +45,7 @@ bool CliDatasets::Start() {
             }
             Emit(std::string(kCsvHeader) + "\n");
         } else if (m_options.output.empty()) {
-            std::tm today{};
-            const std::time_t now = std::time(nullptr);
-            localtime_r(&now, &today);
-            Emit(UnixLines(CDatabaseDlg::FileHeader(today)));
+            Emit(UnixLines(CDatabaseDlg::FileHeader(LocalTimeNow())));
         }
         m_dialog.OnGetAll();
         m_firstFile = m_dialog.IsFileOpen() ? m_dialog.OutputPath() : std::string();
