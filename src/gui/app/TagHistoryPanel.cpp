@@ -16,6 +16,9 @@
 
 namespace {
 
+constexpr int kShrinkDelayMs = 50;
+constexpr int kOpenWidth = 820;
+
 QString Latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -85,9 +88,8 @@ QVariant TagHistoryModel::data(const QModelIndex& index, int role) const {
         case kEvent:
             return Latin1(row.eventText);
         case kCount:
-            return row.repeats > 0
-                       ? QStringLiteral("%1 (repeat \u00d7%2)").arg(row.count).arg(row.repeats + 1)
-                       : QString::number(row.count);
+            return row.repeats > 0 ? QStringLiteral("%1 (\u00d7%2)").arg(row.count).arg(row.repeats + 1)
+                                   : QString::number(row.count);
         default:
             return {};
     }
@@ -165,16 +167,22 @@ TagHistoryPanel::TagHistoryPanel(IPrompt& prompt, const CCountryNames* names, QW
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(false);
     m_table->horizontalHeader()->setSectionResizeMode(TagHistoryModel::kEvent, QHeaderView::Stretch);
-    const QFontMetrics metrics(m_table->font());
-    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
-    const std::pair<int, int> widths[] = {
-        {TagHistoryModel::kTime, 14},    {TagHistoryModel::kCountryCode, 11},
-        {TagHistoryModel::kCountry, 18}, {TagHistoryModel::kNationalId, 15},
-        {TagHistoryModel::kType, 7},     {TagHistoryModel::kCount, 16}};
-    for (const auto& [column, characters] : widths) {
-        m_table->setColumnWidth(column, digit * characters);
+    // Wide enough for what the column holds and its title, no wider: the event text gets the rest.
+    const QFontMetrics cells(m_table->font());
+    const QFontMetrics titles(m_table->horizontalHeader()->font());
+    const std::pair<int, const char*> samples[] = {{TagHistoryModel::kTime, "00:00:00.000"},
+                                                   {TagHistoryModel::kCountryCode, "0000"},
+                                                   {TagHistoryModel::kCountry, "manufacturer code"},
+                                                   {TagHistoryModel::kNationalId, "000000000000"},
+                                                   {TagHistoryModel::kType, "FDX-B"},
+                                                   {TagHistoryModel::kCount, "999 (\u00d79)"}};
+    for (const auto& [column, sample] : samples) {
+        const QString title = m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        m_table->setColumnWidth(column, std::max(cells.horizontalAdvance(QString::fromUtf8(sample)),
+                                                 titles.horizontalAdvance(title)) +
+                                            18);
     }
-    m_table->setMinimumHeight(m_table->verticalHeader()->defaultSectionSize() * 8);
+    m_table->setMinimumHeight(m_table->verticalHeader()->defaultSectionSize() * 5);
 
     auto* repeatLabel = new QLabel(QStringLiteral("Repeat within:"), m_body);
     m_repeatSeconds = new QSpinBox(m_body);
@@ -247,20 +255,44 @@ void TagHistoryPanel::SetOpen(bool open) {
         m_toggle->setChecked(open);  // comes back here through toggled
         return;
     }
-    if (m_body->isVisible() == open && m_body->isVisibleTo(this) == open) {
+    if (m_body->isVisibleTo(this) == open) {
         return;
     }
     m_toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
     QWidget* top = window();
-    const int bodyHeight = std::max(m_body->sizeHint().height(), m_table->minimumHeight() + 40);
+    const int before = top->height();
     m_body->setVisible(open);
     setSizePolicy(QSizePolicy::Preferred, open ? QSizePolicy::Expanding : QSizePolicy::Maximum);
-    // The window grows by the table and shrinks back when it closes, unless the user made it
-    // fill the screen.
-    if (top != this && top->isVisible() &&
-        !(top->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const int height = open ? top->height() + bodyHeight : top->height() - bodyHeight;
-        top->resize(top->width(), std::max(height, top->minimumSizeHint().height()));
+    // The window grows by about ten rows and the buttons below them, and gives back what it grew
+    // by when the history closes, unless the user made it fill the screen.
+    if (top == this || !top->isVisible() ||
+        (top->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        m_grownBy = 0;
+        m_widenedBy = 0;
+    } else if (open) {
+        const int grow = m_table->verticalHeader()->defaultSectionSize() * 11 +
+                         m_table->horizontalHeader()->sizeHint().height() +
+                         m_repeatSeconds->sizeHint().height() + 2 * std::max(0, layout()->spacing());
+        top->layout()->activate();
+        // What was asked for, not read back: a window system may apply it later.
+        const int height = std::max(before + grow, top->minimumSizeHint().height());
+        // Wide enough that event texts and country names are not cut short.
+        const int width = std::max(top->width(), kOpenWidth);
+        m_grownBy = height - before;
+        m_widenedBy = width - top->width();
+        top->resize(width, height);
+    } else {
+        // Not at once: the window's minimum still counts the table until the layouts have heard
+        // of it, and an X server without a window manager keeps the larger size when asked too
+        // early (seen on Xvfb).
+        const int height = before - m_grownBy;
+        const int width = top->width() - m_widenedBy;
+        QTimer::singleShot(kShrinkDelayMs, top, [top, width, height] {
+            top->resize(std::max(width, top->minimumSizeHint().width()),
+                        std::max(height, top->minimumSizeHint().height()));
+        });
+        m_widenedBy = 0;
+        m_grownBy = 0;
     }
     if (open) {
         m_table->scrollToBottom();

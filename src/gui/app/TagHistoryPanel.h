@@ -74,4 +74,6 @@ private:
     QSpinBox* m_repeatSeconds;
     QString m_saved;
     bool m_follow = true;
+    int m_grownBy = 0;
+    int m_widenedBy = 0;
 };

@@ -183,6 +183,9 @@ QLayout* MonitorWindow::BuildSearchRow() {
             int{code});
     }
     m_filter->setMaxVisibleItems(20);
+    // As wide as the usual choices; the long command names still show in the open list.
+    m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_filter->setMinimumContentsLength(16);
     showLabel->setBuddy(m_filter);
 
     auto* row = new QHBoxLayout;
