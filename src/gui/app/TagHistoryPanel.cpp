@@ -26,7 +26,7 @@ QString Latin1(const std::string& text) {
 }  // namespace
 
 TagHistoryModel::TagHistoryModel(TagHistory& history, QObject* parent)
-    : QAbstractTableModel(parent), m_history(history) {
+    : QAbstractTableModel(parent), m_history(history), m_pacer(this, [this] { Sync(); }) {
     m_shownFirst = history.FirstNumber();
     m_shownRows = static_cast<int>(history.Size());
     history.MarkSeen();
@@ -96,15 +96,10 @@ QVariant TagHistoryModel::data(const QModelIndex& index, int role) const {
 }
 
 void TagHistoryModel::ScheduleSync() {
-    if (m_syncPending) {
-        return;
-    }
-    m_syncPending = true;
-    QTimer::singleShot(0, this, [this] { Sync(); });
+    m_pacer.Request();
 }
 
 void TagHistoryModel::Sync() {
-    m_syncPending = false;
     if (m_history.WasCleared()) {
         beginResetModel();
         m_shownFirst = m_history.FirstNumber();

@@ -2,6 +2,7 @@
 
 #include "core/app/Prompt.h"
 #include "core/tags/TagHistory.h"
+#include "gui/service/UpdatePacer.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -13,8 +14,7 @@ class QTableView;
 class QToolButton;
 
 // The rows of a TagHistory for a table view. Reads are recorded at once; the view hears of them
-// once per event-loop turn, however many arrive before it, so a reader streaming tags at 115200
-// baud costs one update per turn.
+// when control returns to the event loop, at most ten times a second while tags keep streaming.
 class TagHistoryModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -39,7 +39,7 @@ private:
     TagHistory& m_history;
     size_t m_shownFirst = 0;
     int m_shownRows = 0;
-    bool m_syncPending = false;
+    UpdatePacer m_pacer;
 };
 
 // Below the "Received Tag" group: a line that opens and closes the history of every tag read,

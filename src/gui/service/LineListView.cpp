@@ -6,7 +6,7 @@
 #include <algorithm>
 
 LineListView::LineListView(QListWidget* list, LineList& lines, TextOf textOf)
-    : m_list(list), m_lines(lines), m_textOf(std::move(textOf)) {
+    : m_list(list), m_lines(lines), m_textOf(std::move(textOf)), m_pacer(list, [this] { Sync(); }) {
     if (!m_textOf) {
         m_textOf = [](const LineList& l, size_t i) {
             const std::string& text = l.At(i);
@@ -46,7 +46,6 @@ void LineListView::Redecorate() {
 }
 
 void LineListView::Sync() {
-    m_syncPending = false;
     const size_t shownEnd = m_shownFirst + static_cast<size_t>(m_list->count());
     // What changed at the end goes, and comes back below with its new text.
     const size_t keepEnd = std::clamp(m_lines.ChangedFrom(), m_shownFirst, shownEnd);
@@ -84,9 +83,5 @@ void LineListView::Sync() {
 }
 
 void LineListView::ScheduleSync() {
-    if (m_syncPending) {
-        return;
-    }
-    m_syncPending = true;
-    QTimer::singleShot(0, m_list, [this] { Sync(); });
+    m_pacer.Request();
 }

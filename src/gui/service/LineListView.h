@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/service/LineList.h"
+#include "gui/service/UpdatePacer.h"
 
 #include <QString>
 
@@ -20,8 +21,8 @@ public:
     LineListView(QListWidget* list, LineList& lines, TextOf textOf = {});
 
     void Sync();
-    // One Sync when control returns to the event loop, however many batches arrive before it:
-    // a line at 115200 baud must not redraw the list per batch.
+    // One Sync when control returns to the event loop, however many batches arrive before it,
+    // and no more than ten a second while the line stays busy.
     void ScheduleSync();
     void Rebuild();
     void SetDecorator(Decorate decorate) { m_decorate = std::move(decorate); }
@@ -39,5 +40,5 @@ private:
     Decorate m_decorate;
     bool m_follow = true;
     size_t m_shownFirst = 0;
-    bool m_syncPending = false;
+    UpdatePacer m_pacer;
 };

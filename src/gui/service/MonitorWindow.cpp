@@ -91,9 +91,15 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     });
     m_view->SetDecorator([this](QListWidgetItem* item, size_t i) {
-        item->setHidden(!m_logic.Shows(i));
+        // Only what changes: every change of an item is a signal and a redraw of its row.
+        const bool hide = !m_logic.Shows(i);
+        if (item->isHidden() != hide) {
+            item->setHidden(hide);
+        }
         const bool match = m_logic.Matches(i);
-        item->setBackground(match ? QBrush(QColor(255, 236, 140)) : QBrush());
+        if (match != (item->background().style() != Qt::NoBrush)) {
+            item->setBackground(match ? QBrush(QColor(255, 236, 140)) : QBrush());
+        }
     });
 
     connect(m_ascii, &QCheckBox::toggled, this, [this](bool on) { m_logic.m_ascii = on; });
