@@ -62,7 +62,7 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
     if (m_paused) {
         // The receiver keeps step, so a frame that straddles the pause is still named after it.
         for (int i = 0; i < count; ++i) {
-            if (!(bytes[i] == kLf && m_newLine)) {
+            if (!(bytes[i] == kLf && m_newLine && m_parser.IsInFrame() == 0)) {
                 m_parser.PutByte(bytes[i]);
             }
         }
@@ -87,7 +87,9 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
         if (stamp < 0) {
             stamp = now;
         }
-        if (b == kLf && m_newLine) {
+        // Inside a frame 0x0A is a data byte (the code of "get SNR", a length, a CRC): ending the
+        // line there would cut the frame in two and leave it unnamed.
+        if (b == kLf && m_newLine && m_parser.IsInFrame() == 0) {
             pending += ascii ? "<LF>" : "0a ";
             Emit(pending, stamp, mark);
             continue;

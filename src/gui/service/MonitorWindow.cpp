@@ -169,6 +169,7 @@ QLayout* MonitorWindow::BuildSearchRow() {
     m_search->setClearButtonEnabled(true);
     m_search->setPlaceholderText(QStringLiteral("text, or bytes with Hex"));
     findLabel->setBuddy(m_search);
+    m_search->installEventFilter(this);
     m_hex = new QCheckBox(QStringLiteral("He&x"), this);
     m_hex->setObjectName(QStringLiteral("searchHex"));
     m_hex->setToolTip(QStringLiteral("Find bytes such as 02 01 f0, in hex and in ASCII lines"));
@@ -315,11 +316,6 @@ void MonitorWindow::CopySelection() {
 }
 
 void MonitorWindow::keyPressEvent(QKeyEvent* event) {
-    // Escape in a search ends the search; nobody means to throw the traffic away there.
-    if (event->key() == Qt::Key_Escape && m_search->hasFocus() && !m_search->text().isEmpty()) {
-        m_search->clear();
-        return;
-    }
     // Escape clears the list, as the "Clear" button carries the window's cancel command.
     if (event->key() == Qt::Key_Escape) {
         m_logic.OnClear();
@@ -327,6 +323,16 @@ void MonitorWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Escape in the search field ends the search; nobody means to throw the traffic away there.
+    if (watched == m_search && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_search->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MonitorWindow::closeEvent(QCloseEvent* event) {

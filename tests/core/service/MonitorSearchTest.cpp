@@ -118,6 +118,13 @@ TEST(MonitorFilter, ShowsOneKindOrOneCommand) {
         monitor.SetFilter(c.filter, c.command);
         EXPECT_EQ(Shown(monitor), c.shown) << static_cast<int>(c.filter) << " " << int{c.command};
     }
+    // 0x0A inside a frame is data, not a line end, with "New line" checked too: the answer to
+    // "get SNR" (code 0x0A) stays one line and is named.
+    CMonitorDlg snr(main, [] { return int64_t{0}; });
+    Feed(snr, AnswerWire({Cmd::kGetSnr, 0x0A, 0x00}));
+    ASSERT_EQ(snr.Lines().Size(), 3u);
+    EXPECT_EQ(snr.Lines().At(1).substr(0, 16), "<STX><SOH> 0xf0 ");
+    EXPECT_TRUE(snr.Lines().At(1).ends_with("<ETX> get SNR ")) << snr.Lines().At(1);
     // A search steps only through what the filter shows.
     monitor.SetFilter(CMonitorDlg::Filter::kTransmitted);
     monitor.SetSearch("02 01 f0", true);
