@@ -83,7 +83,7 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(listColumn, 1);
     layout->addLayout(side);
-    resize(900, 460);
+    resize(1000, 460);
 
     m_view = std::make_unique<LineListView>(m_list, m_logic.Lines(), [this](const LineList& lines, size_t i) {
         const std::string text =
