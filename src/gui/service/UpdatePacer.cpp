@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 UpdatePacer::UpdatePacer(QObject* context, std::function<void()> update)
     : m_context(context), m_update(std::move(update)) {}
 
@@ -19,7 +21,9 @@ void UpdatePacer::Request() {
 
 void UpdatePacer::Run() {
     m_pending = false;
-    const bool quick = m_last.isValid() && m_last.elapsed() < kBusyIntervalMs;
+    // Spaced updates still count as close together, or every spaced one would be followed by a
+    // burst of immediate ones.
+    const bool quick = m_last.isValid() && m_last.elapsed() < kBusyIntervalMs * 3 / 2;
     m_quick = quick ? m_quick + 1 : 0;
     m_last.restart();
     m_update();
