@@ -60,6 +60,11 @@ void BM_TagsThroughTheWindowsOneSecondAt115200(benchmark::State& state) {
     window.Start(AppSettings{1, 9600, 1, 0});
     window.resize(820, 700);
     window.show();
+    if ((state.range(0) & 4) != 0) {
+        for (size_t i = 0; i < TagHistory::kMaxRows; ++i) {
+            window.History()->AddTag("0276", std::to_string(1000000 + i), "FDX-B", "");
+        }
+    }
     if ((state.range(0) & 1) != 0) {
         window.History()->SetOpen(true);
     }
@@ -85,9 +90,10 @@ void BM_TagsThroughTheWindowsOneSecondAt115200(benchmark::State& state) {
     state.counters["core_percent"] =
         benchmark::Counter(0.01, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-// 0: both closed, 1: history open, 2: monitor open, 3: both open.
+// 0: both closed, 1: history open, 2: monitor open, 3: both open; 7: both open, history full.
 BENCHMARK(BM_TagsThroughTheWindowsOneSecondAt115200)
     ->DenseRange(0, 3)
+    ->Arg(7)
     ->ArgName("open")
     ->Unit(benchmark::kMillisecond);
 
