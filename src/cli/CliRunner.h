@@ -83,4 +83,5 @@ private:
     CFrameParser m_monitorParser;
     std::string m_monitorLine;
     bool m_progressShown = false;
+    std::string m_comError;  // told at the next tick
 };
