@@ -53,6 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const int x : {-1, 0, 320, 639, 640}) {
         diagnosis.Readout(area, x);
     }
-    diagnosis.Csv();
+    if ((view & 8) != 0) {
+        // 512 formatted lines: every other input is enough to reach all of it.
+        diagnosis.Csv();
+    }
     return 0;
 }
