@@ -145,21 +145,26 @@ void CProPageEvent::OnSelectTransponder(int index) {
     }
 }
 
+// A list sequence takes over the page's one pending request: its steps wait for their own
+// answers, not for one the user asked for before.
 void CProPageEvent::OnListGet() {
     m_eventList.clear();
     m_selectedEvent = -1;
+    EndRequest();
     m_getStep = 1;
     UpdateView();
 }
 
 void CProPageEvent::OnListClear() {
     if (Prompt() != nullptr && Prompt()->YesNo(kClearQuestion)) {
+        EndRequest();
         m_clearStep = 1;
     }
 }
 
 void CProPageEvent::OnListSet() {
     if (m_eventList.size() >= static_cast<size_t>(kDatasets)) {
+        EndRequest();
         m_setStep = 1;
     }
 }
