@@ -32,6 +32,11 @@ constexpr const char* kMainHelp =
     "  config read [-o FILE.cfg]    the whole configuration as .cfg text\n"
     "  config write FILE.cfg        write the configuration, then read it back and compare\n"
     "  config diff FILE.cfg         what differs between the reader and the file\n"
+    "  datasets count | get N | clear --yes\n"
+    "                               the datasets stored in the reader: their number, one of them,\n"
+    "                               or erase them all\n"
+    "  datasets download [-o FILE] [--csv] [--per-group] [--fast]\n"
+    "                               every stored dataset, as the Database window's text or as CSV\n"
     "  clock get | clock sync       the reader's clock; sync sets it from this computer\n"
     "  monitor [--ascii] [--timestamps] [--seconds S]\n"
     "                               raw traffic, named frames\n"
@@ -61,6 +66,23 @@ const std::map<std::string, std::string>& CommandHelp() {
          "read   the whole configuration, as .cfg text to standard output or to FILE\n"
          "write  writes FILE to the reader, reads it back; exit 0 only when every value matches\n"
          "diff   lists the sections that differ; exit 0 when equal, 1 when not\n"},
+        {"datasets",
+         "Usage: corvantelle-cli [READER] datasets count\n"
+         "       corvantelle-cli [READER] datasets get N\n"
+         "       corvantelle-cli [READER] datasets clear --yes\n"
+         "       corvantelle-cli [READER] datasets download [-o FILE] [--csv] [--per-group] [--fast]\n\n"
+         "count     prints how many datasets the reader holds\n"
+         "get N     prints dataset N (1 to 4095) as \"0276,000000001001,FDX-B,05:12:07,10:30:15\"\n"
+         "clear     erases every dataset in the reader; refused without --yes\n"
+         "download  reads them all: the lines of the Database window's files (a header, a\n"
+         "          \"Group n\" line at each group) to standard output, or to FILE.txt with -o\n"
+         "  -o FILE       write FILE; for text \".txt\" is added as the Database window does\n"
+         "  --csv         CSV with a header row: number,group,country_code,national_id,\n"
+         "                tag_type,date,time (group markers give no row, they start the next group)\n"
+         "  --per-group   one file per group, FILE_Group_001.txt, ... (needs -o, not with --csv)\n"
+         "  --fast        the next request as soon as an answer arrives, not once per 100 ms tick\n"
+         "A progress bar is drawn on standard error when it is a terminal. Ctrl-C stops; what\n"
+         "was read stays in FILE, and the exit status is 1.\n"},
         {"clock",
          "Usage: corvantelle-cli [READER] clock get | clock sync\n\n"
          "get   prints the reader's clock as YYYY-MM-DD hh:mm:ss\n"
@@ -208,13 +230,17 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
         message = topic->second;
         return kPrinted;
     }
-    if (word == "config" || word == "clock") {
-        const std::vector<std::string> subs = word == "config"
-                                                  ? std::vector<std::string>{"read", "write", "diff"}
-                                                  : std::vector<std::string>{"get", "sync"};
+    if (word == "config" || word == "clock" || word == "datasets") {
+        const std::vector<std::string> subs =
+            word == "config"  ? std::vector<std::string>{"read", "write", "diff"}
+            : word == "clock" ? std::vector<std::string>{"get", "sync"}
+                              : std::vector<std::string>{"count", "get", "clear", "download"};
         if (i >= args.size() || std::find(subs.begin(), subs.end(), args[i]) == subs.end()) {
-            message =
-                Usage(word + " needs one of: " + (word == "config" ? "read, write, diff" : "get, sync"));
+            std::string list;
+            for (const auto& sub : subs) {
+                list += (list.empty() ? "" : ", ") + sub;
+            }
+            message = Usage(word + " needs one of: " + list);
             return kUsage;
         }
         word += " " + args[i++];
@@ -249,7 +275,16 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
             o.ascii = true;
         } else if (o.command == "monitor" && a == "--timestamps") {
             o.timestamps = true;
-        } else if (o.command == "config read" && (a == "-o" || a == "--output")) {
+        } else if (o.command == "datasets clear" && a == "--yes") {
+            o.yes = true;
+        } else if (o.command == "datasets download" && a == "--csv") {
+            o.csv = true;
+        } else if (o.command == "datasets download" && a == "--per-group") {
+            o.perGroup = true;
+        } else if (o.command == "datasets download" && a == "--fast") {
+            o.fast = true;
+        } else if ((o.command == "config read" || o.command == "datasets download") &&
+                   (a == "-o" || a == "--output")) {
             if (!value(a, o.output)) {
                 return kUsage;
             }
@@ -282,8 +317,21 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
                 Usage("a request holds at most 50 bytes; " + std::to_string(o.payload.size()) + " given");
             return kUsage;
         }
+    } else if (o.command == "datasets get") {
+        if (positional.size() != 1 || !ParseInt(positional[0], o.number, 1, 4095)) {
+            message = Usage("datasets get takes one dataset number from 1 to 4095");
+            return kUsage;
+        }
     } else if (!positional.empty()) {
         message = Usage("unexpected argument \"" + positional[0] + "\" for " + o.command);
+        return kUsage;
+    }
+    if (o.command == "datasets clear" && !o.yes) {
+        message = Usage("datasets clear erases every dataset in the reader; confirm with --yes");
+        return kUsage;
+    }
+    if (o.perGroup && (o.output.empty() || o.csv)) {
+        message = Usage("--per-group writes files: it needs -o FILE and the text format, not --csv");
         return kUsage;
     }
     if (o.command != "ports" && o.link == CliOptions::Link::kNone) {

@@ -15,16 +15,22 @@ struct CliOptions {
     uint8_t node = 0xFF;  // "Global": whatever reader is on the line answers
 
     // "ports", "info", "listen", "config read", "config write", "config diff", "clock get",
-    // "clock sync", "monitor", "send".
+    // "clock sync", "monitor", "send", "datasets count", "datasets get", "datasets clear",
+    // "datasets download".
     std::string command;
     bool json = false;
     int count = 0;       // listen: stop after this many tags; 0 = no limit
     int seconds = 0;     // listen, monitor: stop after this long; 0 = no limit
-    std::string output;  // config read -o
+    std::string output;  // config read -o, datasets download -o
     std::string file;    // config write / diff
     bool ascii = false;
     bool timestamps = false;
     std::vector<uint8_t> payload;  // send
+    int number = 0;                // datasets get
+    bool csv = false;              // datasets download
+    bool perGroup = false;
+    bool yes = false;  // datasets clear
+    bool fast = false;
 };
 
 namespace CliArgs {

@@ -1,10 +1,12 @@
 #include "cli/CliRunner.h"
 
+#include "cli/CliDatasets.h"
 #include "core/app/NodeList.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/PropPageRTC.h"
 #include "core/link/Commands.h"
 #include "core/link/PortDevice.h"
+#include "core/service/MonitorDlg.h"
 #include "core/util/Format.h"
 #include "platform/PortEnumerator.h"
 #include "simhost/EmbeddedSimulator.h"
@@ -105,6 +107,8 @@ CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
 
 CliRunner::~CliRunner() {
     m_engine.Windows().Unregister(Caption::kClient);
+    m_engine.Windows().Unregister(Caption::kDatabase);
+    m_engine.Windows().Unregister(Caption::kMonitor);
     if (m_serial.IsOpen() != 0) {
         m_serial.Close();
     }
@@ -128,17 +132,22 @@ void CliRunner::Message(const std::string& text, const std::string& detail) {
 }
 
 void CliRunner::DrawProgress() {
+    const bool downloading =
+        m_datasets != nullptr && IsDownload() && m_datasets->IsDownloading() && !m_finished;
+    const bool running = m_sequence.IsRunning() != 0 || downloading;
     // Only for a person watching: a log file or a pipe gets no carriage-return noise.
-    if (!m_progressShown && (m_sequence.IsRunning() == 0 || isatty(fileno(m_err)) == 0)) {
+    if (!m_progressShown && (!running || isatty(fileno(m_err)) == 0)) {
         return;
     }
-    const std::string& step = m_sequence.LastStep();
-    std::fprintf(m_err, "\r%-78.78s", m_sequence.IsRunning() != 0 ? step.c_str() : "");
-    if (m_sequence.IsRunning() == 0) {
+    const std::string text = m_sequence.IsRunning() != 0 ? m_sequence.LastStep()
+                             : downloading ? m_datasets->ProgressLine(m_elapsed.elapsed() / 1000.0)
+                                           : std::string();
+    std::fprintf(m_err, "\r%-78.78s", text.c_str());
+    if (!running) {
         std::fputc('\r', m_err);
     }
     std::fflush(m_err);
-    m_progressShown = m_sequence.IsRunning() != 0;
+    m_progressShown = running;
 }
 
 void CliRunner::Finish(int code) {
@@ -162,7 +171,21 @@ int CliRunner::Run() {
     if (open != kOk) {
         return open;
     }
+    if (m_options.command == "monitor") {
+        // Time stamps as the local time of day, which is what the Monitor window shows them as.
+        m_monitor = std::make_unique<CMonitorDlg>(m_engine, [] {
+            const QDateTime now = QDateTime::currentDateTime();
+            return now.toMSecsSinceEpoch() + static_cast<int64_t>(now.offsetFromUtc()) * 1000;
+        });
+        m_monitor->m_ascii = m_options.ascii;
+        m_engine.Windows().Register(Caption::kMonitor, m_monitor.get());
+    }
     m_engine.Windows().Register(Caption::kClient, this);
+    if (m_options.command.rfind("datasets ", 0) == 0) {
+        m_datasets = std::make_unique<CliDatasets>(m_options, m_engine, m_out,
+                                                   [this](const std::string& text) { Error(text); });
+        m_engine.Windows().Register(Caption::kDatabase, &m_datasets->Dialog());
+    }
     m_engine.SetConfigSequence(&m_sequence);
     m_elapsed.start();
     m_timer.start();
@@ -170,7 +193,7 @@ int CliRunner::Run() {
     if (!m_finished) {
         m_loop.exec();
     }
-    MonitorEmit();
+    MonitorEmit(true);
     std::fflush(m_out);
     m_engine.Disconnect();
     return m_exitCode;
@@ -256,6 +279,13 @@ void CliRunner::StartCommand() {
             request.AppendByte(CPropPageRTC::FieldByte(Format("%02d", v)));
         }
         SendRequest(request);
+    } else if (m_datasets != nullptr) {
+        if (!m_datasets->Start()) {
+            Finish(kFailed);
+        } else if (!IsDownload()) {
+            m_awaited = Cmd::kDatasets;
+            m_waitTicks = kAnswerTicks;
+        }
     } else if (c == "send") {
         const auto& p = m_options.payload;
         CTelegram request(p[0], " Service request ", kKindFrame);
@@ -265,10 +295,25 @@ void CliRunner::StartCommand() {
     // listen and monitor only wait for what arrives.
 }
 
+void CliRunner::CheckDownload() {
+    if (m_finished || m_datasets == nullptr || !IsDownload()) {
+        return;
+    }
+    const int result = m_datasets->DownloadResult();
+    if (result != CliDatasets::kRunning) {
+        Finish(result);
+    }
+}
+
 void CliRunner::OnTimerTick() {
     if (!m_comError.empty()) {
         m_engine.OnComError(m_comError);
         m_comError.clear();
+    }
+    if (g_stop && IsDownload() && m_datasets != nullptr) {
+        m_datasets->Stop();
+        CheckDownload();
+        return;
     }
     if (g_stop) {
         // Ctrl-C ends a listen or monitor as planned; anything else is cut short.
@@ -276,6 +321,7 @@ void CliRunner::OnTimerTick() {
         return;
     }
     m_engine.OnTimer();
+    CheckDownload();
     if (m_finished) {
         return;
     }
@@ -386,6 +432,10 @@ void CliRunner::ShowTagFields(const std::string& countryCodeField, const std::st
 }
 
 void CliRunner::OnResponse(const uint8_t* frame, int length) {
+    if (IsDownload()) {
+        CheckDownload();
+        return;
+    }
     if (m_waitTicks == 0 || length < 5 || frame[4] != m_awaited || frame[3] == CFrameParser::kTagData) {
         return;
     }
@@ -404,6 +454,10 @@ void CliRunner::OnResponse(const uint8_t* frame, int length) {
     if (!ack) {
         Error(CFrameParser::CommandName(frame[4]) + " was refused by the reader (non-acknowledge)");
         Finish(kFailed);
+        return;
+    }
+    if (m_datasets != nullptr) {
+        Finish(m_datasets->OnSingleAnswer(frame, length));
         return;
     }
     if (c == "clock get") {
@@ -429,82 +483,31 @@ void CliRunner::OnResponse(const uint8_t* frame, int length) {
 
 // ---- monitor ----
 
-std::string CliRunner::MonitorStamp() const {
-    return m_options.timestamps
-               ? QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz ")).toStdString()
-               : std::string();
-}
-
-void CliRunner::MonitorEmit(const std::string& suffix) {
-    if (m_options.command != "monitor" || (m_monitorLine.empty() && suffix.empty())) {
+// The Monitor window's own lines: everything but the last, which may still grow, as it is made;
+// the last one at the end.
+void CliRunner::MonitorEmit(bool all) {
+    if (m_monitor == nullptr) {
         return;
     }
-    std::fprintf(m_out, "%s%s%s\n", MonitorStamp().c_str(), m_monitorLine.c_str(), suffix.c_str());
-    std::fflush(m_out);
-    m_monitorLine.clear();
-}
-
-void CliRunner::OnTxBytes(const std::string& text) {
-    if (m_options.command != "monitor") {
-        return;
+    const LineList& lines = m_monitor->Lines();
+    const size_t end = all || lines.Empty() ? lines.EndNumber() : lines.EndNumber() - 1;
+    for (size_t n = std::max(m_monitorPrinted, lines.FirstNumber()); n < end; ++n) {
+        const size_t i = n - lines.FirstNumber();
+        // A frame that ends a batch leaves an empty open line behind: not worth a line here.
+        if (!lines.At(i).empty()) {
+            const std::string text =
+                m_options.timestamps ? CMonitorDlg::StampedLine(lines.At(i), lines.StampAt(i)) : lines.At(i);
+            std::fprintf(m_out, "%s\n", Utf8(text).c_str());
+        }
     }
-    MonitorEmit();
-    std::fprintf(m_out, "%s%s\n", MonitorStamp().c_str(), Utf8(text).c_str());
+    m_monitorPrinted = std::max(m_monitorPrinted, end);
     std::fflush(m_out);
 }
 
-void CliRunner::OnRxBytes(const uint8_t* bytes, int count) {
-    if (m_options.command != "monitor") {
-        return;
-    }
-    constexpr size_t kSplitAt = 100;
-    const bool ascii = m_options.ascii;
-    for (int i = 0; i < count; ++i) {
-        const uint8_t b = bytes[i];
-        if (b == 0x0A) {
-            m_monitorLine += ascii ? "<LF>" : "0a ";
-            MonitorEmit();
-            continue;
-        }
-        if (b == CFrameParser::kStx && m_monitorParser.IsEscapePending() == 0) {
-            MonitorEmit();
-            m_monitorParser.PutByte(b);
-            m_monitorLine = ascii ? "<STX>" : "02 ";
-            continue;
-        }
-        if (!ascii) {
-            m_monitorLine += Format("%02x ", b);
-        } else if (b >= 0x20 && b <= 0x7E) {
-            m_monitorLine.push_back(static_cast<char>(b));
-        } else {
-            switch (b) {
-                case 0x01:
-                    m_monitorLine += "<SOH>";
-                    break;
-                case 0x03:
-                    m_monitorLine += "<ETX>";
-                    break;
-                case 0x06:
-                    m_monitorLine += "<ACK>";
-                    break;
-                case 0x0D:
-                    m_monitorLine += "<CR>";
-                    break;
-                case 0x10:
-                    m_monitorLine += "<DLE>";
-                    break;
-                default:
-                    m_monitorLine += Format(" 0x%02x ", b);
-                    break;
-            }
-        }
-        if (m_monitorParser.PutByte(b) == CFrameParser::kGood) {
-            std::string name;
-            m_monitorParser.GetAnswerName(name);
-            MonitorEmit(name);
-        }
-        if (m_monitorLine.size() >= kSplitAt) {
-            MonitorEmit();
-        }
-    }
+void CliRunner::OnTxBytes(const std::string&) {
+    MonitorEmit(false);
+}
+
+void CliRunner::OnRxBytes(const uint8_t*, int) {
+    MonitorEmit(false);
 }

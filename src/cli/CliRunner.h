@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <memory>
 
+class CliDatasets;
+class CMonitorDlg;
 class EmbeddedSimulator;
 
 // One run of the command-line program: the same engine, port and parsers as the GUI, with this
@@ -61,8 +63,9 @@ private:
     void Error(const std::string& text);
     void SendRequest(const CTelegram& request);
     void OnSequenceEnd(int answer);
-    std::string MonitorStamp() const;
-    void MonitorEmit(const std::string& suffix = {});
+    bool IsDownload() const { return m_options.command == "datasets download"; }
+    void CheckDownload();
+    void MonitorEmit(bool all);
 
     CliOptions m_options;
     FILE* m_out;
@@ -71,6 +74,7 @@ private:
     CReaderToolDlg m_engine;
     CliSequence m_sequence;
     std::unique_ptr<EmbeddedSimulator> m_simulator;
+    std::unique_ptr<CliDatasets> m_datasets;
     QTimer m_timer;
     QEventLoop m_loop;
     QElapsedTimer m_elapsed;
@@ -80,8 +84,8 @@ private:
     uint8_t m_awaited = 0;  // command code of the awaited answer
     int m_tags = 0;
     ConfigRecord m_fileRecord;
-    CFrameParser m_monitorParser;
-    std::string m_monitorLine;
+    std::unique_ptr<CMonitorDlg> m_monitor;
+    size_t m_monitorPrinted = 0;
     bool m_progressShown = false;
     std::string m_comError;  // told at the next tick
 };

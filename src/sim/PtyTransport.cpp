@@ -48,12 +48,14 @@ void PtyTransport::Close() {
     m_slavePath.clear();
 }
 
-int PtyTransport::Wait(int timeoutMs) const {
+int PtyTransport::WaitMicros(int64_t timeoutUs) const {
     if (m_master < 0) {
         return -1;
     }
     pollfd p{m_master, POLLIN, 0};
-    const int n = ::poll(&p, 1, timeoutMs);
+    const timespec timeout{static_cast<time_t>(timeoutUs / 1000000),
+                           static_cast<long>(timeoutUs % 1000000) * 1000};
+    const int n = ::ppoll(&p, 1, &timeout, nullptr);
     if (n < 0) {
         return errno == EINTR ? 0 : -1;
     }
@@ -65,7 +67,7 @@ int PtyTransport::Wait(int timeoutMs) const {
     }
     if ((p.revents & (POLLHUP | POLLERR)) != 0) {
         // Should not happen while the slave is held open; wait instead of spinning.
-        ::poll(nullptr, 0, timeoutMs);
+        ::ppoll(nullptr, 0, &timeout, nullptr);
         return 0;
     }
     return 0;

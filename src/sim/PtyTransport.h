@@ -24,7 +24,9 @@ public:
 
     // Waits up to timeoutMs for bytes from the client: 1 when some are there, 0 otherwise
     // (a signal ends the wait early), -1 on a hard error.
-    int Wait(int timeoutMs) const;
+    int Wait(int timeoutMs) const { return WaitMicros(static_cast<int64_t>(timeoutMs) * 1000); }
+    // The same to the microsecond, for pacing a line at 115200 baud (87 us a character).
+    int WaitMicros(int64_t timeoutUs) const;
     // What the client wrote: the count, 0 when there is nothing, -1 on a hard error.
     int Read(uint8_t* buffer, size_t size) const;
     // As much as the line takes now: the count written (0 when its buffer is full), -1 on a hard error.

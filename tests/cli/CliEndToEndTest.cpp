@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -35,11 +36,11 @@ struct CliRun {
     QString out, err;
 };
 
-CliRun Cli(const QStringList& arguments) {
+CliRun Cli(const QStringList& arguments, int deadlineMs = kDeadlineMs) {
     QProcess cli;
     cli.start(QStringLiteral(CORVANTELLE_CLI_PATH), arguments);
     CliRun run;
-    if (cli.waitForFinished(kDeadlineMs)) {
+    if (cli.waitForFinished(deadlineMs)) {
         run.code = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
     }
     run.out = QString::fromUtf8(cli.readAllStandardOutput());
@@ -47,8 +48,43 @@ CliRun Cli(const QStringList& arguments) {
     return run;
 }
 
-CliRun CliOn(const Sim& sim, QStringList arguments) {
-    return Cli(QStringList{QStringLiteral("--port"), sim.device} + arguments);
+CliRun CliOn(const Sim& sim, QStringList arguments, int deadlineMs = kDeadlineMs) {
+    return Cli(QStringList{QStringLiteral("--port"), sim.device} + arguments, deadlineMs);
+}
+
+// The simulator's preloaded dataset k, a marker at every 10th: "k,group,0276,000000001xxx,FDX-B"
+// for CSV, "0276,000000001xxx,FDX-B" or "Group n" for text; the time stamp left off.
+QStringList PreloadedRows(int count, bool csv) {
+    QStringList rows;
+    int group = 1;
+    for (int k = 1; k <= count; ++k) {
+        if (k % 10 == 0) {
+            ++group;
+            if (!csv) {
+                rows << QStringLiteral("Group %1").arg(group);
+            }
+            continue;
+        }
+        const QString id = QStringLiteral("0276,%1,FDX-B").arg(1000 + k, 12, 10, QLatin1Char('0'));
+        rows << (csv ? QStringLiteral("%1,%2,").arg(k).arg(group) + id : id);
+    }
+    return rows;
+}
+
+// Lines without their ",dd:mm:07,hh:mm:ss" stamp, which must be the simulator's start time on all.
+QStringList WithoutStamps(const QStringList& lines) {
+    static const QRegularExpression stamp(QStringLiteral(",\\d\\d:\\d\\d:07,\\d\\d:\\d\\d:\\d\\d$"));
+    QStringList out;
+    QString first;
+    for (const QString& line : lines) {
+        const auto match = stamp.match(line);
+        if (match.hasMatch()) {
+            EXPECT_TRUE(first.isEmpty() || first == match.captured()) << line.toStdString();
+            first = match.captured();
+        }
+        out << QString(line).remove(stamp);
+    }
+    return out;
 }
 
 TEST(CliEndToEnd, InfoPrintsVersionAndSerialNumber) {
@@ -148,6 +184,83 @@ TEST(CliEndToEnd, FailuresEndWithTheirExitCodes) {
     const CliRun noAnswer = CliOn(silent, {"send", "09"});
     EXPECT_EQ(noAnswer.code, 1);
     EXPECT_TRUE(noAnswer.err.contains("no answer from the reader")) << noAnswer.err.toStdString();
+}
+
+TEST(CliEndToEnd, DatasetsDownloadCsvHoldsExactlyThePreloadedRecords) {
+    Sim sim({"--datasets", "250", "--group-every", "10"});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("herd.csv");
+    // The dialog's own pace, a request a tick: 25 s.
+    const CliRun run = CliOn(sim, {"datasets", "download", "--csv", "-o", path}, 60000);
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("250 datasets read, saved to " + path)) << run.err.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromLatin1(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.takeFirst(), "number,group,country_code,national_id,tag_type,date,time");
+    EXPECT_EQ(WithoutStamps(lines), PreloadedRows(250, true));
+}
+
+TEST(CliEndToEnd, DatasetsFastDownloadWithLostAnswersHasEachRecordOnceInOrder) {
+    Sim sim({"--datasets", "250", "--group-every", "10", "--drop", "10", "--seed", "7"});
+    const CliRun run = CliOn(sim, {"datasets", "download", "--fast"}, 60000);
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(lines.takeFirst(), "Corvantelle Datasets");
+    EXPECT_TRUE(lines.takeFirst().contains(QRegularExpression("^Date: \\d\\d:\\d\\d:20\\d\\d$")));
+    EXPECT_EQ(lines.takeFirst(), "Group 1");
+    EXPECT_EQ(WithoutStamps(lines), PreloadedRows(250, false));
+}
+
+TEST(CliEndToEnd, DatasetsCountGetClear) {
+    Sim sim({"--datasets", "12", "--group-every", "10"});
+    const struct {
+        QStringList args;
+        int code;
+        QString out;  // the start of standard output
+        QString err;  // a part of standard error
+    } rows[] = {
+        {{"datasets", "count"}, 0, "12\n", ""},
+        {{"datasets", "get", "11"}, 0, "0276,000000001011,FDX-B,", ""},
+        {{"datasets", "get", "10"}, 0, "group marker\n", ""},
+        {{"datasets", "get", "13"}, 1, "", "Dataset number out of range, datasets stored: 12"},
+        {{"datasets", "get", "4096"}, 2, "", "from 1 to 4095"},
+        {{"datasets", "clear"}, 2, "", "confirm with --yes"},
+        {{"datasets", "count"}, 0, "12\n", ""},
+        {{"datasets", "clear", "--yes"}, 0, "", "all datasets in the reader cleared"},
+        {{"datasets", "count"}, 0, "0\n", ""},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = CliOn(sim, row.args);
+        const std::string name = row.args.join(' ').toStdString();
+        EXPECT_EQ(run.code, row.code) << name << ": " << run.err.toStdString();
+        EXPECT_EQ(run.out.left(row.out.size()), row.out) << name << ": " << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(row.err)) << name << ": " << run.err.toStdString();
+    }
+}
+
+TEST(CliEndToEnd, CtrlCDuringADownloadKeepsWhatWasRead) {
+    Sim sim({"--datasets", "250"});
+    QTemporaryDir dir;
+    QProcess cli;
+    cli.start(QStringLiteral(CORVANTELLE_CLI_PATH),
+              {"--port", sim.device, "datasets", "download", "-o", dir.filePath("day")});
+    ASSERT_TRUE(cli.waitForStarted(kDeadlineMs));
+    QThread::msleep(1500);
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(cli.exitCode(), 1);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    const auto stopped = QRegularExpression("stopped after (\\d+) of 250 datasets").match(err);
+    ASSERT_TRUE(stopped.hasMatch()) << err.toStdString();
+    QFile file(dir.filePath("day.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << err.toStdString();
+    const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    // The two header lines, "Group 1", then every dataset read before the stop.
+    EXPECT_GT(stopped.captured(1).toInt(), 0);
+    EXPECT_EQ(lines.size(), 3 + stopped.captured(1).toInt()) << err.toStdString();
 }
 
 TEST(CliEndToEnd, MonitorLabelsFramesAndCtrlCEndsCleanly) {

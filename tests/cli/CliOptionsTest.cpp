@@ -60,6 +60,13 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"--simulate send", CliArgs::kUsage, "at least the command byte"},
         ParseCase{"--simulate send 0g", CliArgs::kUsage, "hex bytes"},
         ParseCase{"--simulate send 123", CliArgs::kUsage, "hex bytes"},
+        ParseCase{"--simulate datasets", CliArgs::kUsage,
+                  "datasets needs one of: count, get, clear, download"},
+        ParseCase{"--simulate datasets get 0", CliArgs::kUsage, "from 1 to 4095"},
+        ParseCase{"--simulate datasets download --per-group", CliArgs::kUsage, "needs -o FILE"},
+        ParseCase{"--simulate datasets download --csv --per-group -o a", CliArgs::kUsage, "not --csv"},
+        ParseCase{"--simulate datasets count --fast", CliArgs::kUsage,
+                  "unknown option --fast for datasets count"},
         ParseCase{
             "--simulate send 00112233445566778899001122334455667788990011223344556677889900112233445566778899"
             "00112233445566778899 00",

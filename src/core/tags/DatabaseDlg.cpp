@@ -58,6 +58,10 @@ bool CDatabaseDlg::IsGroupMarker(const uint8_t* record) {
     return true;
 }
 
+std::string CDatabaseDlg::FileHeader(const std::tm& date) {
+    return "Corvantelle Datasets\r\n" + DateHeader(date);
+}
+
 std::string CDatabaseDlg::DatasetLine(const uint8_t* record) {
     CTransponderId id;
     id.DecodeTagRecord(std::span<const uint8_t, 9>(record, 9));
@@ -66,7 +70,7 @@ std::string CDatabaseDlg::DatasetLine(const uint8_t* record) {
            TimeText(w);
 }
 
-void CDatabaseDlg::Send(uint8_t subCode, int number) {
+void CDatabaseDlg::Send(uint8_t subCode, int number, bool now) {
     std::string description = Desc::kGetAmountOfDatasets;
     if (subCode == Sub58::kReadDataset) {
         description = Format(Desc::kReadDataset, number);
@@ -79,7 +83,18 @@ void CDatabaseDlg::Send(uint8_t subCode, int number) {
         request.AppendWord(static_cast<uint16_t>(number));
     }
     request.ClearRepeat();
-    m_mainWindow.OnSendTelegram(request);
+    if (now) {
+        m_mainWindow.OnSendNow(request);
+    } else {
+        m_mainWindow.OnSendTelegram(request);
+    }
+}
+
+void CDatabaseDlg::SendNextNow() {
+    // The tick still repeats it if this answer is lost.
+    m_waitTicks = kWaitTicks;
+    m_progressPosition = m_progressPosition + 1 >= m_progressHigh ? 0 : m_progressPosition + 1;
+    Send(Sub58::kReadDataset, m_current, true);
 }
 
 void CDatabaseDlg::OnGet() {
@@ -126,6 +141,7 @@ void CDatabaseDlg::OnGetAll() {
     m_retries = kRetries;
     m_current = 0;
     m_readState = kWaitAmount;
+    m_end = End::kNone;
     m_lines.clear();
     m_selected = -1;
     m_progressText = "Asking for the amount of datasets";
@@ -142,8 +158,7 @@ bool CDatabaseDlg::OpenOutput() {
         m_prompt.Message("Datasets are read without a file", m_output.Error());
         return false;
     }
-    m_output.Write("Corvantelle Datasets\r\n");
-    m_output.Write(DateHeader(m_clock()));
+    m_output.Write(FileHeader(m_clock()));
     return true;
 }
 
@@ -185,11 +200,12 @@ void CDatabaseDlg::OnStop() {
     if (m_readState == kIdle) {
         return;
     }
-    Finish(Format("Stopped after dataset %d of %d", m_current > 0 ? m_current - 1 : 0, m_total));
+    Finish(Format("Stopped after dataset %d of %d", Done(), m_total), End::kStopped);
 }
 
-void CDatabaseDlg::Finish(const std::string& progressText) {
+void CDatabaseDlg::Finish(const std::string& progressText, End end) {
     m_readState = kIdle;
+    m_end = end;
     m_progressHigh = 1;
     m_progressPosition = 0;
     m_progressText = progressText;
@@ -212,7 +228,7 @@ void CDatabaseDlg::OnTick() {
         return;
     }
     if (m_retries == 0) {
-        Finish(kCommunicationError);
+        Finish(kCommunicationError, End::kNoAnswer);
         m_prompt.Message(kCommunicationError);
         return;
     }
@@ -254,11 +270,14 @@ void CDatabaseDlg::HandleAmount(const uint8_t* frame, int length) {
         m_current = 1;
         m_readState = kReading;
         if (amount == 0) {
-            Finish("No datasets stored");
+            Finish("No datasets stored", End::kComplete);
             return;
         }
         m_progressHigh = amount;
         m_progressPosition = 0;
+        if (m_fast) {
+            SendNextNow();
+        }
     }
     Update();
 }
@@ -277,7 +296,7 @@ void CDatabaseDlg::HandleDataset(const uint8_t* frame, int length) {
         const std::string text = Format("Dataset number out of range, datasets stored: %d", stored);
         if (forReadAll) {
             // The memory changed under the read-all; asking 20 times more would not help.
-            Finish(text);
+            Finish(text, End::kOutOfRange);
         }
         Update();
         m_prompt.Message(text);
@@ -301,7 +320,7 @@ void CDatabaseDlg::HandleDataset(const uint8_t* frame, int length) {
     if (number == 1) {
         ++m_groupCounter;
         const std::string first = separation + Format(" %d", m_groupCounter);
-        AddLine(first);
+        AddReadAllLine(first, number, nullptr);
         if (!m_newFilePerGroup) {
             WriteOutput(first);
         }
@@ -313,7 +332,7 @@ void CDatabaseDlg::HandleDataset(const uint8_t* frame, int length) {
     } else {
         line = DatasetLine(record);
     }
-    AddLine(line);
+    AddReadAllLine(line, number, marker ? nullptr : record);
     if (m_output.IsOpen()) {
         if (marker && m_newFilePerGroup) {
             CloseOutput();
@@ -325,10 +344,13 @@ void CDatabaseDlg::HandleDataset(const uint8_t* frame, int length) {
     ++m_current;
     m_retries = kRetries;
     if (m_current > m_total) {
-        Finish(Format("Read %d datasets", m_total));
+        Finish(Format("Read %d datasets", m_total), End::kComplete);
         return;
     }
     m_progressText = Format("Reading dataset %d of %d", m_current, m_total);
+    if (m_fast) {
+        SendNextNow();
+    }
     Update();
 }
 
@@ -348,6 +370,13 @@ void CDatabaseDlg::ShowRecord(const uint8_t* record) {
 void CDatabaseDlg::AddLine(const std::string& line) {
     m_lines.push_back(line);
     m_selected = static_cast<int>(m_lines.size()) - 1;
+}
+
+void CDatabaseDlg::AddReadAllLine(const std::string& line, int number, const uint8_t* record) {
+    AddLine(line);
+    if (m_lineObserver) {
+        m_lineObserver(ReadAllLine{line, number, m_groupCounter, record});
+    }
 }
 
 void CDatabaseDlg::Update() {

@@ -30,6 +30,17 @@ public:
     static constexpr const char* kCommunicationError = "Communication error";
 
     enum ReadState : int { kIdle = 0, kWaitAmount = 1, kReading = 2 };
+    // How the last read-all ended.
+    enum class End { kNone, kComplete, kNoAnswer, kOutOfRange, kStopped };
+
+    // A line the read-all adds to the list: a dataset (record set) or a group line (record null).
+    struct ReadAllLine {
+        const std::string& text;
+        int number;  // the dataset it came with
+        int group;   // the group counter after this line
+        const uint8_t* record;
+    };
+    using LineObserver = std::function<void(const ReadAllLine&)>;
 
     CDatabaseDlg(IMainWindow& mainWindow, IPrompt& prompt);
     ~CDatabaseDlg() override;
@@ -40,6 +51,10 @@ public:
     void SetClock(LocalClock clock) { m_clock = std::move(clock); }
     // Country name of a numeric country code, or empty; shown beside the dataset's country code.
     void SetCountryNames(std::function<std::string(int)> names) { m_countryNames = std::move(names); }
+    // Fast read-all: the next request goes out as soon as an answer arrives instead of at the next
+    // tick; a lost answer is still repeated by the tick.
+    void SetFast(bool fast) { m_fast = fast; }
+    void SetLineObserver(LineObserver observer) { m_lineObserver = std::move(observer); }
 
     // Buttons.
     void OnGet();
@@ -73,23 +88,31 @@ public:
     int ProgressPosition() const { return m_progressPosition; }
     const std::string& ProgressText() const { return m_progressText; }
     int State() const { return m_readState; }
+    End ReadAllEnd() const { return m_end; }
+    int Total() const { return m_total; }
+    // The datasets the read-all has taken so far.
+    int Done() const { return m_current > 0 ? m_current - 1 : 0; }
     bool IsFileOpen() const { return m_output.IsOpen(); }
     const std::string& OutputPath() const { return m_output.Path(); }
 
     // One line of the list and the file for a 13-byte dataset record (not a group marker).
     static std::string DatasetLine(const uint8_t* record);
     static bool IsGroupMarker(const uint8_t* record);
+    // The two lines every dataset file starts with.
+    static std::string FileHeader(const std::tm& date);
 
 private:
-    void Send(uint8_t subCode, int number = -1);
+    void Send(uint8_t subCode, int number = -1, bool now = false);
+    void SendNextNow();
     void HandleAmount(const uint8_t* frame, int length);
     void HandleDataset(const uint8_t* frame, int length);
     void ShowRecord(const uint8_t* record);
     void AddLine(const std::string& line);
+    void AddReadAllLine(const std::string& line, int number, const uint8_t* record);
     bool OpenOutput();
     void WriteOutput(const std::string& line);
     void CloseOutput();
-    void Finish(const std::string& progressText);
+    void Finish(const std::string& progressText, End end);
     void Update();
     void Store();
 
@@ -98,6 +121,9 @@ private:
     IToolView* m_view = nullptr;
     LocalClock m_clock = &LocalTimeNow;
     std::function<std::string(int)> m_countryNames;
+    LineObserver m_lineObserver;
+    bool m_fast = false;
+    End m_end = End::kNone;
 
     std::vector<std::string> m_lines;
     int m_selected = -1;

@@ -4,9 +4,11 @@
 #include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
 #include "core/util/Format.h"
+#include "sim/LinePacer.h"
 #include "sim/PtyTransport.h"
 #include "sim/SimulatedReader.h"
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -58,11 +60,11 @@ constexpr const char* kHelp =
     "  --noise              put random bytes (never STX) before frames and tag lines\n"
     "  --datasets N         start with N stored datasets (0..4095)\n"
     "  --group-every M      make every M-th of them a group marker (default 0 = none)\n"
-    "  --baud B             send no faster than a serial line at B baud, 8N1 (default: as fast as\n"
-    "                       the pseudo-terminal takes it)\n"
+    "  --baud B             carry bytes both ways as a serial line at B baud, 8N1, would (default:\n"
+    "                       as fast as the pseudo-terminal takes them)\n"
     "  --bt-silent          the Bluetooth module never answers\n"
     "  --bt-register N=V    the module's S register N reads back V, whatever was written\n"
-    "  --verbose            log every request on standard error\n"
+    "  --verbose            log every request on standard error, at the end the bytes carried\n"
     "  --help               show this text\n";
 
 void Print(FILE* stream, const std::string& text) {
@@ -390,15 +392,25 @@ int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     auto last = Clock::now();
     std::deque<std::vector<uint8_t>> unsent;
+    std::deque<Clock::time_point> unsentDue;  // with --baud: when each batch has crossed the line
     size_t unsentBytes = 0;
     uint8_t buffer[4096];
     int result = 0;
-    // With --baud: what a serial line would have carried since the last write, in bytes; ten
-    // bits a character (start, eight data, stop).
-    double lineBudget = 0;
-    auto lineClock = Clock::now();
+    LinePacer line(static_cast<uint32_t>(options.baud));
+    unsigned long long bytesIn = 0;
+    unsigned long long bytesOut = 0;
+    if (line.IsPaced()) {
+        // The default 50 us of timer slack is more than half a character at 115200 baud.
+        prctl(PR_SET_TIMERSLACK, 1UL);
+    }
     while (g_stop == 0) {
-        if (pty.Wait(unsent.empty() ? kIdleWaitMs : kSplitWaitMs) < 0) {
+        int64_t waitUs = (unsent.empty() ? kIdleWaitMs : kSplitWaitMs) * 1000;
+        if (line.IsPaced() && !unsent.empty()) {
+            const auto until =
+                std::chrono::duration_cast<std::chrono::microseconds>(unsentDue.front() - Clock::now());
+            waitUs = std::clamp<int64_t>(until.count(), 0, kIdleWaitMs * 1000);
+        }
+        if (pty.WaitMicros(waitUs) < 0) {
             Print(stderr, Format("corvantelle-sim: line error: %s\n", std::strerror(errno)));
             result = 1;
             break;
@@ -408,6 +420,8 @@ int main(int argc, char** argv) {
             if (n <= 0) {
                 break;
             }
+            bytesIn += static_cast<unsigned>(n);
+            line.Receive(Clock::now(), static_cast<size_t>(n));
             reader.Receive(buffer, static_cast<size_t>(n));
         }
         const auto now = Clock::now();
@@ -418,45 +432,38 @@ int main(int argc, char** argv) {
         }
         for (auto& batch : reader.TakeBatches()) {
             unsentBytes += batch.size();
+            unsentDue.push_back(line.IsPaced() ? line.Send(now, batch.size()) : now);
             unsent.push_back(std::move(batch));
         }
         // Nobody reading: keep the newest output only.
         while (unsentBytes > kMaxUnsent) {
             unsentBytes -= unsent.front().size();
             unsent.pop_front();
+            unsentDue.pop_front();
         }
-        // Split batches go one per turn so that the client reads them apart.
-        const size_t turns = options.faults.split ? 1 : unsent.size();
-        if (options.baud > 0) {
-            const auto lineNow = Clock::now();
-            lineBudget += std::chrono::duration<double>(lineNow - lineClock).count() * options.baud / 10.0;
-            lineClock = lineNow;
-            // An idle line saves nothing up beyond a short burst.
-            lineBudget = std::min(lineBudget, options.baud / 10.0 * 0.02 + 1);
-        }
-        for (size_t i = 0; i < turns && !unsent.empty(); ++i) {
+        // Split batches go one per turn so that the client reads them apart; on a paced line each
+        // goes when its last byte would have arrived.
+        const size_t turns = options.faults.split && !line.IsPaced() ? 1 : unsent.size();
+        const auto writeNow = Clock::now();
+        for (size_t i = 0; i < turns && !unsent.empty() && unsentDue.front() <= writeNow; ++i) {
             auto& front = unsent.front();
-            size_t allowed = front.size();
-            if (options.baud > 0) {
-                allowed = std::min(allowed, static_cast<size_t>(lineBudget));
-                if (allowed == 0) {
-                    break;
-                }
-            }
-            const int n = pty.Write(front.data(), allowed);
+            const int n = pty.Write(front.data(), front.size());
             if (n <= 0) {
                 break;
             }
             unsentBytes -= static_cast<size_t>(n);
-            if (options.baud > 0) {
-                lineBudget -= n;
-            }
+            bytesOut += static_cast<unsigned>(n);
             if (static_cast<size_t>(n) < front.size()) {
                 front.erase(front.begin(), front.begin() + n);
                 break;
             }
             unsent.pop_front();
+            unsentDue.pop_front();
         }
+    }
+    if (options.verbose) {
+        // What the line carried, for measuring a client against the line rate.
+        Print(stderr, Format("corvantelle-sim: %llu bytes received, %llu bytes sent\n", bytesIn, bytesOut));
     }
     if (!options.link.empty()) {
         RemoveLink(options.link, device);
