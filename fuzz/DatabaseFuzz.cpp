@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         prompt.savePath = FuzzFolder() + "/read";
         database.m_newFilePerGroup = (mode & 4) != 0;
     }
+    database.SetFast((mode & 8) != 0);
     database.OnGetAll();
     CFrameParser parser;
     while (!in.Empty()) {

@@ -136,11 +136,18 @@ TEST(FaultSoak, WholeConfigurationRunsEndRightOrSayTheyFailed) {
 }
 
 TEST(FaultSoak, ReadAllDeliversEveryDatasetOnceInOrder) {
-    for (const uint32_t seed : {1u, 2u, 3u}) {
+    const struct {
+        uint32_t seed;
+        bool fast;    // the next request as soon as an answer is in
+        int delayMs;  // 550: answers come after the first repetition has gone out
+    } rows[] = {{1, false, 0}, {2, true, 0}, {3, false, 550}, {4, true, 550}};
+    for (const auto& row : rows) {
+        const uint32_t seed = row.seed;
         TempDir dir;
         TagRig rig;
         rig.link.Reader().Seed(seed);
         CDatabaseDlg db(rig.engine, rig.prompt);
+        db.SetFast(row.fast);
         rig.engine.Windows().Register(Caption::kDatabase, &db);
         auto& memory = rig.link.Reader().Datasets();
         memory.Preload(500, 60, DatasetMemory::PackStamp(3, 8, 14, 7, 9));
@@ -151,7 +158,9 @@ TEST(FaultSoak, ReadAllDeliversEveryDatasetOnceInOrder) {
             expected.push_back(CDatabaseDlg::IsGroupMarker(record) ? "Group " + std::to_string(++group)
                                                                    : CDatabaseDlg::DatasetLine(record));
         }
-        rig.link.Reader().SetFaults(kBadLine);
+        SimulatedReader::Faults faults = kBadLine;
+        faults.delayMs = row.delayMs;
+        rig.link.Reader().SetFaults(faults);
         rig.prompt.files.push_back(dir / "soak");
         db.OnGetAll();
         for (int tick = 0; tick < 20000 && db.State() != CDatabaseDlg::kIdle; ++tick) {
