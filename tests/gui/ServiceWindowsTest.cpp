@@ -1,6 +1,7 @@
 // The service windows on the main window and the simulated reader: real buttons, bytes that leave.
 #include "../core/app/AppFakes.h"
 
+#include "core/link/Commands.h"
 #include "gui/app/MainWindow.h"
 #include "gui/service/BluetoothWindow.h"
 #include "gui/service/MonitorWindow.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -131,6 +133,43 @@ TEST_F(ServiceWindowsTest, LcdMemoryAndMax884Dialogs) {
     EXPECT_EQ(max.findChild<QLineEdit*>("rpSoll")->text(), "428571.43");
     EXPECT_EQ(max.findChild<QLineEdit*>("voutResult")->text(), " 4.13");
     EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(ServiceWindowsTest, MonitorSearchStepsAndFilterHides) {
+    window.Action(MainWindow::kMonitor)->trigger();
+    auto* monitor = Top<MonitorWindow>("Monitor");
+    ASSERT_NE(monitor, nullptr);
+    window.Logic().OnSendNow(CTelegram(Cmd::kVersion, Desc::kVersion));
+    Tick(2);
+    window.Logic().OnSendNow(CTelegram(Cmd::kGetSnr, Desc::kGetSnr));
+    Tick(2);
+    auto* list = monitor->findChild<QListWidget*>("lines");
+    auto* search = monitor->findChild<QLineEdit*>("search");
+    QTest::keyClicks(search, "VERSION");
+    QTest::keyClick(search, Qt::Key_Return);
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_TRUE(list->currentItem()->text().endsWith(" Get version request "))
+        << list->currentItem()->text().toStdString();
+    Click(monitor, "searchNext");
+    EXPECT_TRUE(list->currentItem()->text().endsWith(" version "))
+        << list->currentItem()->text().toStdString();
+    // Escape in the search ends the search and keeps the lines.
+    const int lines = list->count();
+    QTest::keyClick(search, Qt::Key_Escape);
+    EXPECT_TRUE(search->text().isEmpty());
+    EXPECT_EQ(list->count(), lines);
+
+    auto* filter = monitor->findChild<QComboBox*>("filter");
+    filter->setCurrentIndex(filter->findData(int{Cmd::kGetSnr}));
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!list->item(i)->isHidden()) {
+            shown << list->item(i)->text();
+        }
+    }
+    ASSERT_EQ(shown.size(), 2) << shown.join('|').toStdString();
+    EXPECT_TRUE(shown[0].endsWith(" Get snr request "));
+    EXPECT_TRUE(shown[1].endsWith(" get SNR "));
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ public:
     int GetFrame(std::span<uint8_t> destination) const;
     const std::vector<uint8_t>& Frame() const { return m_buffer; }
     int IsEscapePending() const { return m_escape; }
+    // Between an STX and its ETX.
+    int IsInFrame() const { return m_inFrame; }
     void SetNodeAddress(uint8_t address) { m_nodeAddress = address; }
     uint8_t GetNodeAddress() const { return m_nodeAddress; }
     uint8_t GetAnswerCode() const;

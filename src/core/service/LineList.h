@@ -12,10 +12,11 @@ class LineList final {
 public:
     explicit LineList(size_t maxLines) : m_maxLines(maxLines == 0 ? 1 : maxLines) {}
 
-    // stamp: milliseconds of the line's first character, or -1 for none.
-    void Add(std::string line, int64_t stamp = -1);
+    // stamp: milliseconds of the line's first character, or -1 for none; mark: what the owner
+    // wants to know of the line later (the monitor keeps its kind and command code there).
+    void Add(std::string line, int64_t stamp = -1, uint16_t mark = 0);
     // Takes the last line back out (for continuing it); empty when there is none.
-    std::string TakeLast(int64_t* stamp = nullptr);
+    std::string TakeLast(int64_t* stamp = nullptr, uint16_t* mark = nullptr);
     // Removes the first n lines.
     void DropFront(size_t n);
     void Clear() { DropFront(m_lines.size()); }
@@ -24,6 +25,7 @@ public:
     bool Empty() const { return m_lines.empty(); }
     const std::string& At(size_t index) const { return m_lines[index].text; }
     int64_t StampAt(size_t index) const { return m_lines[index].stamp; }
+    uint16_t MarkAt(size_t index) const { return m_lines[index].mark; }
     const std::string& Last() const { return m_lines.back().text; }
 
     // The number of the first line held; lines dropped at the front raise it.
@@ -38,6 +40,7 @@ private:
     struct Entry {
         std::string text;
         int64_t stamp = -1;
+        uint16_t mark = 0;
     };
 
     std::deque<Entry> m_lines;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The traffic monitor: every transmitted request as one line, every received byte as text, split
 // into lines at frame starts, line feeds and after 100 characters, and a line that completes a
@@ -49,8 +51,39 @@ public:
 
     static std::string ByteText(uint8_t b, bool ascii);
 
+    // What a line is, kept with it (LineList mark: kind in the high byte, command code in the low
+    // byte), so that a filter never has to read the text again.
+    enum LineKind : uint8_t { kReceived = 0, kReceivedFrame = 1, kTransmitted = 2, kNote = 3 };
+    static constexpr uint8_t kNoCommand = 0xFF;
+    static uint16_t LineMark(LineKind kind, uint8_t code) { return static_cast<uint16_t>(kind << 8 | code); }
+    // The command byte of a transmitted frame in the traffic text ("00 00 02 01 f0 29 ..."), or
+    // kNoCommand for raw bytes and text lines.
+    static uint8_t TransmittedCommand(const std::string& text);
+
+    enum class Filter { kAll, kTransmitted, kReceivedFrames, kCommand };
+    // kCommand: the requests sent with that command code and the frames that answer it.
+    void SetFilter(Filter filter, uint8_t command = kNoCommand);
+    Filter GetFilter() const { return m_filter; }
+    uint8_t FilterCommand() const { return m_filterCommand; }
+    bool Shows(size_t index) const;
+    // The commands a filter can name, in code order, with the names the lines carry.
+    static std::vector<std::pair<uint8_t, std::string>> FilterCommands();
+
+    // Text is found whatever its case; hex is bytes ("02 01 f0", "0201F0", "0x02"), found in hex
+    // lines and, as the characters ASCII mode shows for them, in ASCII lines too. -1 for a hex
+    // query that is not bytes; the search is then empty.
+    int SetSearch(const std::string& query, bool hex);
+    bool IsSearching() const { return !m_needle.empty(); }
+    bool Matches(size_t index) const;
+    // Steps from the current match to the next (or previous) shown line that matches, round the
+    // end; the index of that line, or -1 when none does.
+    long long Step(bool forward);
+    // The index of the current match, or -1 (none yet, or it went at the front).
+    long long CurrentMatch() const;
+    size_t MatchCount() const;
+
 private:
-    void Emit(std::string& pending, int64_t& stamp, const std::string& suffix = {});
+    void Emit(std::string& pending, int64_t& stamp, uint16_t& mark, const std::string& suffix = {});
 
     IMainWindow& m_main;
     std::function<int64_t()> m_clock;
@@ -60,4 +93,9 @@ private:
     bool m_paused = false;
     long long m_pausedBytes = 0;
     int m_pausedTx = 0;
+    Filter m_filter = Filter::kAll;
+    uint8_t m_filterCommand = kNoCommand;
+    std::string m_needle;       // lower-case text, or the hex form "02 01 f0"
+    std::string m_asciiNeedle;  // hex search: the same bytes as ASCII mode shows them
+    size_t m_matchNumber = SIZE_MAX;
 };

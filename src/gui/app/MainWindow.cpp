@@ -5,6 +5,7 @@
 #include "core/util/Format.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
+#include "gui/app/TagHistoryPanel.h"
 #include "gui/config/ConfigSheet.h"
 #include "gui/diagnosis/DiagnosisWindow.h"
 #include "gui/service/BluetoothWindow.h"
@@ -162,6 +163,8 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
     top->addLayout(buttons);
     layout->addLayout(top);
     layout->addWidget(BuildTagGroup());
+    m_history = new TagHistoryPanel(prompt, &m_countryNames, central);
+    layout->addWidget(m_history, 1);
 
     // The node selection: hidden unless the tool runs for a developer; "Global" reaches any reader.
     m_nodeGroup = new QGroupBox(QStringLiteral("Node"), central);
@@ -368,6 +371,7 @@ void MainWindow::ShowTagFields(const std::string& countryCode, const std::string
     m_nationalId->setText(latin1(nationalId));
     m_tagType->setText(latin1(tagType));
     m_eventText->setText(latin1(eventText));
+    m_history->AddTag(countryCode, nationalId, tagType, eventText);
     bool numeric = false;
     const int code = QString::fromStdString(countryCode).trimmed().toInt(&numeric);
     m_countryCode->setToolTip(numeric ? QString::fromStdString(m_countryNames.Name(code)) : QString());

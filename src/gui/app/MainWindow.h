@@ -17,6 +17,7 @@
 
 class CSerialPort;
 class DiagnosisWindow;
+class TagHistoryPanel;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -68,6 +69,7 @@ public:
     EventDatabaseDialog* EventDatabase() const { return m_eventDatabase; }
     const std::string& EventDatabasePath() const { return m_eventDatabasePath; }
     DiagnosisWindow* Diagnosis() const;
+    TagHistoryPanel* History() const { return m_history; }
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
     void OnPortLost() { m_logic->OnPortLost(); }
@@ -137,6 +139,7 @@ private:
     QLineEdit* m_nationalId = nullptr;
     QLineEdit* m_tagType = nullptr;
     QLineEdit* m_eventText = nullptr;
+    TagHistoryPanel* m_history = nullptr;
     QLabel* m_statusLine = nullptr;
     QPushButton* m_connect = nullptr;
     QPushButton* m_configuration = nullptr;

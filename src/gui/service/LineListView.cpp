@@ -6,7 +6,7 @@
 #include <algorithm>
 
 LineListView::LineListView(QListWidget* list, LineList& lines, TextOf textOf)
-    : m_list(list), m_lines(lines), m_textOf(std::move(textOf)) {
+    : m_list(list), m_lines(lines), m_textOf(std::move(textOf)), m_pacer(list, [this] { Sync(); }) {
     if (!m_textOf) {
         m_textOf = [](const LineList& l, size_t i) {
             const std::string& text = l.At(i);
@@ -21,15 +21,31 @@ void LineListView::Rebuild() {
     m_shownFirst = m_lines.FirstNumber();
     m_lines.MarkSeen();
     for (size_t i = 0; i < m_lines.Size(); ++i) {
-        m_list->addItem(m_textOf(m_lines, i));
+        Append(i);
     }
-    if (m_list->count() > 0) {
+    if (m_list->count() > 0 && m_follow) {
         m_list->setCurrentRow(m_list->count() - 1);
     }
 }
 
+void LineListView::Append(size_t index) {
+    m_list->addItem(m_textOf(m_lines, index));
+    if (m_decorate) {
+        m_decorate(m_list->item(m_list->count() - 1), index);
+    }
+}
+
+void LineListView::Redecorate() {
+    Sync();
+    if (!m_decorate) {
+        return;
+    }
+    for (int row = 0; row < m_list->count(); ++row) {
+        m_decorate(m_list->item(row), static_cast<size_t>(row));
+    }
+}
+
 void LineListView::Sync() {
-    m_syncPending = false;
     const size_t shownEnd = m_shownFirst + static_cast<size_t>(m_list->count());
     // What changed at the end goes, and comes back below with its new text.
     const size_t keepEnd = std::clamp(m_lines.ChangedFrom(), m_shownFirst, shownEnd);
@@ -56,18 +72,16 @@ void LineListView::Sync() {
     }
     const size_t from = m_shownFirst + static_cast<size_t>(m_list->count());
     for (size_t n = from; n < m_lines.EndNumber(); ++n) {
-        m_list->addItem(m_textOf(m_lines, n - first));
+        Append(n - first);
     }
     m_lines.MarkSeen();
-    if (m_list->count() > 0) {
+    if (m_list->count() > 0 && m_follow) {
         m_list->setCurrentRow(m_list->count() - 1);
+        // The last line may be one a filter hides: the list still shows its end.
+        m_list->scrollToBottom();
     }
 }
 
 void LineListView::ScheduleSync() {
-    if (m_syncPending) {
-        return;
-    }
-    m_syncPending = true;
-    QTimer::singleShot(0, m_list, [this] { Sync(); });
+    m_pacer.Request();
 }

@@ -7,11 +7,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
@@ -75,15 +77,29 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     side->addStretch(1);
     side->addWidget(clear);
     side->addWidget(quit);
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addLayout(BuildSearchRow());
+    listColumn->addWidget(m_list, 1);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(listColumn, 1);
     layout->addLayout(side);
-    resize(820, 420);
+    resize(1000, 460);
 
     m_view = std::make_unique<LineListView>(m_list, m_logic.Lines(), [this](const LineList& lines, size_t i) {
         const std::string text =
             m_stamps->isChecked() ? CMonitorDlg::StampedLine(lines.At(i), lines.StampAt(i)) : lines.At(i);
         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    });
+    m_view->SetDecorator([this](QListWidgetItem* item, size_t i) {
+        // Only what changes: every change of an item is a signal and a redraw of its row.
+        const bool hide = !m_logic.Shows(i);
+        if (item->isHidden() != hide) {
+            item->setHidden(hide);
+        }
+        const bool match = m_logic.Matches(i);
+        if (match != (item->background().style() != Qt::NoBrush)) {
+            item->setBackground(match ? QBrush(QColor(255, 236, 140)) : QBrush());
+        }
     });
 
     connect(m_ascii, &QCheckBox::toggled, this, [this](bool on) { m_logic.m_ascii = on; });
@@ -97,7 +113,9 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
     connect(clear, &QPushButton::clicked, this, [this] {
         m_logic.OnClear();
+        m_view->SetFollow(true);
         m_view->Sync();
+        ShowMatchCount();
     });
     connect(quit, &QPushButton::clicked, this, [this] {
         m_quitting = true;
@@ -144,6 +162,137 @@ void MonitorWindow::ShowPauseCount() {
                                              : QString());
 }
 
+QLayout* MonitorWindow::BuildSearchRow() {
+    auto* findLabel = new QLabel(QStringLiteral("&Find:"), this);
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("search"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setPlaceholderText(QStringLiteral("text, or bytes with Hex"));
+    findLabel->setBuddy(m_search);
+    m_search->installEventFilter(this);
+    m_hex = new QCheckBox(QStringLiteral("He&x"), this);
+    m_hex->setObjectName(QStringLiteral("searchHex"));
+    m_hex->setToolTip(QStringLiteral("Find bytes such as 02 01 f0, in hex and in ASCII lines"));
+    auto* previous = Button("&Previous", "searchPrevious", this);
+    auto* next = Button("&Next", "searchNext", this);
+    m_matches = new QLabel(this);
+    m_matches->setObjectName(QStringLiteral("matches"));
+    m_matches->setMinimumWidth(m_matches->fontMetrics().horizontalAdvance(QStringLiteral("9999 matches")));
+    auto* showLabel = new QLabel(QStringLiteral("&Show:"), this);
+    m_filter = new QComboBox(this);
+    m_filter->setObjectName(QStringLiteral("filter"));
+    m_filter->addItem(QStringLiteral("All lines"), -1);
+    m_filter->addItem(QStringLiteral("Transmitted"), -2);
+    m_filter->addItem(QStringLiteral("Received frames"), -3);
+    for (const auto& [code, name] : CMonitorDlg::FilterCommands()) {
+        m_filter->addItem(
+            QStringLiteral("%1 (%2)").arg(QString::fromStdString(name)).arg(code, 2, 16, QLatin1Char('0')),
+            int{code});
+    }
+    m_filter->setMaxVisibleItems(20);
+    // As wide as the usual choices; the long command names still show in the open list.
+    m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_filter->setMinimumContentsLength(16);
+    showLabel->setBuddy(m_filter);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(findLabel);
+    row->addWidget(m_search, 1);
+    row->addWidget(m_hex);
+    row->addWidget(previous);
+    row->addWidget(next);
+    row->addWidget(m_matches);
+    row->addSpacing(12);
+    row->addWidget(showLabel);
+    row->addWidget(m_filter);
+
+    connect(m_search, &QLineEdit::textChanged, this, [this] { OnSearchChanged(); });
+    connect(m_hex, &QCheckBox::toggled, this, [this] { OnSearchChanged(); });
+    connect(m_search, &QLineEdit::returnPressed, this,
+            [this] { OnStep(!(QApplication::keyboardModifiers() & Qt::ShiftModifier)); });
+    connect(previous, &QPushButton::clicked, this, [this] { OnStep(false); });
+    connect(next, &QPushButton::clicked, this, [this] { OnStep(true); });
+    connect(m_filter, &QComboBox::currentIndexChanged, this, [this] { OnFilterChanged(); });
+    auto* findNext = new QShortcut(QKeySequence::FindNext, this);
+    connect(findNext, &QShortcut::activated, this, [this] { OnStep(true); });
+    auto* findPrevious = new QShortcut(QKeySequence::FindPrevious, this);
+    connect(findPrevious, &QShortcut::activated, this, [this] { OnStep(false); });
+    // The count follows the traffic at a pace that costs nothing on a busy line.
+    auto* recount = new QTimer(this);
+    connect(recount, &QTimer::timeout, this, [this] {
+        if (m_logic.IsSearching()) {
+            ShowMatchCount();
+        }
+    });
+    recount->start(1000);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->setFocus();
+        m_search->selectAll();
+    });
+    return row;
+}
+
+void MonitorWindow::OnSearchChanged() {
+    const bool valid = m_logic.SetSearch(m_search->text().toStdString(), m_hex->isChecked()) == 0;
+    m_search->setStyleSheet(valid ? QString() : QStringLiteral("QLineEdit { background: #ffd0d0; }"));
+    m_search->setToolTip(valid ? QString() : QStringLiteral("Not bytes: write them as 02 01 f0 or 0201f0"));
+    if (!m_logic.IsSearching()) {
+        m_view->SetFollow(true);
+    }
+    m_view->Redecorate();
+    ShowMatchCount();
+}
+
+void MonitorWindow::OnStep(bool forward) {
+    m_view->Sync();
+    const long long index = m_logic.Step(forward);
+    ShowMatchCount();
+    if (index < 0) {
+        return;
+    }
+    // Stay on the match while traffic goes on arriving below it.
+    m_view->SetFollow(false);
+    QListWidgetItem* item = m_list->item(static_cast<int>(index));
+    m_list->setCurrentItem(item);
+    m_list->scrollToItem(item, QAbstractItemView::PositionAtCenter);
+}
+
+void MonitorWindow::OnFilterChanged() {
+    const int data = m_filter->currentData().toInt();
+    switch (data) {
+        case -1:
+            m_logic.SetFilter(CMonitorDlg::Filter::kAll);
+            break;
+        case -2:
+            m_logic.SetFilter(CMonitorDlg::Filter::kTransmitted);
+            break;
+        case -3:
+            m_logic.SetFilter(CMonitorDlg::Filter::kReceivedFrames);
+            break;
+        default:
+            m_logic.SetFilter(CMonitorDlg::Filter::kCommand, static_cast<uint8_t>(data));
+            break;
+    }
+    m_view->Redecorate();
+    ShowMatchCount();
+    if (const long long current = m_logic.CurrentMatch();
+        current >= 0 && !m_list->item(static_cast<int>(current))->isHidden()) {
+        m_list->scrollToItem(m_list->item(static_cast<int>(current)), QAbstractItemView::PositionAtCenter);
+    } else {
+        m_list->scrollToBottom();
+    }
+}
+
+void MonitorWindow::ShowMatchCount() {
+    if (!m_logic.IsSearching()) {
+        m_matches->clear();
+        return;
+    }
+    const size_t count = m_logic.MatchCount();
+    m_matches->setText(count == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(count));
+}
+
 void MonitorWindow::OnSave() {
     const std::string path = m_prompt.SaveFileName("Text files (*.txt)");
     if (path.empty()) {
@@ -174,6 +323,16 @@ void MonitorWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Escape in the search field ends the search; nobody means to throw the traffic away there.
+    if (watched == m_search && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_search->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MonitorWindow::closeEvent(QCloseEvent* event) {

@@ -11,7 +11,9 @@
 
 class CWindowRegistry;
 class QCheckBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -35,11 +37,17 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnSave();
     void CopySelection();
     void ShowPauseCount();
+    QLayout* BuildSearchRow();
+    void OnSearchChanged();
+    void OnStep(bool forward);
+    void OnFilterChanged();
+    void ShowMatchCount();
 
     CMonitorDlg m_logic;
     CWindowRegistry& m_windows;
@@ -50,6 +58,10 @@ private:
     QCheckBox* m_stamps;
     QPushButton* m_pause;
     QLabel* m_pauseCount;
+    QLineEdit* m_search = nullptr;
+    QCheckBox* m_hex = nullptr;
+    QLabel* m_matches = nullptr;
+    QComboBox* m_filter = nullptr;
     std::unique_ptr<LineListView> m_view;
     bool m_quitting = false;
 };

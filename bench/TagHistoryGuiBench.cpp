@@ -1,0 +1,111 @@
+// The same second of tags at 115200 baud as TagHistoryBench, through the whole window: the main
+// window with its tag history open and the monitor window open, one event-loop turn (list and
+// table updates, painting on the offscreen platform) after every batch the port hands over.
+#include "gui/app/MainWindow.h"
+#include "gui/app/TagHistoryPanel.h"
+#include "sim/SimulatedReader.h"
+
+#include <QAction>
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr size_t kBytesPerSecond = 11520;
+constexpr size_t kBatch = 64;  // about 5.6 ms of line at 115200 baud: a turn of its own
+
+class OpenPort final : public ILinkPort {
+public:
+    int Open() override { return 1; }
+    int Close() override { return 1; }
+    int IsOpen() const override { return 1; }
+    int Write(const uint8_t*, int) override { return 1; }
+    void SetPortNumber(int) override {}
+    int GetPortNumber() const override { return 1; }
+    void SetBaudRate(uint32_t) override {}
+    int SetDtr() override { return 1; }
+    int ClearDtr() override { return 1; }
+};
+
+class Quiet final : public IPrompt {
+public:
+    void Message(const std::string&, const std::string&) override {}
+    bool YesNo(const std::string&) override { return false; }
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
+};
+
+Bytes OneSecondOfTags(uint64_t& next) {
+    Bytes wire;
+    while (wire.size() < kBytesPerSecond) {
+        const SimulatedReader::Transponder tag{276, next++, 5, "K\xE4lber 17"};
+        const Bytes frame = SimulatedReader::BuildAnswerFrame(
+            1, SimulatedReader::BuildTagReport(tag, SimulatedReader::TagForm::kChar16));
+        wire.insert(wire.end(), frame.begin(), frame.end());
+    }
+    wire.resize(kBytesPerSecond);
+    return wire;
+}
+
+void BM_TagsThroughTheWindowsOneSecondAt115200(benchmark::State& state) {
+    OpenPort port;
+    Quiet prompt;
+    MainWindow window(port, prompt, MainWindowOptions{});
+    window.Start(AppSettings{1, 9600, 1, 0});
+    window.resize(820, 700);
+    window.show();
+    if ((state.range(0) & 4) != 0) {
+        for (size_t i = 0; i < TagHistory::kMaxRows; ++i) {
+            window.History()->AddTag("0276", std::to_string(1000000 + i), "FDX-B", "");
+        }
+    }
+    if ((state.range(0) & 1) != 0) {
+        window.History()->SetOpen(true);
+    }
+    if ((state.range(0) & 2) != 0) {
+        window.Action(MainWindow::kMonitor)->trigger();
+    }
+    QApplication::processEvents();
+    uint64_t next = 0;
+    std::vector<Bytes> seconds;
+    for (int i = 0; i < 4; ++i) {
+        seconds.push_back(OneSecondOfTags(next));
+    }
+    size_t round = 0;
+    for (auto _ : state) {
+        const Bytes& wire = seconds[round++ % seconds.size()];
+        for (size_t at = 0; at < wire.size(); at += kBatch) {
+            window.OnRxBytes(wire.data() + at, static_cast<int>(std::min(kBatch, wire.size() - at)));
+            QApplication::processEvents();
+        }
+    }
+    state.counters["history_rows"] =
+        benchmark::Counter(static_cast<double>(window.History()->History().Size()));
+    state.counters["core_percent"] =
+        benchmark::Counter(0.01, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+// 0: both closed, 1: history open, 2: monitor open, 3: both open; 7: both open, history full.
+BENCHMARK(BM_TagsThroughTheWindowsOneSecondAt115200)
+    ->DenseRange(0, 3)
+    ->Arg(7)
+    ->ArgName("open")
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

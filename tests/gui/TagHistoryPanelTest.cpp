@@ -1,0 +1,75 @@
+// The tag history under the main window's tag fields, fed by the simulated reader.
+#include "../core/app/AppFakes.h"
+
+#include "gui/app/MainWindow.h"
+#include "gui/app/TagHistoryPanel.h"
+#include "sim/SimLink.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TagHistoryPanel, OpensCountsRepeatsExportsAndClears) {
+    SimLink link(1, 3);
+    FakePrompt prompt;
+    MainWindow window(link, prompt, MainWindowOptions{});
+    link.SetReceiver([&](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
+    window.Start(AppSettings{1, 9600, 1, 0});
+    window.show();
+    auto* table = window.findChild<QTableView*>(QStringLiteral("historyTable"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_FALSE(table->isVisible());
+    // Closed again, the window is as it was.
+    auto* toggle = window.findChild<QToolButton*>(QStringLiteral("historyToggle"));
+    const QSize closed = window.size();
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_GT(window.height(), closed.height() + 100);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QTest::qWait(100);
+    EXPECT_EQ(window.size(), closed);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(table->isVisible());
+
+    // The same calf twice within the repeat window, another animal between.
+    link.Reader().SetTransponders(
+        {{276, 4711, 5, "K\xE4lber"}, {276, 42, 1, ""}, {276, 4711, 5, "K\xE4lber"}});
+    for (int i = 0; i < 3; ++i) {
+        link.Reader().ReportNextTag();
+        link.Advance(100);
+    }
+    QApplication::processEvents();
+    const QAbstractItemModel* model = table->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, TagHistoryModel::kEvent).data().toString(), QString::fromUtf8("K\u00e4lber"));
+    EXPECT_EQ(model->index(0, TagHistoryModel::kCount).data().toString(), QString::fromUtf8("2 (\u00d72)"));
+    EXPECT_EQ(model->index(1, TagHistoryModel::kType).data().toString(), "  HDX");
+
+    QTemporaryDir dir;
+    prompt.savePath = dir.filePath(QStringLiteral("reads.csv")).toStdString();
+    auto* exportButton = window.findChild<QPushButton*>(QStringLiteral("historyExport"));
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    QFile file(dir.filePath(QStringLiteral("reads.csv")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString csv = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(
+        csv.startsWith(QStringLiteral("Time,Country code,Country,National ID,Type,Event,Count,Repeats\r\n")));
+    EXPECT_TRUE(csv.contains(QString::fromUtf8(",000000004711,FDX-B,K\u00e4lber,2,1\r\n")))
+        << csv.toStdString();
+    prompt.savePath = dir.filePath(QStringLiteral("gone/reads.csv")).toStdString();
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].first, "The tag history was not saved");
+
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("historyClear")), Qt::LeftButton);
+    EXPECT_EQ(model->rowCount(), 0);
+}
+
+}  // namespace
