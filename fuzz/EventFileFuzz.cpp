@@ -1,5 +1,9 @@
-// Lines of the event database file, which people edit by hand: splitting and matching.
+// The event database file, which people edit by hand: its lines split and matched one by one,
+// and the whole file listed, searched and sorted as the Event Database window and every tag
+// read do.
+#include "core/app/AppFakes.h"
 #include "core/tags/EventDatabase.h"
+#include "fuzz/FuzzInput.h"
 
 #include <string>
 
@@ -19,6 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CEventDatabase::MatchEntry(line, "6789", event);
         CEventDatabase::PadEvent(event);
         start = end + 1;
+    }
+    const CEventDatabase database(FuzzFile("EventDatabase.txt", {data, size}));
+    database.ListLines();
+    database.FindEvent("123456789012");
+    CEventDatabase::EventRecord record{};
+    database.LookupEvent("4711", record);
+    if (size % 8 == 0) {
+        // Rewrites the file and its backup: one input in eight is enough.
+        FakePrompt prompt;
+        database.Sort(prompt);
     }
     return 0;
 }

@@ -57,7 +57,8 @@ const std::map<std::string, std::string>& CommandHelp() {
          "  --json        JSON Lines: country code, country name, national id, type, event, time\n"
          "  --count N     stop after N tags\n"
          "  --seconds S   stop after S seconds\n"
-         "Ctrl-C stops; the exit status is 0.\n"},
+         "Ctrl-C stops; the exit status is 0. A lost reader (unplugged, switched off) ends it with\n"
+         "\"Connection lost\" and exit status 1.\n"},
         {"config",
          "Usage: corvantelle-cli [READER] config read [-o FILE.cfg]\n"
          "       corvantelle-cli [READER] config write FILE.cfg\n"

@@ -90,9 +90,16 @@ CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &CliRunner::OnTimerTick);
     m_serial.SetReceiver([this](const uint8_t* bytes, int count) { m_engine.OnRxBytes(bytes, count); });
-    m_serial.SetErrorHandler([this](const std::string& text) { m_engine.OnComError(text); });
+    // A port error is told at the next tick, unless the port turns out lost meanwhile: then it
+    // is the reason in the one line that says so.
+    m_serial.SetErrorHandler([this](const std::string& text) { m_comError = text; });
+    // No reconnect here: a script sees the loss in the exit status and decides whether to run
+    // the command again, and a partial listen is never mistaken for a complete one.
     m_serial.SetLostHandler([this] {
-        Error("the connection to the reader was lost (" + m_serial.PortLabel() + " went away)");
+        const std::string reason = m_comError.empty() ? std::string() : " (" + m_comError + ")";
+        m_comError.clear();
+        Error(std::string(CReaderToolDlg::kConnectionLost) + ": " + m_serial.PortLabel() + " went away" +
+              reason);
         Finish(kFailed);
     });
     m_sequence.SetEndHandler([this](int answer) { OnSequenceEnd(answer); });
@@ -299,6 +306,10 @@ void CliRunner::CheckDownload() {
 }
 
 void CliRunner::OnTimerTick() {
+    if (!m_comError.empty()) {
+        m_engine.OnComError(m_comError);
+        m_comError.clear();
+    }
     if (g_stop && IsDownload() && m_datasets != nullptr) {
         m_datasets->Stop();
         CheckDownload();

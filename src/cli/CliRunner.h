@@ -87,4 +87,5 @@ private:
     std::unique_ptr<CMonitorDlg> m_monitor;
     size_t m_monitorPrinted = 0;
     bool m_progressShown = false;
+    std::string m_comError;  // told at the next tick
 };

@@ -6,12 +6,14 @@
 #include <cctype>
 #include <map>
 #include <sstream>
+#include <string_view>
 
 namespace DeveloperTools {
 
 namespace {
 
 constexpr int kCodes = 900;
+const std::string kNoLetters = "000";
 
 std::vector<std::string> Lines(const std::string& content) {
     std::vector<std::string> lines;
@@ -49,16 +51,28 @@ std::string BuildCountryCodeTable(const std::string& input, bool thirtyTwo) {
         }
         names[code] = line.substr(0, 3);
     }
+    // 900 entries every time: built by appending into one buffer, without a formatted temporary
+    // per entry.
     std::string out;
+    out.reserve(kCodes * (thirtyTwo ? 17 : 31));
     for (int code = 0; code < kCodes; ++code) {
         const auto it = names.find(code);
-        const std::string letters = it == names.end() ? "000" : it->second;
-        const std::string quoted = Format("'%c','%c','%c'", letters[0], letters[1], letters[2]);
+        const std::string& letters = it == names.end() ? kNoLetters : it->second;
+        const char quoted[] = {'\'', letters[0], '\'', ',',        '\'', letters[1],
+                               '\'', ',',        '\'', letters[2], '\''};
         if (thirtyTwo) {
-            out += "\t\t" + quoted + ",\r\n";
+            out += "\t\t";
+            out.append(quoted, sizeof quoted);
+            out += ",\r\n";
         } else {
-            out += Format("_%03d_", code) + (it == names.end() ? std::string("xxx") : letters) + ":\r\n";
-            out += "\tdb\t" + quoted + "\r\n";
+            const char number[] = {'_', static_cast<char>('0' + code / 100),
+                                   static_cast<char>('0' + code / 10 % 10),
+                                   static_cast<char>('0' + code % 10), '_'};
+            out.append(number, sizeof number);
+            out += it == names.end() ? std::string_view("xxx") : std::string_view(letters);
+            out += ":\r\n\tdb\t";
+            out.append(quoted, sizeof quoted);
+            out += "\r\n";
         }
     }
     return out;

@@ -5,6 +5,7 @@
 #include "core/util/Format.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -97,7 +98,11 @@ void CAdditional::ShowDurationAndSlider() {
         return;
     }
     m_controls.slider = std::clamp((kSlowBreak - pause) / kBreakStep, 0, kSliderMax);
-    m_controls.duration = Format("%d", std::max((bursts * kBurstTime + (bursts - 1) * pause) / kMinuteMs, 0));
+    // 65535 bursts with a 65535 ms break, as a reader may report them, run for over a month of
+    // milliseconds: more than an int holds.
+    const int64_t milliseconds = int64_t{bursts} * kBurstTime + int64_t{bursts - 1} * pause;
+    m_controls.duration =
+        Format("%lld", static_cast<long long>(std::max<int64_t>(milliseconds / kMinuteMs, 0)));
 }
 
 void CAdditional::OnSlider(int position) {

@@ -145,21 +145,26 @@ void CProPageEvent::OnSelectTransponder(int index) {
     }
 }
 
+// A list sequence takes over the page's one pending request: its steps wait for their own
+// answers, not for one the user asked for before.
 void CProPageEvent::OnListGet() {
     m_eventList.clear();
     m_selectedEvent = -1;
+    EndRequest();
     m_getStep = 1;
     UpdateView();
 }
 
 void CProPageEvent::OnListClear() {
     if (Prompt() != nullptr && Prompt()->YesNo(kClearQuestion)) {
+        EndRequest();
         m_clearStep = 1;
     }
 }
 
 void CProPageEvent::OnListSet() {
     if (m_eventList.size() >= static_cast<size_t>(kDatasets)) {
+        EndRequest();
         m_setStep = 1;
     }
 }
@@ -240,9 +245,14 @@ void CProPageEvent::OnGiveUp() {
     CConfigPage::OnGiveUp();
 }
 
-void CProPageEvent::AfterRepetition(bool /*idle*/) {
+void CProPageEvent::AfterRepetition(bool idle) {
     // A message of the running sequence is answered before the next step can raise another.
     if (Prompt() != nullptr && Prompt()->IsMessageOpen()) {
+        return;
+    }
+    // The next step waits for the answer to this one: moving on while it is repeated would leave
+    // a dataset out of the list, or take its late answer for the next one's.
+    if (!idle) {
         return;
     }
     if (m_stepWait > 0) {
@@ -302,9 +312,21 @@ void CProPageEvent::HandleAnswer(int length, const uint8_t* frame) {
     const bool done = frame[kResult] == CFrameParser::kAck;
     switch (frame[kSub]) {
         case Sub9F::kReadEventDataset: {
+            // While the list is read, only the answer for the dataset asked last ends its request;
+            // a late one for an earlier dataset is already in the list.
+            const bool listing = m_getStep > 0;
+            if (listing && n != m_getStep - 1) {
+                break;
+            }
+            const bool next = listing && m_eventList.size() == static_cast<size_t>(n - 1);
+            // An answer after the request was given up must not turn the failure shown into a
+            // success: the list it belonged to stopped short.
+            const bool pending = Retries() > 0;
             m_number = Format("%d", n);
             EndRequest();
-            SetStatus(SuccessText(), kAnswerTicks);
+            if (pending) {
+                SetStatus(SuccessText(), kAnswerTicks);
+            }
             // The ISO code, the event number and the CRC byte.
             if (done && length >= 19) {
                 CTransponderId id;
@@ -312,12 +334,12 @@ void CProPageEvent::HandleAnswer(int length, const uint8_t* frame) {
                 const std::string country = id.GetCountryCode();
                 m_tagText = country.substr(1) + " " + id.GetNationalId();
                 m_event = Format("%d", frame[17]);
-                if (m_getStep > 0) {
+                if (next) {
                     Add(m_eventList, m_selectedEvent, ListLine(n, m_tagText, frame[17]));
                 }
             } else {
                 m_tagText = kNotUsed;
-                if (m_getStep > 0) {
+                if (next) {
                     Add(m_eventList, m_selectedEvent, ListLine(n, {}, -1));
                 }
             }
