@@ -85,6 +85,7 @@ TEST_F(MainWindowTest, TagFromTheReaderFillsTheFourFields) {
     link.Reader().SetTagForm(SimulatedReader::TagForm::kChar16);
     link.Reader().ReportNextTag();
     Tick();
+    QCoreApplication::processEvents();  // the fields are painted on the next event-loop turn
     EXPECT_EQ(Text("countryCode"), "0276");
     EXPECT_EQ(Text("nationalId"), "098765432101");
     EXPECT_EQ(Text("tagType"), "  HDX");

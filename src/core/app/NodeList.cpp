@@ -4,15 +4,18 @@
 
 namespace NodeList {
 
-std::vector<std::string> Entries() {
-    std::vector<std::string> entries{"Global", "PLV580", "01"};
-    entries.reserve(kEntries);
-    for (int a = 0x04; a <= 0x0F; ++a) {
-        entries.push_back(Format("%02x", a));
-    }
-    for (int a = 0x11; a <= 0xEF; ++a) {
-        entries.push_back(Format("%02x", a));
-    }
+const std::vector<std::string>& Entries() {
+    static const std::vector<std::string> entries = [] {
+        std::vector<std::string> list{"Global", "PLV580", "01"};
+        list.reserve(kEntries);
+        for (int a = 0x04; a <= 0x0F; ++a) {
+            list.push_back(Format("%02x", a));
+        }
+        for (int a = 0x11; a <= 0xEF; ++a) {
+            list.push_back(Format("%02x", a));
+        }
+        return list;
+    }();
     return entries;
 }
 

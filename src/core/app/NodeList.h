@@ -10,7 +10,8 @@ namespace NodeList {
 
 constexpr int kEntries = 238;
 
-std::vector<std::string> Entries();
+// Built once: the status line looks its entry up for every frame received.
+const std::vector<std::string>& Entries();
 uint8_t IndexToAddress(int index);
 // The entry standing for an address, or -1 when it has none.
 int AddressToIndex(uint8_t address);

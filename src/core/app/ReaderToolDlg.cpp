@@ -227,7 +227,7 @@ const std::string& CReaderToolDlg::UpdateStatusLine() {
     }
     line += m_eventDatabaseActive ? "    Event database active" : std::string(25, ' ');
     line += "      Node ID: ";
-    const auto entries = NodeList::Entries();
+    const auto& entries = NodeList::Entries();
     line += (m_nodeIndex >= 0 && m_nodeIndex < static_cast<int>(entries.size()))
                 ? entries[static_cast<size_t>(m_nodeIndex)]
                 : std::string("none");

@@ -12,12 +12,14 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 #include <memory>
 
 class CSerialPort;
 class DiagnosisWindow;
 class TagHistoryPanel;
+class UpdatePacer;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -107,6 +109,7 @@ private:
     QWidget* BuildTagGroup();
     QWidget* BuildDeveloperControls();
     void OnComport();
+    void PaintTagFields();
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
@@ -144,6 +147,8 @@ private:
     QLineEdit* m_tagType = nullptr;
     QLineEdit* m_eventText = nullptr;
     TagHistoryPanel* m_history = nullptr;
+    std::array<std::string, 4> m_lastTag;
+    std::unique_ptr<UpdatePacer> m_tagPacer;
     QLabel* m_statusLine = nullptr;
     QPushButton* m_connect = nullptr;
     QPushButton* m_configuration = nullptr;
