@@ -4,17 +4,11 @@
 #include "core/link/FrameParser.h"
 #include "core/tags/DatabaseDlg.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/NullWindows.h"
 
 #include <ctime>
 
 namespace {
-
-class NullMain final : public IMainWindow {
-public:
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
 
 std::tm Fixed() {
     return std::tm{};

@@ -6,17 +6,11 @@
 #include "core/app/WindowInterfaces.h"
 #include "core/config/ProPageEvent.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/NullWindows.h"
 
 #include <string>
 
 namespace {
-
-class NullMain final : public IMainWindow {
-public:
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
 
 class FilePrompt final : public IPrompt {
 public:

@@ -5,18 +5,12 @@
 #include "core/link/FrameParser.h"
 #include "core/link/TagLineParser.h"
 #include "core/tags/TransponderId.h"
+#include "fuzz/NullWindows.h"
 
 #include <string>
 #include <vector>
 
 namespace {
-
-class NullMainWindow final : public IMainWindow {
-public:
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
 
 class NullPrompt final : public IPrompt {
 public:
@@ -29,7 +23,7 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static NullMainWindow main;
+    static NullMain main;
     static NullPrompt prompt;
     static CConfigPages pages(main, prompt);
     CFrameParser parser;

@@ -4,22 +4,7 @@
 #include "core/app/AppFakes.h"
 #include "core/diagnosis/DiagnosisDlg.h"
 #include "fuzz/FuzzInput.h"
-
-namespace {
-
-class NullMain final : public IMainWindow {
-public:
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
-
-class NullView final : public IDiagnosisView {
-public:
-    void Repaint() override {}
-};
-
-}  // namespace
+#include "fuzz/NullWindows.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);

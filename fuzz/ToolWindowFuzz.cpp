@@ -12,25 +12,10 @@
 #include "core/tags/DatabaseDlg.h"
 #include "core/tags/TestToolsDlg.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/NullWindows.h"
 
 #include <string>
 #include <vector>
-
-namespace {
-
-class NullMain final : public IMainWindow {
-public:
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
-
-class NullView final : public IDiagnosisView {
-public:
-    void Repaint() override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
