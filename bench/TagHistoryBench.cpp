@@ -1,10 +1,10 @@
 // What a reader streaming tags costs: one second of tag data messages at 115200 baud (11520 bytes)
 // in the batches a serial port hands over, through the engine into the traffic monitor and the
 // tag history together, as the main window wires them.
+#include "TagStream.h"
 #include "core/app/ReaderToolDlg.h"
 #include "core/service/MonitorDlg.h"
 #include "core/tags/TagHistory.h"
-#include "sim/SimulatedReader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,31 +13,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-constexpr size_t kBytesPerSecond = 11520;
-constexpr size_t kBatch = 64;
-
-class OpenPort final : public ILinkPort {
-public:
-    int Open() override { return 1; }
-    int Close() override { return 1; }
-    int IsOpen() const override { return 1; }
-    int Write(const uint8_t*, int) override { return 1; }
-    void SetPortNumber(int) override {}
-    int GetPortNumber() const override { return 1; }
-    void SetBaudRate(uint32_t) override {}
-    int SetDtr() override { return 1; }
-    int ClearDtr() override { return 1; }
-};
-
-class Quiet final : public IPrompt {
-public:
-    void Message(const std::string&, const std::string&) override {}
-    bool YesNo(const std::string&) override { return false; }
-    std::string OpenFileName(const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&) override { return {}; }
-};
+using namespace tagstream;
 
 // The main window's part: every decoded tag goes into the history.
 class HistoryView final : public IMainView {
@@ -56,19 +32,6 @@ public:
 private:
     TagHistory& m_history;
 };
-
-// Different animals, so that every read is a row of its own: the dearer case for the history.
-Bytes OneSecondOfTags(uint64_t& next) {
-    Bytes wire;
-    while (wire.size() < kBytesPerSecond) {
-        const SimulatedReader::Transponder tag{276, next++, 5, "K\xE4lber 17"};
-        const Bytes frame = SimulatedReader::BuildAnswerFrame(
-            1, SimulatedReader::BuildTagReport(tag, SimulatedReader::TagForm::kChar16));
-        wire.insert(wire.end(), frame.begin(), frame.end());
-    }
-    wire.resize(kBytesPerSecond);
-    return wire;
-}
 
 // Arg: rows already in the history (0, or full so that every read also drops the oldest).
 void BM_TagsIntoHistoryAndMonitorOneSecondAt115200(benchmark::State& state) {

@@ -1,9 +1,9 @@
 // The same second of tags at 115200 baud as TagHistoryBench, through the whole window: the main
 // window with its tag history open and the monitor window open, one event-loop turn (list and
 // table updates, painting on the offscreen platform) after every batch the port hands over.
+#include "TagStream.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/TagHistoryPanel.h"
-#include "sim/SimulatedReader.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,43 +15,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-constexpr size_t kBytesPerSecond = 11520;
-constexpr size_t kBatch = 64;  // about 5.6 ms of line at 115200 baud: a turn of its own
-
-class OpenPort final : public ILinkPort {
-public:
-    int Open() override { return 1; }
-    int Close() override { return 1; }
-    int IsOpen() const override { return 1; }
-    int Write(const uint8_t*, int) override { return 1; }
-    void SetPortNumber(int) override {}
-    int GetPortNumber() const override { return 1; }
-    void SetBaudRate(uint32_t) override {}
-    int SetDtr() override { return 1; }
-    int ClearDtr() override { return 1; }
-};
-
-class Quiet final : public IPrompt {
-public:
-    void Message(const std::string&, const std::string&) override {}
-    bool YesNo(const std::string&) override { return false; }
-    std::string OpenFileName(const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&) override { return {}; }
-};
-
-Bytes OneSecondOfTags(uint64_t& next) {
-    Bytes wire;
-    while (wire.size() < kBytesPerSecond) {
-        const SimulatedReader::Transponder tag{276, next++, 5, "K\xE4lber 17"};
-        const Bytes frame = SimulatedReader::BuildAnswerFrame(
-            1, SimulatedReader::BuildTagReport(tag, SimulatedReader::TagForm::kChar16));
-        wire.insert(wire.end(), frame.begin(), frame.end());
-    }
-    wire.resize(kBytesPerSecond);
-    return wire;
-}
+using namespace tagstream;
 
 void BM_TagsThroughTheWindowsOneSecondAt115200(benchmark::State& state) {
     OpenPort port;
