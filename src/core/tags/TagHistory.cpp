@@ -2,6 +2,7 @@
 
 #include "core/tags/CountryNames.h"
 #include "core/util/Format.h"
+#include "core/util/LocalTime.h"
 #include "core/util/TextFile.h"
 
 #include <algorithm>
@@ -16,20 +17,6 @@ std::string Trimmed(const std::string& text) {
         return {};
     }
     return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
-}
-
-// Days since 1970-01-01 to a calendar date (proleptic Gregorian), without the C library's time
-// zone: the value is local time already.
-void CivilFromDays(int64_t days, int& year, int& month, int& day) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
 }  // namespace
