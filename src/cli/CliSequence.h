@@ -21,6 +21,7 @@ public:
     int OnAnswer(int length, const uint8_t* frame) override;
     int BuildStep(CTelegram& request) override;
     ConfigRecord GetReadRecord() const override { return m_sequence.GetReadRecord(); }
+    void SetTiming(const IRequestTiming* timing) override { m_sequence.SetTiming(timing); }
 
     // "write step 3 of 20 (Write timeout request)": the step last sent.
     const std::string& LastStep() const { return m_lastStep; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/WindowInterfaces.h"
 #include "core/config/ConfigRecord.h"
 #include "core/link/Telegram.h"
 
@@ -12,6 +13,8 @@ class IConfigPages {
 public:
     virtual ~IConfigPages() = default;
     virtual void TickPage(int index) = 0;
+    // The page waits for an answer or runs a job of requests.
+    virtual bool PageBusy(int /*index*/) const { return false; }
     virtual void AnswerPage(int index, int length, const uint8_t* frame) = 0;
     virtual void ShowMainStatus(int index, const std::string& message) = 0;
     virtual void SetProgressRangeAll(int high) = 0;
@@ -57,4 +60,7 @@ public:
     virtual int OnAnswer(int length, const uint8_t* frame) = 0;
     virtual int BuildStep(CTelegram& request) = 0;
     virtual ConfigRecord GetReadRecord() const = 0;
+    // The line's timing, which its repetitions and first transmissions wait for; none: the
+    // fixed waits alone.
+    virtual void SetTiming(const IRequestTiming* /*timing*/) {}
 };

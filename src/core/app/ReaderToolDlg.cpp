@@ -17,7 +17,6 @@ constexpr int kSampleStatusTicks = 20;
 constexpr uint8_t kKeepAliveAfterSend = 40;
 constexpr uint8_t kKeepAliveOnOpen = 2;
 constexpr uint8_t kKeepAliveRearm = 30;
-constexpr int kEchoSearch = 49;
 constexpr uint8_t kCaret = 0x5E;  // "^": a lone caret puts the Bluetooth module into command mode
 constexpr uint32_t kFastBaud = 115200;
 constexpr uint32_t kSlowBaud = 9600;
@@ -171,7 +170,8 @@ void CReaderToolDlg::ResetLineState() {
     m_retryTicks = 0;
     m_holdOffTicks = 0;
     m_lastTelegram.Clear();
-    m_lastFrame.clear();
+    m_echoes.clear();
+    m_timing.ForgetOutstanding();
 }
 
 void CReaderToolDlg::ReconnectStep() {
@@ -289,15 +289,22 @@ void CReaderToolDlg::OnFrame() {
         return;
     }
     const int length = static_cast<int>(frame.size());
+    // An answer a repeated or given-up request still owed goes to the windows that watch the
+    // line, but no request takes it: a 0x29 answer names no address, so the next read would take
+    // it for its own value.
+    const bool late = m_timing.OnFrame(frame.data(), length, NowMs()) == CLineTiming::Fate::kLate;
     for (const char* caption : {Caption::kTestTools, Caption::kMemory, Caption::kDatabase,
                                 Caption::kLcdConfiguration, Caption::kDiagnosis, Caption::kClient}) {
-        SendToWindow(caption, frame.data(), length);
+        if (!late || caption != Caption::kClient) {
+            SendToWindow(caption, frame.data(), length);
+        }
     }
     const bool sequenceRunning = m_sequence != nullptr && m_sequence->IsRunning() != 0;
-    if (m_sheet != nullptr && m_pages != nullptr && !sequenceRunning) {
+    if (m_sheet != nullptr && m_pages != nullptr && !sequenceRunning && !late) {
         m_pages->AnswerPage(m_sheet->ActivePage(), length, frame.data());
     }
-    const int sequenceAnswer = m_sequence != nullptr ? m_sequence->OnAnswer(length, frame.data()) : 0;
+    const int sequenceAnswer =
+        m_sequence != nullptr && !late ? m_sequence->OnAnswer(length, frame.data()) : 0;
     if (sequenceAnswer == IConfigSequence::kReadDone && m_pages != nullptr) {
         m_pages->ShowAll(m_sequence->GetReadRecord());
     }
@@ -307,11 +314,12 @@ void CReaderToolDlg::OnFrame() {
                                                            ? "Read configuration success"
                                                            : "Write configuration success");
     }
-    if (frame.size() > 4 && frame[4] == m_lastCommand) {
-        m_answerRetries = 0;
-    }
     // Classified from the copy: a window handling the frame may already have fed the receiver.
     const bool isTag = frame.size() >= 4 && frame[3] == CFrameParser::kTagData;
+    // A tag message's byte 4 is its length, which can equal any command code.
+    if (!late && !isTag && frame.size() > 4 && frame[4] == m_lastCommand) {
+        m_answerRetries = 0;
+    }
     const bool isClock = frame.size() > 4 && frame[3] == CFrameParser::kAck && frame[4] == Cmd::kGetClock;
     if (isTag) {
         SendToWindow(Caption::kAnimalCounter, frame.data(), length);
@@ -330,24 +338,17 @@ void CReaderToolDlg::OnFrame() {
 }
 
 bool CReaderToolDlg::IsEcho(const std::vector<uint8_t>& frame) {
-    if ((frame.size() > 3 && frame[3] == CFrameParser::kTagData) || m_lastFrame.empty()) {
+    if (frame.size() > 3 && frame[3] == CFrameParser::kTagData) {
         return false;
     }
-    const size_t search = std::min<size_t>(m_lastFrame.size(), kEchoSearch);
-    size_t start = 0;
-    while (start < search && m_lastFrame[start] == 0x00) {
-        ++start;
-    }
-    if (start == search) {
-        return true;
-    }
-    const std::vector<uint8_t> last = std::move(m_lastFrame);
-    m_lastFrame.clear();
-    // The last transmission holds the ETX that the received frame lacks.
-    if (last.size() - start != frame.size() + 1) {
+    // Each transmission is taken back once; an echoing line returns several in order when the
+    // engine sent more than one in a tick.
+    const auto it = std::find(m_echoes.begin(), m_echoes.end(), frame);
+    if (it == m_echoes.end()) {
         return false;
     }
-    return std::equal(frame.begin(), frame.end(), last.begin() + static_cast<std::ptrdiff_t>(start));
+    m_echoes.erase(it);
+    return true;
 }
 
 void CReaderToolDlg::OnTagLine() {
@@ -384,6 +385,33 @@ int CReaderToolDlg::ShowEvent(const std::string& nationalId) {
 }
 
 // ---- sending ----
+
+void CReaderToolDlg::SetConfigSequence(IConfigSequence* sequence) {
+    m_sequence = sequence;
+    if (m_sequence != nullptr) {
+        m_sequence->SetTiming(this);
+    }
+}
+
+bool CReaderToolDlg::IsQueued(const CTelegram& request) const {
+    return std::any_of(m_queue.begin(), m_queue.end(), [&request](const CTelegram& slot) {
+        return slot.GetLength() == request.GetLength() && slot.GetLength() > 0 &&
+               std::equal(slot.Data(), slot.Data() + slot.GetLength(), request.Data());
+    });
+}
+
+bool CReaderToolDlg::HoldsRepeat(const CTelegram& request, bool giveUp) const {
+    if (IsQueued(request)) {
+        return true;
+    }
+    return request.GetKind() != kKindText && request.GetKind() != kKindRaw &&
+           m_timing.HoldsRepeat(request.Data(), request.GetLength(), giveUp, NowMs());
+}
+
+bool CReaderToolDlg::BlocksRequest(const CTelegram& request) const {
+    return request.GetKind() != kKindText && request.GetKind() != kKindRaw &&
+           m_timing.Blocks(request.Data(), request.GetLength(), NowMs());
+}
 
 int CReaderToolDlg::EnqueueTelegram(const CTelegram& telegram) {
     for (auto& slot : m_queue) {
@@ -428,7 +456,6 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
     }
     if (n == 0) {
         // A payload over 50 bytes cannot be framed: nothing goes out, and nothing is left to repeat.
-        m_lastFrame.clear();
         m_answerRetries = 0;
         return -1;
     }
@@ -441,7 +468,19 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
         }
     }
     m_port.Write(buffer.data(), n);
-    m_lastFrame.assign(buffer.begin(), buffer.begin() + std::min(n, kMaxLastFrame));
+    if (framed) {
+        // The echo as the frame receiver will deliver it: escapes undone, ETX gone.
+        CFrameParser echo;
+        for (int i = 0; i < n; ++i) {
+            if (echo.PutByte(buffer[static_cast<size_t>(i)]) == CFrameParser::kGood) {
+                m_echoes.push_back(echo.Frame());
+                if (m_echoes.size() > kEchoes) {
+                    m_echoes.pop_front();
+                }
+            }
+        }
+        m_timing.OnTransmit(record.data.data(), length, NowMs());
+    }
     return 0;
 }
 
@@ -681,7 +720,7 @@ bool CReaderToolDlg::RetryStep(bool busy) {
     if (m_retryTicks > 0) {
         --m_retryTicks;
     }
-    if (m_retryTicks > 0) {
+    if (m_retryTicks > 0 || HoldsRepeat(m_lastTelegram, false)) {
         return false;
     }
     --m_answerRetries;
@@ -700,7 +739,7 @@ bool CReaderToolDlg::QueueStep(bool busy) {
     if (busy) {
         return true;
     }
-    if (m_queue[0].GetLength() == 0) {
+    if (m_queue[0].GetLength() == 0 || BlocksRequest(m_queue[0])) {
         return false;
     }
     CTelegram head = m_queue[0];
@@ -757,6 +796,14 @@ bool CReaderToolDlg::KeepAliveStep(bool busy) {
         return true;
     }
     if (m_keepAliveTicks == 0) {
+        return false;
+    }
+    // Not inside a whole-configuration run or a page's request: its acknowledge would arrive in
+    // the middle of the exchange. The countdown goes on after it.
+    const bool exchange =
+        (m_sequence != nullptr && m_sequence->IsRunning() != 0) ||
+        (m_sheet != nullptr && m_pages != nullptr && m_pages->PageBusy(m_sheet->ActivePage()));
+    if (exchange) {
         return false;
     }
     if (--m_keepAliveTicks != 0) {

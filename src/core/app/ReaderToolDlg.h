@@ -2,6 +2,7 @@
 
 #include "core/app/ComPropertiesDlg.h"
 #include "core/app/ConfigHooks.h"
+#include "core/app/LineTiming.h"
 #include "core/app/LinkPort.h"
 #include "core/app/PortList.h"
 #include "core/app/Prompt.h"
@@ -15,6 +16,7 @@
 #include "core/tags/TransponderId.h"
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,11 +38,12 @@ public:
 
 // The main window's logic: connection, tag display, status line, node selection, and the
 // request engine that queues, transmits, repeats and dispatches everything on the line.
-class CReaderToolDlg final : public IMainWindow {
+class CReaderToolDlg final : public IMainWindow, public IRequestTiming {
 public:
     static constexpr int kQueueSlots = 20;
     static constexpr int kRetryTicks = 5;
-    static constexpr int kMaxLastFrame = 1049;
+    // Own transmissions remembered for recognising their echoes.
+    static constexpr size_t kEchoes = 8;
     static constexpr int kMaxRxFrame = 1050;
     static constexpr const char* kConnected = "Corvantelle connected";
     static constexpr const char* kTagReceived = "Tag data received";
@@ -104,6 +107,20 @@ public:
     void OnSendTelegram(const CTelegram& telegram) override;
     void OnSendNow(const CTelegram& telegram) override;
     void OnMainCommand(MainCommand command, int argument) override;
+    const IRequestTiming* Timing() const override { return this; }
+    const std::vector<uint8_t>* AnsweredRequest() const override { return &m_timing.AnsweredRequest(); }
+
+    // IRequestTiming
+    bool HoldsRepeat(const CTelegram& request, bool giveUp) const override;
+    bool BlocksRequest(const CTelegram& request) const override;
+    std::string DescribeLine() const override { return m_timing.Describe(); }
+
+    // Milliseconds on a steady clock; without one, the ticks counted (100 ms each).
+    using Clock = std::function<int64_t()>;
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+    int64_t NowMs() const { return m_clock ? m_clock() : m_ticks * 100; }
+    // What the line owes and how long it takes to answer.
+    const CLineTiming& LineTiming() const { return m_timing; }
 
     // Windows.
     CWindowRegistry& Windows() { return m_windows; }
@@ -112,7 +129,7 @@ public:
     void OnRealTimeClock();
     bool IsSheetOpen() const { return m_sheet != nullptr; }
     void SetConfigPages(IConfigPages* pages) { m_pages = pages; }
-    void SetConfigSequence(IConfigSequence* sequence) { m_sequence = sequence; }
+    void SetConfigSequence(IConfigSequence* sequence);
     // The event database lookup: fills the 24-byte event record for a national ID.
     using EventLookup = std::function<bool(const std::string& nationalId, std::array<uint8_t, 24>& record)>;
     void SetEventLookup(EventLookup lookup) { m_lookupEvent = std::move(lookup); }
@@ -133,6 +150,7 @@ private:
     void OnFrame();
     void OnTagLine();
     bool IsEcho(const std::vector<uint8_t>& frame);
+    bool IsQueued(const CTelegram& request) const;
     void SendToWindow(const char* caption, const uint8_t* frame, int length);
     void ShowTag(const std::string& cc, const std::string& id, const std::string& type,
                  const std::string& ev);
@@ -171,7 +189,11 @@ private:
     int m_retryTicks = 0;
     int m_holdOffTicks = 0;
     uint8_t m_lastCommand = 0;
-    std::vector<uint8_t> m_lastFrame;
+    // The frames last transmitted as they come back on an echoing line: without DLE escapes and
+    // ETX, as the frame receiver delivers them.
+    std::deque<std::vector<uint8_t>> m_echoes;
+    CLineTiming m_timing;
+    Clock m_clock;
     uint8_t m_keepAliveTicks = 0;
     SampleFlags m_sample;
     int m_sampleTicks = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What UM_MAIN_COMMAND asks of the main window.
 enum class MainCommand : int {
@@ -33,6 +34,20 @@ constexpr int kTestTools = 145;
 constexpr int kEventDatabase = 152;
 }  // namespace Resource
 
+// What a requester asks of the line before it sends: whether the line still owes an answer.
+class IRequestTiming {
+public:
+    virtual ~IRequestTiming() = default;
+    // A transmitted request's repetition (or, with giveUp, its failure) waits while this is true:
+    // it is still queued, or a slow line may still bring its answer.
+    virtual bool HoldsRepeat(const CTelegram& request, bool giveUp) const = 0;
+    // A request's first transmission waits while this is true: an earlier request of the same
+    // command (and sub-code) still owes an answer that would be taken for this one's.
+    virtual bool BlocksRequest(const CTelegram& request) const = 0;
+    // The round trip learnt from the line, for a person to read.
+    virtual std::string DescribeLine() const = 0;
+};
+
 // How every window talks to the main window.
 class IMainWindow {
 public:
@@ -43,6 +58,11 @@ public:
     virtual void OnSendNow(const CTelegram& telegram) = 0;
     // UM_MAIN_COMMAND.
     virtual void OnMainCommand(MainCommand command, int argument) = 0;
+    // The line's timing; none behind a window that is not connected to the engine.
+    virtual const IRequestTiming* Timing() const { return nullptr; }
+    // While a frame is handed out: the request it answers (command code first), or null when it
+    // answers none or nothing tells.
+    virtual const std::vector<uint8_t>* AnsweredRequest() const { return nullptr; }
 };
 
 // How the main window talks to a tool window found by its caption.

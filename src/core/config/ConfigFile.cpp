@@ -225,7 +225,13 @@ uint8_t SyncLevelValue(const std::string& volts) {
     if (low < 0) {
         low += 256.0;
     }
-    return static_cast<uint8_t>(low);
+    const auto level = static_cast<uint8_t>(low);
+    // The text of a level is rounded to 10 mV, so truncating it can land one step low: 100
+    // shows as "1.96", and 1.96 x 51 is 99.96. A level read and written back must stay the same.
+    if (level < 255 && SyncLevelText(static_cast<uint8_t>(level + 1)) == Format("%4.2f", value)) {
+        return static_cast<uint8_t>(level + 1);
+    }
+    return level;
 }
 
 int WriteConfigFile(std::ostream& out, const ConfigRecord& r) {

@@ -2,6 +2,8 @@
 
 #include "core/link/Commands.h"
 
+#include <algorithm>
+
 CConfigJobPage::CConfigJobPage(IMainWindow& mainWindow, const char* caption, int resourceId, Pacing pacing)
     : CConfigPage(mainWindow, caption, resourceId), m_pacing(pacing) {}
 
@@ -145,9 +147,18 @@ void CConfigJobPage::CompareReadBack(int length, const uint8_t* frame) {
     if (m_index < 1 || m_index > kJobSize) {
         return;  // no read-back sent yet: a stray answer
     }
+    auto item = static_cast<size_t>(m_index - 1);
+    if (AnsweredRequest() != nullptr) {
+        // On a slow line the answer may be to an earlier read of the job than the last one sent.
+        const int address = LastReadAddress();
+        const auto* found = std::find(m_addresses.begin(), m_addresses.end(), address);
+        if (address < 0 || found == m_addresses.end()) {
+            return;
+        }
+        item = static_cast<size_t>(found - m_addresses.begin());
+    }
     // An answer without a value byte cannot confirm what was set.
-    if (!IsAck(length, frame) || DataCount(length) < 1 ||
-        frame[5] != m_expected[static_cast<size_t>(m_index - 1)]) {
+    if (!IsAck(length, frame) || DataCount(length) < 1 || frame[5] != m_expected[item]) {
         m_mismatch = 1;
     }
     if (m_checkCount == 0) {
@@ -156,6 +167,10 @@ void CConfigJobPage::CompareReadBack(int length, const uint8_t* frame) {
 }
 
 int CConfigJobPage::LastReadAddress() const {
+    // The engine tells which read an answer belongs to: a 0x29 answer carries no address.
+    if (const std::vector<uint8_t>* answered = AnsweredRequest()) {
+        return answered->size() >= 2 && (*answered)[0] == Cmd::kGetConfig ? (*answered)[1] : -1;
+    }
     if (m_index < 1 || m_index > kJobSize) {
         return -1;
     }

@@ -22,6 +22,9 @@ public:
     CConfigJobPage(IMainWindow& mainWindow, const char* caption, int resourceId, Pacing pacing);
 
     void OnCreate() override;
+    bool IsBusy() const override {
+        return CConfigPage::IsBusy() || m_setCount > 0 || m_checkCount > 0 || m_storePending != 0;
+    }
 
     void ResetJobs();
     int AddSetItem(uint8_t address, uint8_t value);

@@ -3,6 +3,8 @@
 #include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
 
+#include <algorithm>
+
 namespace {
 constexpr const char* kFailedSuffix = " failed";
 constexpr const char* kSuccessSuffix = " success";
@@ -91,6 +93,12 @@ void CConfigPage::OnTick() {
         return;
     }
     const bool idle = m_retries == 0;
+    // While the request waits in the queue, or a slow line may still bring its answer, it is
+    // neither sent again nor given up.
+    const IRequestTiming* timing = m_mainWindow.Timing();
+    if (!idle && timing != nullptr && timing->HoldsRepeat(m_request, m_retries == 1)) {
+        return;
+    }
     if (m_retries == 1) {
         m_retries = 0;
         OnGiveUp();
@@ -117,7 +125,18 @@ void CConfigPage::OnAnswer(int length, const uint8_t* frame) {
         HandleTagData(length, frame);
         return;
     }
+    const std::vector<uint8_t>* answered = AnsweredRequest();
+    m_answersPending =
+        answered == nullptr || (static_cast<int>(answered->size()) == m_request.GetLength() &&
+                                std::equal(answered->begin(), answered->end(), m_request.Data()));
     HandleAnswer(length, frame);
+    m_answersPending = true;
+}
+
+void CConfigPage::EndRequest() {
+    if (m_answersPending) {
+        m_retries = 0;
+    }
 }
 
 void CConfigPage::HandleAnswer(int length, const uint8_t* frame) {

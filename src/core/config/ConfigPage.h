@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What every page of the configuration sheet shares: the status line with its countdown, sending
 // with time-out and repetition, the progress bar and the buttons of the bottom band. Requests and
@@ -45,6 +46,8 @@ public:
     void SetStatus(const std::string& message, int ticks);
     void SendRequest(CTelegram request);
     virtual void OnTick();
+    // A request is pending, or a job of requests runs.
+    virtual bool IsBusy() const { return m_retries > 0; }
     // A frame from the reader. Tag data messages never reach the page's own answer handling.
     void OnAnswer(int length, const uint8_t* frame);
     void ShowMainStatus(const std::string& message);
@@ -98,7 +101,12 @@ protected:
     virtual void OnGiveUp();
     // The answer of "Reset all", which every page confirms the same way.
     void HandleResetAnswer(int length, const uint8_t* frame);
-    void EndRequest() { m_retries = 0; }
+    // Ends the pending request, when the frame being handled answers it (another request of the
+    // same command, answered late, does not).
+    void EndRequest();
+    // The request the frame being handled answers, command code first; null when nothing tells
+    // (a window not connected to the engine).
+    const std::vector<uint8_t>* AnsweredRequest() const { return m_mainWindow.AnsweredRequest(); }
     void SetWaitTicks(int ticks) { m_waitTicks = ticks; }
     void SetProgressActive(bool active) { m_progressActive = active ? 1 : 0; }
     // Status line and every other bound field re-displayed.
@@ -125,6 +133,7 @@ private:
     std::string m_failedText;
     std::string m_successText;
     int32_t m_progressActive = 0;
+    bool m_answersPending = true;  // the frame being handled answers the pending request
     // The progress bar's own state, which the page keeps for its window.
     int m_progressLow = 0;
     int m_progressHigh = 100;

@@ -26,6 +26,10 @@ void CConfigPages::TickPage(int index) {
     }
 }
 
+bool CConfigPages::PageBusy(int index) const {
+    return IsValid(index) && m_pages[static_cast<size_t>(index)]->IsBusy();
+}
+
 void CConfigPages::AnswerPage(int index, int length, const uint8_t* frame) {
     if (IsValid(index)) {
         Page(index).OnAnswer(length, frame);

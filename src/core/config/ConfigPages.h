@@ -35,6 +35,7 @@ public:
 
     // index 0 to 7; any other index gives the Reader page.
     CConfigPage& Page(int index);
+    bool PageBusy(int index) const override;
     CPropPageReader& Reader() { return m_reader; }
     CPropPageBluetooth& Bluetooth() { return m_bluetooth; }
     CProPageEvent& Events() { return m_events; }

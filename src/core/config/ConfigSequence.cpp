@@ -1,5 +1,6 @@
 #include "core/config/ConfigSequence.h"
 
+#include "core/app/LineTiming.h"
 #include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
 
@@ -207,6 +208,16 @@ int CConfigSequence::BuildStep(CTelegram& request) {
         return kNothing;
     }
     Build(request);
+    if (m_timing != nullptr) {
+        // A first transmission waits while an earlier request of its kind still owes an answer
+        // that could be taken for its own; a repetition or the give-up waits while a slow line
+        // may still bring the answer.
+        const bool waits = m_attempts == 0 ? m_timing->BlocksRequest(request)
+                                           : m_timing->HoldsRepeat(request, m_attempts == 1);
+        if (waits) {
+            return kWaiting;
+        }
+    }
     if (m_step >= kR1 && m_step <= kR7) {
         m_delay = kReadDelay;
     } else if (m_step == kW13) {
@@ -251,18 +262,27 @@ bool CConfigSequence::StoreAdditionalBlock(int length, const uint8_t* frame, Con
 }
 
 int CConfigSequence::OnAnswer(int length, const uint8_t* frame) {
-    if (frame == nullptr || length <= 0) {
+    if (frame == nullptr || length <= 0 || m_step == 0) {
         return kIgnored;
     }
     const int n = std::min(length, kMaxFrame);
+    // Only the answer to the step's own request is the step's: a tag data message, the
+    // keep-alive's acknowledge or a late answer to another request leaves it alone.
+    CTelegram request;
+    Build(request);
+    AnswerKey answer;
+    if (!AnswerKey::OfAnswer(frame, n, answer) ||
+        !AnswerKey::OfRequest(request.Data(), request.GetLength()).Matches(answer)) {
+        return kIgnored;
+    }
     m_delay = 0;
-    const bool ack = n > 3 && frame[3] == CFrameParser::kAck;
+    if (frame[3] != CFrameParser::kAck) {
+        return kNotAck;
+    }
     const bool configRead = (m_step >= kR1 && m_step <= kR4) || (m_step >= kW15 && m_step <= kW18);
     if (configRead) {
-        if (!ack) {
-            return kNotAck;
-        }
-        if (n < 6 || frame[4] != Cmd::kGetConfig) {
+        // Byte 5 of a six-byte acknowledge is its CRC, not a value.
+        if (n < 7) {
             return kNotConfigRead;
         }
         const int index = m_step >= kW15 ? m_step - kW15 : m_step - kR1;
@@ -281,11 +301,7 @@ int CConfigSequence::OnAnswer(int length, const uint8_t* frame) {
             return kStepDone;
         case kR7:
         case kW19: {
-            if (!ack) {
-                return kNotAck;
-            }
-            if (n < 6 || frame[4] != Cmd::kAdditional || frame[5] != Sub60::kGetAdditional ||
-                !StoreAdditionalBlock(n, frame, m_readRecord)) {
+            if (!StoreAdditionalBlock(n, frame, m_readRecord)) {
                 return kIgnored;
             }
             const bool read = m_step == kR7;
@@ -293,19 +309,10 @@ int CConfigSequence::OnAnswer(int length, const uint8_t* frame) {
             return read ? kReadDone : kStepDone;
         }
         case kW20:
-            if (!ack) {
-                return kNotAck;
-            }
             Advance();
             return kWriteDone;
         default:
-            if (m_step >= kW1 && m_step <= kW14) {
-                if (!ack) {
-                    return kNotAck;
-                }
-                Advance();
-                return kStepDone;
-            }
-            return kIgnored;
+            Advance();
+            return kStepDone;
     }
 }

@@ -25,6 +25,7 @@ public:
     int OnAnswer(int length, const uint8_t* frame) override;
     int BuildStep(CTelegram& request) override;
     ConfigRecord GetReadRecord() const override { return m_readRecord; }
+    void SetTiming(const IRequestTiming* timing) override { m_timing = timing; }
     int GetReadRecord(ConfigRecord& record) const;
 
     int Attempts() const { return m_attempts; }
@@ -42,6 +43,7 @@ private:
     void Advance();
     void Build(CTelegram& request) const;
 
+    const IRequestTiming* m_timing = nullptr;
     int32_t m_step = 0;
     int32_t m_attempts = 0;
     int32_t m_delay = 0;

@@ -112,6 +112,54 @@ TEST_F(RequestEngineTest, EchoOfOwnFrameIsSwallowedOnce) {
     EXPECT_EQ(tools.responses[0], std::vector<uint8_t>(sent.begin() + 2, sent.end() - 1));
 }
 
+TEST_F(RequestEngineTest, EchoOfAnEscapedRequestIsNoAnswer) {
+    FakeToolWindow tools;
+    dlg.Windows().Register(Caption::kTestTools, &tools);
+    dlg.OnSendTelegram(Request(Cmd::kVersion));
+    CTelegram escaped = Request(Cmd::kSetConfig, false);
+    escaped.AppendByte(0x03);  // travels as DLE 03
+    escaped.AppendByte(0x02);
+    dlg.OnSendNow(escaped);
+    EXPECT_EQ(Run(1), "0:09");
+    // Both come back at once, in order, as a half-duplex adapter returns them.
+    Receive(port.writes.at(0));
+    Receive(port.writes.at(1));
+    EXPECT_TRUE(tools.responses.empty());
+    EXPECT_TRUE(pages.answers.empty());
+    EXPECT_EQ(Run(6), "4:09") << "an echo does not end the repeats";
+}
+
+TEST_F(RequestEngineTest, KeepAliveWaitsWhileTheSequenceRuns) {
+    dlg.OnConfigurationButton();
+    dlg.OnMainCommand(MainCommand::kReadConfig, 0);
+    EXPECT_EQ(Run(50), "");
+    sequence.running = false;
+    EXPECT_EQ(Run(2), "1:01");
+}
+
+// A 0x29 answer names no address: the late answer to a repeated read must not reach a requester
+// that now waits for another address.
+TEST_F(RequestEngineTest, LateAnswerToARepeatedReadReachesNoRequester) {
+    FakeToolWindow client;
+    dlg.Windows().Register(Caption::kClient, &client);
+    CTelegram format(Cmd::kGetConfig, " request ", kKindFrame);
+    format.AppendByte(0x32);
+    CTelegram timeout(Cmd::kGetConfig, " request ", kKindFrame);
+    timeout.AppendByte(0x34);
+    dlg.OnSendTelegram(format);
+    EXPECT_EQ(Run(6), "0:29 5:29");
+    Receive(AnswerWire({Cmd::kGetConfig, 1}));
+    ASSERT_EQ(client.responses.size(), 1u);
+    dlg.OnSendTelegram(timeout);
+    EXPECT_EQ(Run(3), "") << "the second read waits for what the first still owes";
+    Receive(AnswerWire({Cmd::kGetConfig, 1}));
+    EXPECT_EQ(client.responses.size(), 1u);
+    EXPECT_EQ(Run(1), "0:29");
+    EXPECT_EQ(port.Payloads().back(), (std::vector<uint8_t>{0x29, 0x34}));
+    Receive(AnswerWire({Cmd::kGetConfig, 50}));
+    EXPECT_EQ(client.responses.size(), 2u);
+}
+
 TEST_F(RequestEngineTest, TagReportsFillTheFieldsAndAskForEvents) {
     dlg.SetEventLookup([](const std::string& id, std::array<uint8_t, 24>& record) {
         record.fill('E');

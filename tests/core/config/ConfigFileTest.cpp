@@ -57,13 +57,17 @@ TEST(ConfigFileTest, WritesTheFileByteForByteInAnyLocale) {
     const ConfigRecord back = Read(kSampleFile);
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_EQ(german, kSampleFile);
-    EXPECT_EQ(back.syncLevel, 99);
+    EXPECT_EQ(back.syncLevel, 100);
 }
 
 TEST(ConfigFileTest, ReadsWhatTheWriterAndOthersWrote) {
     const ConfigRecord r = Read(kSampleFile);
     EXPECT_EQ(r.format, 0x0A);
-    EXPECT_EQ(r.syncLevel, 99);         // 100 -> "1.96" -> 99
+    EXPECT_EQ(r.syncLevel, 100);  // written as "1.96"; 1.96 x 51 alone would give 99
+    for (int level = 0; level < 256; ++level) {
+        const auto byte = static_cast<uint8_t>(level);
+        EXPECT_EQ(ConfigFile::SyncLevelValue(ConfigFile::SyncLevelText(byte)), byte) << level;
+    }
     EXPECT_EQ(r.switchOffTime, 12300);  // 12345 -> 123 -> 12300
     EXPECT_EQ(r.customFormat, (std::array<uint8_t, 3>{0x05, 0x50, 0x23}));
     EXPECT_EQ(r.doubleReadTime, 5000);

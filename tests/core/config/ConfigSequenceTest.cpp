@@ -71,10 +71,10 @@ TEST(ConfigSequenceTest, SilentReaderTimelines) {
     // To the Bluetooth mode step (W13), answering the others.
     write.Stop();
     write.StartWrite(ConfigRecord{});
-    const Bytes ack = Ack(0x28);
     for (int i = 0; i < 12; ++i) {
         CTelegram request;
         write.BuildStep(request);
+        const Bytes ack = Answering(FakeMainWindow::BytesOf(request));
         write.OnAnswer(static_cast<int>(ack.size()), ack.data());
     }
     EXPECT_EQ(SilentTimeline(write), (std::pair<std::vector<int>, int>{{0, 51, 102}, 153}));
@@ -128,16 +128,21 @@ TEST(ConfigSequenceTest, AnsweringReaderGetsTheRequestsInOrder) {
     EXPECT_EQ(seq.IsRunning(), 0);
 }
 
-// One answer during the read's timeout step (R2): what it gives and what the next tick does.
-TEST(ConfigSequenceTest, AnswersThatAreNotAcceptedRepeatTheStepAtOnce) {
+// One frame during the read's timeout step (R2): what it gives and what the next tick does. Only
+// the step's own answer touches it; a refusal makes it repeat at once.
+TEST(ConfigSequenceTest, OnlyTheStepsOwnAnswerTouchesIt) {
     const struct {
         const char* name;
         Bytes frame;
         int result;
         int nextAction;
     } rows[] = {
-        {"set answer where a read is awaited", Ack(0x28, {30}), IConfigSequence::kNotConfigRead,
-         IConfigSequence::kRepeat},
+        {"set answer where a read is awaited", Ack(0x28, {30}), IConfigSequence::kIgnored,
+         IConfigSequence::kWaiting},
+        {"keep-alive acknowledge", Ack(0x01), IConfigSequence::kIgnored, IConfigSequence::kWaiting},
+        {"tag data message", ReaderFrame(0x23, 0x29, {'9', '8', '4'}), IConfigSequence::kIgnored,
+         IConfigSequence::kWaiting},
+        {"read answer without a value", Ack(0x29), IConfigSequence::kNotConfigRead, IConfigSequence::kRepeat},
         {"non-acknowledge", Nak(0x29, {0x34}), IConfigSequence::kNotAck, IConfigSequence::kRepeat},
         {"read answer", Ack(0x29, {30}), IConfigSequence::kStepDone, IConfigSequence::kStep},
     };
@@ -151,10 +156,11 @@ TEST(ConfigSequenceTest, AnswersThatAreNotAcceptedRepeatTheStepAtOnce) {
         seq.BuildStep(request);  // R2 sent
         EXPECT_EQ(seq.OnAnswer(static_cast<int>(row.frame.size()), row.frame.data()), row.result) << row.name;
         EXPECT_EQ(seq.BuildStep(request), row.nextAction) << row.name;
+        EXPECT_EQ(seq.GetReadRecord().timeout, row.result == IConfigSequence::kStepDone ? 30 : 0) << row.name;
     }
 }
 
-TEST(ConfigSequenceTest, VersionStepTakesAnyFrameEvenATag) {
+TEST(ConfigSequenceTest, VersionStepTakesOnlyTheVersionAnswer) {
     CConfigSequence seq;
     seq.StartRead();
     for (int i = 0; i < 4; ++i) {
@@ -164,8 +170,13 @@ TEST(ConfigSequenceTest, VersionStepTakesAnyFrameEvenATag) {
         seq.OnAnswer(static_cast<int>(answer.size()), answer.data());
     }
     const Bytes tag = ReaderFrame(0x23, 0x0A, {'9', '8', '4'});
-    EXPECT_EQ(seq.OnAnswer(static_cast<int>(tag.size()), tag.data()), IConfigSequence::kStepDone);
-    EXPECT_EQ(seq.GetReadRecord().version, "984");
+    const Bytes refused = Nak(0x09);
+    const Bytes version = Ack(0x09, {'V', '2'});
+    EXPECT_EQ(seq.OnAnswer(static_cast<int>(tag.size()), tag.data()), IConfigSequence::kIgnored);
+    EXPECT_EQ(seq.OnAnswer(static_cast<int>(refused.size()), refused.data()), IConfigSequence::kNotAck);
+    EXPECT_EQ(seq.GetReadRecord().version, "");
+    EXPECT_EQ(seq.OnAnswer(static_cast<int>(version.size()), version.data()), IConfigSequence::kStepDone);
+    EXPECT_EQ(seq.GetReadRecord().version, "V2");
 }
 
 }  // namespace
