@@ -46,6 +46,8 @@ public:
     void Restart();
 
     static bool IsUsableNode(uint8_t address);
+    // The answer body of 0x60 0x14, status byte first.
+    std::vector<uint8_t> AdditionalBlock() const;
 
 private:
     static constexpr size_t kCount = 15;  // addresses 0x30..0x3E
@@ -68,7 +70,6 @@ private:
     void LoadDefaults();
     bool SetConfig(uint8_t address, uint8_t value);
     bool ExecuteAdditional(const uint8_t* args, size_t count, Bodies& answers);
-    std::vector<uint8_t> AdditionalBlock() const;
     uint8_t& At(uint8_t address);
 
     std::array<uint8_t, kCount> m_config{};

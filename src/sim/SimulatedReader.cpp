@@ -104,6 +104,7 @@ void SimulatedReader::SetFaults(const Faults& faults) {
     m_faults.corruptPercent = std::clamp(m_faults.corruptPercent, 0, 100);
     m_faults.refusePercent = std::clamp(m_faults.refusePercent, 0, 100);
     m_faults.delayMs = std::max(m_faults.delayMs, 0);
+    m_faults.jitterMs = std::clamp(m_faults.jitterMs, 0, m_faults.delayMs);
 }
 
 int SimulatedReader::SetClock(int year, int month, int day, int hours, int minutes, int seconds) {
@@ -360,10 +361,24 @@ void SimulatedReader::HandleFrame(const std::vector<uint8_t>& frame) {
         reply = Reply{};
         reply.frames.push_back(BuildNakBody(payload));
     }
+    // A lost answer took the reader its time all the same.
+    const int64_t due = AnswerDue();
     if (Chance(m_faults.dropPercent)) {
         return;
     }
-    Send(reply, node, m_now + m_faults.delayMs);
+    Send(reply, node, due);
+}
+
+int64_t SimulatedReader::AnswerDue() {
+    int64_t delay = m_faults.delayMs;
+    if (m_faults.jitterMs > 0) {
+        delay += std::uniform_int_distribution<int>(-m_faults.jitterMs, m_faults.jitterMs)(m_random);
+    }
+    if (!m_faults.oneAtATime) {
+        return m_now + delay;
+    }
+    m_busyUntil = std::max(m_now, m_busyUntil) + delay;
+    return m_busyUntil;
 }
 
 void SimulatedReader::Send(const Reply& reply, uint8_t node, int64_t due) {

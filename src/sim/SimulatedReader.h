@@ -47,6 +47,8 @@ public:
         int corruptPercent = 0;         // a frame leaves with a wrong CRC byte
         bool echo = false;              // every received byte comes straight back (half-duplex line)
         int delayMs = 0;                // answers leave this many milliseconds after their request
+        int jitterMs = 0;               // each answer's delay varies by up to this much either way
+        bool oneAtATime = false;        // each answer's delay counts from the previous answer's
         bool split = false;             // TakeBatches cuts the output into batches of 1..kMaxSplit bytes
         bool noise = false;             // a few random bytes, never STX, before each frame or line
         int refusePercent = 0;          // this share of the requests is refused and not carried out
@@ -104,6 +106,8 @@ public:
     uint8_t GetNodeAddress() const { return m_config.LineAddress(); }
     int GetConfig(uint8_t address) const { return m_config.Get(address); }  // -1 outside 0x30..0x3E
     int GetSavedConfig(uint8_t address) const { return m_config.GetSaved(address); }
+    // The additional configuration as 0x60 0x14 reports it, status byte first.
+    std::vector<uint8_t> GetAdditionalBlock() const { return m_config.AdditionalBlock(); }
     // Powers the reader up again: the saved configuration comes back, node address included; the
     // clock keeps running.
     void Restart();
@@ -152,6 +156,8 @@ private:
     void AddTagReport(const Transponder& transponder, Reply& reply) const;
     void Send(const Reply& reply, uint8_t node, int64_t due);
     void Enqueue(std::vector<uint8_t> bytes, int64_t due, bool noise);
+    // When the answer to a request that arrives now leaves.
+    int64_t AnswerDue();
     bool Chance(int percent);
     int64_t ClockSeconds() const;
 
@@ -185,6 +191,7 @@ private:
     RequestObserver m_observer;
 
     int64_t m_now = 0;
+    int64_t m_busyUntil = 0;  // one request at a time: when the last answer leaves
     std::deque<Unit> m_pending;
     size_t m_pendingBytes = 0;
 };

@@ -53,6 +53,10 @@ constexpr const char* kHelp =
     "  --corrupt PERCENT    send this share of the frames with a wrong CRC\n"
     "  --echo               send every received byte straight back, as a half-duplex line does\n"
     "  --delay MS           send answers MS milliseconds late\n"
+    "  --jitter MS          vary each answer's delay by up to MS milliseconds either way; answers\n"
+    "                       keep their order, as on a serial line\n"
+    "  --one-at-a-time      work through requests one at a time, as a slow reader does: each\n"
+    "                       answer leaves --delay after the one before it\n"
     "  --refuse CODE[:SUB]  refuse requests with this command code (and sub-code, for 0x58,\n"
     "                       0x60 and 0x9F) with a non-acknowledge; repeat for several\n"
     "  --refuse-percent P   refuse this share of all requests with a non-acknowledge\n"
@@ -190,10 +194,10 @@ struct Options {
     int baud = 0;
 };
 
-constexpr std::string_view kValueOptions[] = {"--link",        "--node",   "--tag-interval",   "--tag-form",
-                                              "--tag",         "--seed",   "--drop",           "--corrupt",
-                                              "--delay",       "--refuse", "--refuse-percent", "--datasets",
-                                              "--group-every", "--baud",   "--bt-register"};
+constexpr std::string_view kValueOptions[] = {
+    "--link",     "--node",        "--tag-interval", "--tag-form",   "--tag",    "--seed",
+    "--drop",     "--corrupt",     "--delay",        "--jitter",     "--refuse", "--refuse-percent",
+    "--datasets", "--group-every", "--baud",         "--bt-register"};
 
 // 0 to run, 1 after --help, -1 for bad options (reported on one line).
 int ParseOptions(int argc, char** argv, Options& o) {
@@ -216,6 +220,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
             continue;
         } else if (arg == "--verbose") {
             o.verbose = true;
+            continue;
+        } else if (arg == "--one-at-a-time") {
+            o.faults.oneAtATime = true;
             continue;
         }
         // Every other option takes a value; what it must be is said when it is wrong.
@@ -265,6 +272,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
         } else if (arg == "--delay") {
             wanted = "milliseconds 0..60000";
             ok = ParseRange(v, 0, 60000, o.faults.delayMs);
+        } else if (arg == "--jitter") {
+            wanted = "milliseconds 0..60000";
+            ok = ParseRange(v, 0, 60000, o.faults.jitterMs);
         } else if (arg == "--refuse") {
             wanted = "a command code 0..255, with :SUB 0..255 only for 0x58, 0x60 and 0x9F";
             SimulatedReader::Refusal refusal;
