@@ -87,6 +87,7 @@ std::vector<std::pair<std::string, std::string>> Sections(const ConfigRecord& re
 
 CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
     : m_options(options), m_out(out), m_err(err), m_engine(m_serial, *this, *this) {
+    m_engine.SetClock(&CLineTiming::SteadyNowMs);
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &CliRunner::OnTimerTick);
     m_serial.SetReceiver([this](const uint8_t* bytes, int count) { m_engine.OnRxBytes(bytes, count); });
@@ -232,7 +233,7 @@ int CliRunner::OpenLink() {
 }
 
 void CliRunner::SendRequest(const CTelegram& request) {
-    m_awaited = request.Command();
+    m_awaited = AnswerKey::OfRequest(request.Data(), request.GetLength());
     m_waitTicks = kAnswerTicks;
     m_engine.OnSendNow(request);
 }
@@ -264,10 +265,10 @@ void CliRunner::StartCommand() {
             Finish(kFailed);
             return;
         }
-        if (m_sequence.StartWrite(m_fileRecord) < 0) {
-            Error("the configuration write could not start");
-            Finish(kFailed);
-        }
+        // The file holds no start character and no display choice: the reader's own are read
+        // first and written back as they are.
+        m_writeAfterRead = true;
+        m_engine.OnMainCommand(MainCommand::kReadConfig, 0);
     } else if (c == "clock get") {
         SendRequest(CTelegram(Cmd::kGetClock, Desc::kGetClock, kKindFrame));
     } else if (c == "clock sync") {
@@ -283,7 +284,7 @@ void CliRunner::StartCommand() {
         if (!m_datasets->Start()) {
             Finish(kFailed);
         } else if (!IsDownload()) {
-            m_awaited = Cmd::kDatasets;
+            m_awaited = AnswerKey{Cmd::kDatasets, -1};
             m_waitTicks = kAnswerTicks;
         }
     } else if (c == "send") {
@@ -331,8 +332,8 @@ void CliRunner::OnTimerTick() {
         return;
     }
     if (m_waitTicks > 0 && --m_waitTicks == 0) {
-        Error("no answer from the reader to " + CFrameParser::CommandName(m_awaited) +
-              Format(" (0x%02X)", m_awaited));
+        Error("no answer from the reader to " + CFrameParser::CommandName(m_awaited.code) +
+              Format(" (0x%02X)", m_awaited.code));
         Finish(kFailed);
     }
 }
@@ -349,10 +350,22 @@ void CliRunner::OnSequenceEnd(int answer) {
         Finish(kFailed);
         return;
     }
-    const ConfigRecord read = m_sequence.GetReadRecord();
+    ConfigRecord read = m_sequence.GetReadRecord();
+    // What the reader reports is what a file holds and what a write sends.
+    read.syncLevel = read.syncLevelRead;
+    if (m_writeAfterRead) {
+        m_writeAfterRead = false;
+        m_fileRecord.startCharacter = read.startCharacter;
+        m_fileRecord.displayInfo = read.displayInfo;
+        if (m_sequence.StartWrite(m_fileRecord) < 0) {
+            Error("the configuration write could not start");
+            Finish(kFailed);
+        }
+        return;
+    }
     if (c == "info") {
-        std::fprintf(m_out, "Version: %s\nSerial number: %s\n", Utf8(read.version).c_str(),
-                     Utf8(read.serialNumber).c_str());
+        std::fprintf(m_out, "Version: %s\nSerial number: %s\n%s\n", Utf8(read.version).c_str(),
+                     Utf8(read.serialNumber).c_str(), m_engine.LineTiming().Describe().c_str());
         Finish(kOk);
     } else if (c == "config read") {
         std::string error;
@@ -436,7 +449,8 @@ void CliRunner::OnResponse(const uint8_t* frame, int length) {
         CheckDownload();
         return;
     }
-    if (m_waitTicks == 0 || length < 5 || frame[4] != m_awaited || frame[3] == CFrameParser::kTagData) {
+    AnswerKey answer;
+    if (m_waitTicks == 0 || !AnswerKey::OfAnswer(frame, length, answer) || !m_awaited.Matches(answer)) {
         return;
     }
     m_waitTicks = 0;

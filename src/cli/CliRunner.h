@@ -80,10 +80,11 @@ private:
     QElapsedTimer m_elapsed;
     int m_exitCode = kOk;
     bool m_finished = false;
-    int m_waitTicks = 0;    // ticks left for an awaited answer; 0 = none awaited
-    uint8_t m_awaited = 0;  // command code of the awaited answer
+    int m_waitTicks = 0;  // ticks left for an awaited answer; 0 = none awaited
+    AnswerKey m_awaited;  // the awaited answer's command code (and sub-code)
     int m_tags = 0;
     ConfigRecord m_fileRecord;
+    bool m_writeAfterRead = false;  // "config write": the read of what the file lacks is running
     std::unique_ptr<CMonitorDlg> m_monitor;
     size_t m_monitorPrinted = 0;
     bool m_progressShown = false;

@@ -160,6 +160,52 @@ TEST(CliEndToEnd, RefusedWriteStepIsNamed) {
         << run.err.toStdString();
 }
 
+// A Bluetooth link answering a quarter-second late, and a reader reporting tags while it is
+// configured: the same configuration as on a quiet line, and a copy that keeps every setting.
+TEST(CliEndToEnd, SlowAndBusyLinesGiveTheReadersExactConfiguration) {
+    constexpr int kSlowMs = 90000;
+    const QStringList slow{"--delay", "250", "--jitter", "100", "--one-at-a-time"};
+    const QStringList busy{"--tag-interval", "100", "--tag", "276:1045:hdx"};
+    // Values no reader starts with: sync level 100 (1.96 V), start character K, display 1.
+    const QStringList settings[] = {
+        {"60", "21", "64"}, {"28", "3E", "4B"}, {"60", "1F", "01"}, {"28", "34", "25"}};
+    Sim quiet({});
+    Sim source(slow);
+    for (const auto& request : settings) {
+        ASSERT_EQ(CliOn(quiet, QStringList{"send"} + request).code, 0);
+        ASSERT_EQ(CliOn(source, QStringList{"send"} + request, kSlowMs).code, 0);
+    }
+    const CliRun reference = CliOn(quiet, {"config", "read"});
+    ASSERT_EQ(reference.code, 0) << reference.err.toStdString();
+    ASSERT_TRUE(reference.out.contains("[Wireless sync level]\r\n\t1.96\r\n")) << reference.out.toStdString();
+    ASSERT_TRUE(reference.out.contains("[Timeout]\r\n\t3700\r\n"));
+    const CliRun slowRead = CliOn(source, {"config", "read"}, kSlowMs);
+    EXPECT_EQ(slowRead.code, 0) << slowRead.err.toStdString();
+    EXPECT_EQ(slowRead.out, reference.out);
+    const CliRun info = CliOn(source, {"info"}, kSlowMs);
+    EXPECT_EQ(info.code, 0) << info.err.toStdString();
+    EXPECT_TRUE(info.out.contains(QRegularExpression("\nRound trip \\d+ ms"))) << info.out.toStdString();
+
+    // Copied onto a reader that streams tags and has a start character and display of its own.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("source.cfg");
+    ASSERT_EQ(CliOn(source, {"config", "read", "-o", path}, kSlowMs).code, 0);
+    Sim target(busy);
+    ASSERT_EQ(CliOn(target, {"send", "28", "3E", "51"}).code, 0);
+    ASSERT_EQ(CliOn(target, {"send", "60", "1F", "02"}).code, 0);
+    const CliRun write = CliOn(target, {"config", "write", path}, kSlowMs);
+    EXPECT_EQ(write.code, 0) << write.err.toStdString();
+    const CliRun diff = CliOn(target, {"config", "diff", path}, kSlowMs);
+    EXPECT_EQ(diff.code, 0) << diff.out.toStdString() << diff.err.toStdString();
+    // What the file does not hold stays the target's own.
+    EXPECT_TRUE(CliOn(target, {"send", "29", "3E"}).out.contains(QRegularExpression("^02 01 f0 06 29 51 ")));
+    const CliRun block = CliOn(target, {"send", "60", "14"});
+    const QStringList bytes = block.out.split(' ');
+    ASSERT_GT(bytes.size(), 25) << block.out.toStdString();
+    EXPECT_EQ(bytes[14], "64");  // the sync level came along
+    EXPECT_EQ(bytes[25], "02");  // the display choice did not
+}
+
 TEST(CliEndToEnd, SendPrintsTheAnswerFrameAndClockIsRead) {
     Sim sim({});
     const CliRun send = CliOn(sim, {"send", "09"});
