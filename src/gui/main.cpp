@@ -1,9 +1,9 @@
-#include "simhost/EmbeddedSimulator.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/QtPrompt.h"
 #include "platform/PortEnumerator.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SerialPort.h"
+#include "simhost/EmbeddedSimulator.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -87,8 +87,10 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep the settings under <folder> instead of the user's "
                        "configuration folder."),
         QStringLiteral("folder"));
-    const QCommandLineOption verbose(QStringLiteral("verbose"),
-                                     QStringLiteral("Write the serial port's diagnostics to stderr."));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("Write the serial port's diagnostics and the round trip learnt from "
+                       "the line to stderr."));
     parser.addOptions({simulate, port, developer, settingsDir, verbose});
 
     // The command line is checked before the application object exists, so that --help,
@@ -114,7 +116,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (parser.isSet(verbose)) {
-        QLoggingCategory::setFilterRules(QStringLiteral("corvantelle.serial.debug=true"));
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("corvantelle.serial.debug=true\ncorvantelle.line.debug=true"));
     }
 
     QApplication app(argc, argv);
@@ -151,6 +154,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(dataFolder);
     options.dataFolder = QDir(dataFolder).absolutePath().toStdString();
     MainWindow window(serial, prompt, options);
+    // Round trips measured in real milliseconds, finer than the 100 ms tick.
+    window.Logic().SetClock(&CLineTiming::SteadyNowMs);
     prompt.SetParent(&window);
     window.SetPortEnumerator(&EnumerateSystemPorts);
     window.SetPortChosenHandler([&serial] { serial.SetDevicePath(QString()); });

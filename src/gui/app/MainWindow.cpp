@@ -25,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -33,6 +34,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// --verbose: the round trip the engine learns from the line, each time it changes.
+Q_LOGGING_CATEGORY(lcLine, "corvantelle.line", QtInfoMsg)
 
 namespace {
 
@@ -209,7 +213,16 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
     connect(m_configuration, &QPushButton::clicked, this, [this] { m_logic->OnConfigurationButton(); });
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
     connect(m_nodeList, &QComboBox::activated, this, [this](int index) { m_logic->OnNodeSelected(index); });
-    connect(m_timer, &QTimer::timeout, this, [this] { m_logic->OnTimer(); });
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        m_logic->OnTimer();
+        if (lcLine().isDebugEnabled()) {
+            std::string line = m_logic->DescribeLine();
+            if (line != m_lineReported) {
+                qCDebug(lcLine).noquote() << line.c_str();
+                m_lineReported = std::move(line);
+            }
+        }
+    });
 }
 
 MainWindow::~MainWindow() {

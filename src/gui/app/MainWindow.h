@@ -139,6 +139,7 @@ private:
     QPointer<DiagnosisWindow> m_diagnosis;
     std::function<std::vector<SystemPort>()> m_enumerate;
     std::function<void()> m_onPortChosen;
+    std::string m_lineReported;
     bool m_shutDown = false;
 
     QTimer* m_timer;

@@ -64,6 +64,23 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     m_pause->setCheckable(true);
     m_pauseCount = new QLabel(this);
     m_pauseCount->setObjectName(QStringLiteral("pauseCount"));
+    // How late the reader answers, as the engine learns it: what a technician on a Bluetooth link
+    // looks for when requests seem to go unanswered.
+    auto* roundTrip = new QLabel(this);
+    roundTrip->setObjectName(QStringLiteral("roundTrip"));
+    roundTrip->setWordWrap(true);
+    roundTrip->setMaximumWidth(150);
+    auto* roundTripTimer = new QTimer(this);
+    const auto showRoundTrip = [roundTrip, &main] {
+        const IRequestTiming* timing = main.Timing();
+        const std::string text = timing != nullptr ? timing->DescribeLine() : std::string();
+        if (roundTrip->text().toStdString() != text) {
+            roundTrip->setText(QString::fromStdString(text));
+        }
+    };
+    connect(roundTripTimer, &QTimer::timeout, this, showRoundTrip);
+    roundTripTimer->start(1000);
+    showRoundTrip();
     auto* save = Button("Save...", "save", this);
     auto* clear = Button("Clear", "clear", this);
     auto* quit = Button("Quit", "quit", this);
@@ -73,6 +90,7 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     side->addWidget(m_stamps);
     side->addWidget(m_pause);
     side->addWidget(m_pauseCount);
+    side->addWidget(roundTrip);
     side->addWidget(save);
     side->addStretch(1);
     side->addWidget(clear);
