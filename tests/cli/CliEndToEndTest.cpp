@@ -230,6 +230,12 @@ TEST(CliEndToEnd, FailuresEndWithTheirExitCodes) {
     const CliRun noAnswer = CliOn(silent, {"send", "09"});
     EXPECT_EQ(noAnswer.code, 1);
     EXPECT_TRUE(noAnswer.err.contains("no answer from the reader")) << noAnswer.err.toStdString();
+    Sim refusing({"--refuse", "0x0A"});
+    const CliRun info = CliOn(refusing, {"info"});
+    EXPECT_EQ(info.code, 1);
+    EXPECT_TRUE(info.out.isEmpty()) << info.out.toStdString();
+    EXPECT_TRUE(info.err.contains("read step 6 of 7 (Get snr request) was refused"))
+        << info.err.toStdString();
 }
 
 TEST(CliEndToEnd, DatasetsDownloadCsvHoldsExactlyThePreloadedRecords) {

@@ -94,6 +94,32 @@ TEST_F(ConfigThroughMainWindow, ReaderTimeoutSetAndReadBack) {
     EXPECT_EQ(InSheet<QLabel>("pageStatus")->text(), "      Get version success");
 }
 
+// "Read" over a Bluetooth link that answers 200 to 600 ms late while the reader reports tags:
+// every page shows what the reader holds, not the value of the request before.
+TEST_F(ConfigThroughMainWindow, ReadOnASlowBusyLineShowsTheReadersValues) {
+    OpenSheet();
+    InSheet<QLineEdit>("readerTimeout")->setText("3700");
+    QTest::mouseClick(InSheet<QPushButton>("readerSetTimeout"), Qt::LeftButton);
+    Tick(30);
+    ASSERT_EQ(link.Reader().GetConfig(CfgAddr::kTimeout), 37);
+    InSheet<QLineEdit>("readerTimeout")->setText("");
+    SimulatedReader::Faults slow;
+    slow.delayMs = 400;
+    slow.jitterMs = 200;
+    slow.oneAtATime = true;
+    link.Reader().SetFaults(slow);
+    link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1}});
+    link.Reader().SetTagInterval(300);
+    QTest::mouseClick(InSheet<QPushButton>("bandRead"), Qt::LeftButton);
+    for (int tick = 0;
+         tick < 400 && InSheet<QLabel>("pageStatus")->text() != "      Read configuration success"; ++tick) {
+        Tick();
+    }
+    EXPECT_EQ(InSheet<QLabel>("pageStatus")->text(), "      Read configuration success");
+    EXPECT_EQ(InSheet<QLineEdit>("readerTimeout")->text(), "3700");
+    EXPECT_EQ(InSheet<QLineEdit>("readerStartCharacter")->text(), "I");
+}
+
 TEST_F(ConfigThroughMainWindow, ClockOptimizationAndLcdReachTheReader) {
     window.Pages().Rtc().SetClock([] {
         std::tm t{};  // Sunday 8 March 2026, 14:07:09
