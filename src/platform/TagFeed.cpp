@@ -11,6 +11,8 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,15 +152,16 @@ bool TagFeed::IsListening() const {
     return m_server != nullptr && m_server->isListening();
 }
 
-size_t TagFeed::HeldBytes() const {
-    size_t bytes = 0;
+size_t TagFeed::MostHeld() const {
+    size_t most = 0;
     for (const auto& client : m_clients) {
-        bytes += static_cast<size_t>(client->socket->bytesToWrite());
+        size_t bytes = static_cast<size_t>(client->socket->bytesToWrite());
         for (const auto& line : client->lines) {
             bytes += line.size();
         }
+        most = std::max(most, bytes);
     }
-    return bytes;
+    return most;
 }
 
 void TagFeed::OnNewConnection() {

@@ -49,8 +49,8 @@ public:
     int Clients() const { return static_cast<int>(m_clients.size()); }
     // Lines each reader may owe before the oldest go.
     void SetBacklog(size_t lines) { m_backlog = lines == 0 ? 1 : lines; }
-    // Bytes held for all readers (lines waiting plus what the sockets have not taken yet).
-    size_t HeldBytes() const;
+    // The most bytes held for one reader (lines waiting plus what its socket has not taken yet).
+    size_t MostHeld() const;
 
     // Lines sent since the start, to all readers.
     uint64_t Published() const { return m_published; }
