@@ -175,7 +175,10 @@ void TagFeed::OnNewConnection() {
         connect(socket, &QLocalSocket::bytesWritten, this, [this, raw] { Flush(*raw); });
         // Readers have nothing to say; what they send anyway is not kept.
         connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->readAll(); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Remove(socket); });
+        // Queued: a reader may go while Publish walks the list of readers.
+        connect(
+            socket, &QLocalSocket::disconnected, this, [this, socket] { Remove(socket); },
+            Qt::QueuedConnection);
         emit clientsChanged(Clients());
     }
 }
