@@ -14,6 +14,7 @@ namespace {
 
 TEST(TagFeedDialog, TheBoxTakesTheSocketAwayAndBringsItBack) {
     QTemporaryDir runtime;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");  // the next test in this process keeps its own
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     TagFeed feed;
     QString note;
@@ -31,6 +32,7 @@ TEST(TagFeedDialog, TheBoxTakesTheSocketAwayAndBringsItBack) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
     EXPECT_TRUE(QFileInfo::exists(runtime.path() + "/corvantelle/tags"));
     EXPECT_TRUE(path->isEnabled());
+    qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 }  // namespace
