@@ -27,8 +27,10 @@ constexpr const char* kMainHelp =
     "Commands:\n"
     "  ports                        serial ports found, with COM numbers and by-id names\n"
     "  info                         version and serial number\n"
-    "  listen [--json] [--count N] [--seconds S]\n"
+    "  listen [--json] [--count N] [--seconds S] [--feed]\n"
     "                               every tag as a line, or JSON Lines with --json\n"
+    "  follow [--json] [--count N] [--seconds S] [--socket PATH]\n"
+    "                               the tags of a running tool, from its local tag feed\n"
     "  config read [-o FILE.cfg]    the whole configuration as .cfg text\n"
     "  config write FILE.cfg        write the configuration, then read it back and compare\n"
     "  config diff FILE.cfg         what differs between the reader and the file\n"
@@ -43,7 +45,7 @@ constexpr const char* kMainHelp =
     "  send HEX...                  one framed request; the answer as hex with its name\n"
     "\n"
     "Exit status: 0 success; 1 the reader refused, did not answer, or a comparison differs;\n"
-    "2 usage error; 3 the port could not be opened.\n";
+    "2 usage error; 3 the port could not be opened (follow: no tool is running).\n";
 
 const std::map<std::string, std::string>& CommandHelp() {
     static const std::map<std::string, std::string> help = {
@@ -52,13 +54,26 @@ const std::map<std::string, std::string>& CommandHelp() {
          "description and /dev/serial/by-id name.\n"},
         {"info", "Usage: corvantelle-cli [READER] info\n\nPrints the reader's version and serial number.\n"},
         {"listen",
-         "Usage: corvantelle-cli [READER] listen [--json] [--count N] [--seconds S]\n\n"
+         "Usage: corvantelle-cli [READER] listen [--json] [--count N] [--seconds S] [--feed]\n\n"
          "Prints every tag the reader reports, one per line (\"0984 123456789012 FDX-B Vaccinate\").\n"
-         "  --json        JSON Lines: country code, country name, national id, type, event, time\n"
+         "  --json        JSON Lines: time, country code, country name, national id, type, event,\n"
+         "                and the tag data message as hex (frame)\n"
          "  --count N     stop after N tags\n"
          "  --seconds S   stop after S seconds\n"
+         "  --feed        meanwhile offer the tags to other programs on the local tag feed, as the\n"
+         "                window does (see follow)\n"
          "Ctrl-C stops; the exit status is 0. A lost reader (unplugged, switched off) ends it with\n"
          "\"Connection lost\" and exit status 1.\n"},
+        {"follow",
+         "Usage: corvantelle-cli follow [--json] [--count N] [--seconds S] [--socket PATH]\n\n"
+         "Prints the tags of a running tool (the window, or listen --feed) while it owns the\n"
+         "port: the same lines as listen, read from its local tag feed. No reader option needed.\n"
+         "  --json          the feed's JSON lines as they come\n"
+         "  --count N       stop after N tags\n"
+         "  --seconds S     stop after S seconds\n"
+         "  --socket PATH   a feed other than the first tool's ($XDG_RUNTIME_DIR/corvantelle/tags)\n"
+         "A line that says \"N tags dropped\" on standard error means this reader fell behind.\n"
+         "Exit status: 0 done or Ctrl-C; 1 the tool went away; 3 no tool is running.\n"},
         {"config",
          "Usage: corvantelle-cli [READER] config read [-o FILE.cfg]\n"
          "       corvantelle-cli [READER] config write FILE.cfg\n"
@@ -251,9 +266,16 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
         const std::string& a = args[i];
         std::string v;
         int n = 0;
-        if (o.command == "listen" && a == "--json") {
+        const bool tags = o.command == "listen" || o.command == "follow";
+        if (tags && a == "--json") {
             o.json = true;
-        } else if (o.command == "listen" && a == "--count") {
+        } else if (o.command == "listen" && a == "--feed") {
+            o.feed = true;
+        } else if (o.command == "follow" && a == "--socket") {
+            if (!value(a, o.socket)) {
+                return kUsage;
+            }
+        } else if (tags && a == "--count") {
             if (!value(a, v)) {
                 return kUsage;
             }
@@ -262,7 +284,7 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
                 return kUsage;
             }
             o.count = n;
-        } else if ((o.command == "listen" || o.command == "monitor") && a == "--seconds") {
+        } else if ((tags || o.command == "monitor") && a == "--seconds") {
             if (!value(a, v)) {
                 return kUsage;
             }
@@ -334,7 +356,11 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
         message = Usage("--per-group writes files: it needs -o FILE and the text format, not --csv");
         return kUsage;
     }
-    if (o.command != "ports" && o.link == CliOptions::Link::kNone) {
+    if (o.command == "follow" && o.link != CliOptions::Link::kNone) {
+        message = Usage("follow reads a running tool's tag feed; it takes no reader option");
+        return kUsage;
+    }
+    if (o.command != "ports" && o.command != "follow" && o.link == CliOptions::Link::kNone) {
         message = Usage("choose the reader with --port PATH, --com N or --simulate");
         return kUsage;
     }

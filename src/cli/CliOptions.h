@@ -16,11 +16,13 @@ struct CliOptions {
 
     // "ports", "info", "listen", "config read", "config write", "config diff", "clock get",
     // "clock sync", "monitor", "send", "datasets count", "datasets get", "datasets clear",
-    // "datasets download".
+    // "datasets download", "follow".
     std::string command;
     bool json = false;
-    int count = 0;       // listen: stop after this many tags; 0 = no limit
-    int seconds = 0;     // listen, monitor: stop after this long; 0 = no limit
+    int count = 0;       // listen, follow: stop after this many tags; 0 = no limit
+    int seconds = 0;     // listen, monitor, follow: stop after this long; 0 = no limit
+    bool feed = false;   // listen: serve the local tag feed meanwhile
+    std::string socket;  // follow: the feed's socket; empty = the first tool's
     std::string output;  // config read -o, datasets download -o
     std::string file;    // config write / diff
     bool ascii = false;

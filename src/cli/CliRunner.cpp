@@ -7,15 +7,13 @@
 #include "core/link/Commands.h"
 #include "core/link/PortDevice.h"
 #include "core/service/MonitorDlg.h"
+#include "core/tags/TagLine.h"
 #include "core/util/Format.h"
 #include "platform/PortEnumerator.h"
+#include "platform/TagFeed.h"
 #include "simhost/EmbeddedSimulator.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QString>
 
 #include <unistd.h>
@@ -42,25 +40,6 @@ std::string Hex(const uint8_t* bytes, int count) {
         text += Format(i == 0 ? "%02x" : " %02x", bytes[i]);
     }
     return text;
-}
-
-// ISO 3166-1 numeric code to the country's name, from the system's iso-codes when installed.
-std::string CountryName(const std::string& code) {
-    static const QJsonObject names = [] {
-        QJsonObject map;
-        QFile file(QStringLiteral("/usr/share/iso-codes/json/iso_3166-1.json"));
-        if (file.size() < 4 * 1024 * 1024 && file.open(QIODevice::ReadOnly)) {
-            const auto doc = QJsonDocument::fromJson(file.readAll());
-            for (const auto& entry : doc.object().value(QStringLiteral("3166-1")).toArray()) {
-                const auto o = entry.toObject();
-                map.insert(o.value(QStringLiteral("numeric")).toString(), o.value(QStringLiteral("name")));
-            }
-        }
-        return map;
-    }();
-    bool ok = false;
-    const int n = QString::fromStdString(code).trimmed().toInt(&ok);
-    return ok ? names.value(QString::asprintf("%03d", n)).toString().toStdString() : std::string();
 }
 
 // The sections of a .cfg text, header to value line, for comparing item by item.
@@ -107,6 +86,7 @@ CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
 }
 
 CliRunner::~CliRunner() {
+    m_engine.Windows().Unregister(Caption::kAnimalCounter);
     m_engine.Windows().Unregister(Caption::kClient);
     m_engine.Windows().Unregister(Caption::kDatabase);
     m_engine.Windows().Unregister(Caption::kMonitor);
@@ -182,6 +162,19 @@ int CliRunner::Run() {
         m_engine.Windows().Register(Caption::kMonitor, m_monitor.get());
     }
     m_engine.Windows().Register(Caption::kClient, this);
+    if (m_options.command == "listen") {
+        m_feed = std::make_unique<TagFeed>();
+        m_engine.Windows().Register(Caption::kAnimalCounter, m_feed.get());
+        QString note;
+        if (m_options.feed && !m_feed->Start(note)) {
+            Error(note.toStdString());
+            return kFailed;
+        }
+        if (m_options.feed) {
+            Error(
+                (note.isEmpty() ? QStringLiteral("tag feed at %1").arg(m_feed->Path()) : note).toStdString());
+        }
+    }
     if (m_options.command.rfind("datasets ", 0) == 0) {
         m_datasets = std::make_unique<CliDatasets>(m_options, m_engine, m_out,
                                                    [this](const std::string& text) { Error(text); });
@@ -410,34 +403,14 @@ void CliRunner::ShowTagFields(const std::string& countryCodeField, const std::st
     if (m_options.command != "listen" || m_finished) {
         return;
     }
-    const auto trim = [](const std::string& text) {
-        const auto first = text.find_first_not_of(' ');
-        return first == std::string::npos ? std::string()
-                                          : text.substr(first, text.find_last_not_of(' ') - first + 1);
-    };
-    const std::string countryCode = trim(countryCodeField);
-    const std::string nationalId = trim(nationalIdField);
-    const std::string tagType = trim(tagTypeField);
-    const std::string eventText = trim(eventTextField);
-    if (m_options.json) {
-        QJsonObject o;
-        o.insert(QStringLiteral("country_code"), QString::fromStdString(Utf8(countryCode)));
-        o.insert(QStringLiteral("country_name"), QString::fromStdString(CountryName(countryCode)));
-        o.insert(QStringLiteral("national_id"), QString::fromStdString(Utf8(nationalId)));
-        o.insert(QStringLiteral("type"), QString::fromStdString(Utf8(tagType)));
-        o.insert(QStringLiteral("event"), QString::fromStdString(Utf8(eventText)));
-        o.insert(QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
-        std::fprintf(m_out, "%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
-    } else {
-        std::string line = countryCode + " " + nationalId;
-        if (!tagType.empty()) {
-            line += " " + tagType;
-        }
-        if (!eventText.empty()) {
-            line += " " + eventText;
-        }
-        std::fprintf(m_out, "%s\n", Utf8(line).c_str());
+    // A tag data message's line is the feed's own, frame included; a plain tag line has none.
+    std::string line = m_feed != nullptr && m_options.json ? m_feed->TakeLine() : std::string();
+    if (line.empty()) {
+        const TagFields fields =
+            TagFeed::Fields(countryCodeField, nationalIdField, tagTypeField, eventTextField);
+        line = m_options.json ? TagLine::Json(fields) : TagLine::Plain(fields);
     }
+    std::fwrite(line.data(), 1, line.size(), m_out);
     std::fflush(m_out);
     if (m_options.count > 0 && ++m_tags >= m_options.count) {
         Finish(kOk);

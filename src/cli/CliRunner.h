@@ -17,6 +17,7 @@
 class CliDatasets;
 class CMonitorDlg;
 class EmbeddedSimulator;
+class TagFeed;
 
 // One run of the command-line program: the same engine, port and parsers as the GUI, with this
 // object in the place of the main window's view, its prompts and a tool window.
@@ -74,6 +75,7 @@ private:
     CReaderToolDlg m_engine;
     CliSequence m_sequence;
     std::unique_ptr<EmbeddedSimulator> m_simulator;
+    std::unique_ptr<TagFeed> m_feed;  // listen: builds the JSON lines, and serves them with --feed
     std::unique_ptr<CliDatasets> m_datasets;
     QTimer m_timer;
     QEventLoop m_loop;

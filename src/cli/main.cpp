@@ -1,3 +1,4 @@
+#include "cli/CliFollow.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRunner.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 void OnSignal(int) {
     CliRunner::RequestStop();
+    CliFollow::RequestStop();
 }
 
 }  // namespace
@@ -34,6 +36,10 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    if (options.command == "follow") {
+        CliFollow follow(options);
+        return follow.Run();
+    }
     CliRunner runner(options);
     return runner.Run();
 }

@@ -3,6 +3,7 @@
 #include "platform/PortEnumerator.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SerialPort.h"
+#include "platform/TagFeed.h"
 #include "simhost/EmbeddedSimulator.h"
 
 #include <QApplication>
@@ -17,6 +18,8 @@
 #include <memory>
 
 namespace {
+
+constexpr const char* kFeedSetting = "tagfeed";
 
 // Qt's own options, which the application object takes out of the command line; those named
 // in the first list carry a value.
@@ -69,7 +72,10 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Configure, test and diagnose a Corvantelle animal-ID reader on a serial port."));
+        QStringLiteral("Configure, test and diagnose a Corvantelle animal-ID reader on a serial port.\n"
+                       "While the window runs, every tag also goes to other programs of this user as a\n"
+                       "JSON line on a local socket, the tag feed (on unless turned off under Settings >\n"
+                       "Tag feed; read it with 'corvantelle-cli follow')."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption simulate(
@@ -91,7 +97,9 @@ int main(int argc, char** argv) {
         QStringLiteral("verbose"),
         QStringLiteral("Write the serial port's diagnostics and the round trip learnt from "
                        "the line to stderr."));
-    parser.addOptions({simulate, port, developer, settingsDir, verbose});
+    const QCommandLineOption feedPath(QStringLiteral("feed-path"),
+                                      QStringLiteral("Print where the tag feed's socket is and exit."));
+    parser.addOptions({simulate, port, developer, settingsDir, verbose, feedPath});
 
     // The command line is checked before the application object exists, so that --help,
     // --version and a mistyped option answer in a terminal without a display.
@@ -102,6 +110,10 @@ int main(int argc, char** argv) {
     }
     if (parsed && parser.isSet(QStringLiteral("version"))) {
         std::printf("corvantelle %s\n", CORVANTELLE_VERSION);
+        return 0;
+    }
+    if (parsed && parser.isSet(QStringLiteral("feed-path"))) {
+        std::printf("%s\n", qPrintable(TagFeed::DefaultPath()));
         return 0;
     }
     QString error = parser.errorText();
@@ -153,6 +165,7 @@ int main(int argc, char** argv) {
                                    : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dataFolder);
     options.dataFolder = QDir(dataFolder).absolutePath().toStdString();
+    TagFeed feed;  // before the window, whose registry holds it to the end
     MainWindow window(serial, prompt, options);
     // Round trips measured in real milliseconds, finer than the 100 ms tick.
     window.Logic().SetClock(&CLineTiming::SteadyNowMs);
@@ -160,11 +173,18 @@ int main(int argc, char** argv) {
     window.SetPortEnumerator(&EnumerateSystemPorts);
     window.SetPortChosenHandler([&serial] { serial.SetDevicePath(QString()); });
     window.AttachSerialPort(serial);
+    window.SetTagFeed(&feed);
+    QString feedNote;
+    if (!feed.SetEnabled(store.ReadSetting(AppSettings::kSection, kFeedSetting, "1") != "0", feedNote) ||
+        !feedNote.isEmpty()) {
+        std::fprintf(stderr, "corvantelle: %s\n", qPrintable(feedNote));
+    }
 
     window.show();
     window.Start(settings);
     const int result = QApplication::exec();
     window.Shutdown(settings);
     settings.Save(store);
+    store.WriteSetting(AppSettings::kSection, kFeedSetting, feed.IsEnabled() ? "1" : "0");
     return result;
 }

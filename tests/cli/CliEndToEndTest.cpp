@@ -226,6 +226,10 @@ TEST(CliEndToEnd, FailuresEndWithTheirExitCodes) {
     EXPECT_EQ(usage.code, 2);
     EXPECT_TRUE(usage.err.contains("Usage: corvantelle-cli")) << usage.err.toStdString();
     EXPECT_TRUE(usage.out.isEmpty());
+    const CliRun noTool = Cli({"follow", "--socket", "/nonexistent/corvantelle/tags"});
+    EXPECT_EQ(noTool.code, 3);
+    EXPECT_TRUE(noTool.err.contains("no tool is running a tag feed at /nonexistent/corvantelle/tags"))
+        << noTool.err.toStdString();
     Sim silent({"--drop", "100"});
     const CliRun noAnswer = CliOn(silent, {"send", "09"});
     EXPECT_EQ(noAnswer.code, 1);

@@ -71,6 +71,11 @@ INSTANTIATE_TEST_SUITE_P(
             "--simulate send 00112233445566778899001122334455667788990011223344556677889900112233445566778899"
             "00112233445566778899 00",
             CliArgs::kUsage, "at most 50 bytes; 51 given"},
+        ParseCase{"--simulate follow", CliArgs::kUsage, "takes no reader option"},
+        ParseCase{"follow --feed", CliArgs::kUsage, "unknown option --feed for follow"},
+        ParseCase{"follow --socket", CliArgs::kUsage, "--socket needs a value"},
+        ParseCase{"follow --json --count 2 --seconds 3 --socket /run/x", CliArgs::kRun, ""},
+        ParseCase{"--simulate listen --feed --json", CliArgs::kRun, ""},
         ParseCase{"--help", CliArgs::kPrinted, "Exit status"},
         ParseCase{"--version", CliArgs::kPrinted, "corvantelle-cli "},
         ParseCase{"listen --help", CliArgs::kPrinted, "--count N"},

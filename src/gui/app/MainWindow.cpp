@@ -5,6 +5,7 @@
 #include "core/util/Format.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ComPropertiesDialog.h"
+#include "gui/app/TagFeedDialog.h"
 #include "gui/app/TagHistoryPanel.h"
 #include "gui/config/ConfigSheet.h"
 #include "gui/diagnosis/DiagnosisWindow.h"
@@ -13,6 +14,7 @@
 #include "gui/service/ServiceDialogs.h"
 #include "gui/service/UpdatePacer.h"
 #include "platform/SerialPort.h"
+#include "platform/TagFeed.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -291,6 +293,7 @@ void MainWindow::BuildMenu() {
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, &QWidget::close);
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    m_settingsMenu = settings;
     connect(add(settings, "&Comport", kComport, true), &QAction::triggered, this, [this] { OnComport(); });
     // Tool windows not built yet stay visible but disabled, so the menu keeps its shape.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -334,6 +337,17 @@ QAction* MainWindow::Action(CommandId id) const {
         }
     }
     return nullptr;
+}
+
+void MainWindow::SetTagFeed(TagFeed* feed) {
+    m_logic->Windows().Register(Caption::kAnimalCounter, feed);
+    QAction* action = m_settingsMenu->addAction(QStringLiteral("Tag &feed..."));
+    action->setData(static_cast<int>(kTagFeed));
+    m_actions.emplace_back(kTagFeed, action);
+    connect(action, &QAction::triggered, this, [this, feed] {
+        TagFeedDialog dialog(*feed, this);
+        dialog.exec();
+    });
 }
 
 void MainWindow::AttachSerialPort(CSerialPort& serial) {

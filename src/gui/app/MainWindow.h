@@ -25,8 +25,10 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTimer;
+class TagFeed;
 
 struct MainWindowOptions {
     bool developer = false;    // offer the hidden developer controls
@@ -53,6 +55,7 @@ public:
         kTestTools = 40011,
         kInfo = 40012,
         kEventDatabase = 40013,
+        kTagFeed = 40014,
     };
 
     MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions options, QWidget* parent = nullptr);
@@ -84,6 +87,9 @@ public:
         m_enumerate = std::move(enumerate);
     }
     QAction* Action(CommandId id) const;
+    // The local tag feed takes the "Animal Counter" window's place and gets its entry under
+    // Settings.
+    void SetTagFeed(TagFeed* feed);
     // Called when "COM Properties" confirms a port, before reconnecting: a device opened by path
     // for this run gives way to the chosen COM port.
     void SetPortChosenHandler(std::function<void()> handler) { m_onPortChosen = std::move(handler); }
@@ -158,4 +164,5 @@ private:
     QCheckBox* m_testConnect = nullptr;
     std::vector<std::string> m_eventList;
     std::vector<std::pair<int, QAction*>> m_actions;
+    QMenu* m_settingsMenu = nullptr;
 };
