@@ -217,7 +217,7 @@ void CliRuns(const Cell& cell, Tally& reads, Tally& writes) {
 
 TEST(SlowLineSoak, EveryExchangeEndsWithTheReadersValuesOrSaysItFailed) {
     std::printf(
-        "| Latency (±50 %%) | Lost answers | Tags | Config read | Config write | CLI read | CLI write "
+        "| Latency | Lost answers | Tags | Config read | Config write | CLI read | CLI write "
         "| Reader page | Additional page |\n");
     for (const int latency : {0, 50, 150, 250, 400, 600}) {
         for (const bool lossy : {false, true}) {
