@@ -37,7 +37,9 @@ TEST(ReconnectE2e, SimulatorRestartedOnTheSameLinkIsReopenedUntilDisconnect) {
     // Killed, its link dangles until the next simulator replaces it.
     sim->Process().kill();
     ASSERT_TRUE(WaitFor([&] { return lost == 1; }, 5000));
-    EXPECT_EQ(button->text(), "&Disconnect") << "the wait is ended with Disconnect";
+    EXPECT_EQ(button->text(), "&Stop reconnecting");
+    EXPECT_TRUE(last.startsWith("Reconnecting to " + dir.filePath("reader") + " (attempt "))
+        << last.toStdString();
     sim = std::make_unique<SimProcess>(arguments);
     ASSERT_FALSE(sim->Device().isEmpty());
     ASSERT_TRUE(tagsFlow()) << "tags flow again without a click";

@@ -1,7 +1,7 @@
 #include "core/app/ReaderToolDlg.h"
 
+#include "core/app/Dispatch.h"
 #include "core/app/NodeList.h"
-#include "core/config/ConfigFileCommands.h"
 #include "core/link/Commands.h"
 #include "core/util/Format.h"
 
@@ -9,27 +9,13 @@
 
 namespace {
 
-constexpr int kConnectedTicks = 60;
-constexpr int64_t kTickMs = 100;
 constexpr int kTagTicks = 5;
-constexpr int kSampleTicks = 8;
-constexpr int kSampleStatusTicks = 20;
-constexpr uint8_t kKeepAliveAfterSend = 40;
-constexpr uint8_t kKeepAliveOnOpen = 2;
-constexpr uint8_t kKeepAliveRearm = 30;
 constexpr uint8_t kCaret = 0x5E;  // "^": a lone caret puts the Bluetooth module into command mode
-constexpr uint32_t kFastBaud = 115200;
-constexpr uint32_t kSlowBaud = 9600;
-constexpr int kRealTimeClockPage = 3;  // Reader, Bluetooth, Events, RealTimeClock, ...
-
-CTelegram ConnectRequest() {
-    return CTelegram(Cmd::kConnect, Desc::kConnect, kKindFrame);
-}
 
 }  // namespace
 
 CReaderToolDlg::CReaderToolDlg(ILinkPort& port, IMainView& view, IPrompt& prompt)
-    : m_port(port), m_view(view), m_prompt(prompt) {}
+    : m_port(port), m_view(view), m_prompt(prompt), m_connection(*this, port, view, prompt) {}
 
 const std::array<uint8_t, 8>& CReaderToolDlg::TestTransponder() {
     // 984 123456789012, an FDX-B animal tag.
@@ -39,16 +25,7 @@ const std::array<uint8_t, 8>& CReaderToolDlg::TestTransponder() {
 
 void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<SystemPort>& devices) {
     StopSampling();
-    m_settingsPort = settings.port;
-    // The line runs at one of two rates; any other saved rate (a hand-edited value, the unparsed
-    // default) means the reader's default of 9600 and is saved as such.
-    const uint32_t baud = settings.baud == static_cast<int>(kFastBaud) ? kFastBaud : kSlowBaud;
-    m_settingsBaud = static_cast<int>(baud);
-    // The saved rate applies from the start: a reader set to 115200 baud would not answer at 9600.
-    m_port.SetBaudRate(baud);
-    m_portList.EnumeratePorts(devices);
-    m_reconnect.SetEnabled(settings.reconnect != 0);
-    Connect(settings.port);
+    m_connection.Start(settings, devices);
     ResetEngine();
     m_eventDatabaseActive = settings.eventDatabase != 0;
     auto address = static_cast<uint8_t>(settings.node);
@@ -69,13 +46,7 @@ void CReaderToolDlg::Start(const AppSettings& settings, const std::vector<System
 
 void CReaderToolDlg::Shutdown(AppSettings& settings) {
     m_sheet = nullptr;
-    m_reconnect.OnDisconnected();
-    if (m_port.IsOpen()) {
-        m_port.Close();
-    }
-    settings.reconnect = m_reconnect.Enabled() ? 1 : 0;
-    settings.port = m_settingsPort;
-    settings.baud = m_settingsBaud;
+    m_connection.Shutdown(settings);
     settings.node = m_frameParser.GetNodeAddress();
     settings.eventDatabase = m_eventDatabaseActive ? 1 : 0;
 }
@@ -100,65 +71,6 @@ void CReaderToolDlg::StopSampling() {
     m_sampleTicks = 0;
 }
 
-int CReaderToolDlg::Connect(int port) {
-    m_port.SetPortNumber(port);
-    if (m_port.Open() != 0) {
-        m_reconnect.OnConnected();
-        m_view.ShowConnectCaption("Disconnect");
-    } else {
-        m_prompt.Message(kConnectionFailed, m_port.LastErrorText());
-    }
-    UpdateStatusLine();
-    return 0;
-}
-
-void CReaderToolDlg::Disconnect() {
-    m_reconnect.OnDisconnected();
-    m_port.Close();
-    ClearStatusText();
-    m_view.ShowConnectCaption("Connect");
-    UpdateStatusLine();
-}
-
-void CReaderToolDlg::OnConnectButton() {
-    // While the tool waits for a lost device the button still reads "Disconnect" and ends the wait.
-    if (m_port.IsOpen() != 0 || m_reconnect.IsWaiting()) {
-        Disconnect();
-    } else {
-        Connect(m_port.GetPortNumber());
-    }
-}
-
-void CReaderToolDlg::OnPortLost() {
-    const bool wasWaiting = m_reconnect.IsWaiting();
-    m_port.Close();
-    ResetLineState();
-    if (m_reconnect.OnLost(m_ticks * kTickMs)) {
-        // No message box: it would cover the window and outlive the loss it reports, while the
-        // tool opens the device again by itself. The status line says it until then.
-        if (!wasWaiting) {
-            ShowStatus(kConnectionLost, 0);
-        }
-        return;
-    }
-    ClearStatusText();
-    m_view.ShowConnectCaption("Connect");
-    UpdateStatusLine();
-    m_prompt.Message(kConnectionLost,
-                     "The connection to the reader was lost: the device went away (an unplugged "
-                     "adapter or an ended simulator). Reconnect it and press Connect.");
-}
-
-void CReaderToolDlg::OnComError(const std::string& text) {
-    // The port closes a device that went away before it reports the error: the loss that follows
-    // speaks for it when the tool is about to reconnect by itself.
-    if (m_port.IsOpen() == 0 && m_reconnect.Enabled() &&
-        m_reconnect.GetState() == ReconnectPolicy::State::Connected) {
-        return;
-    }
-    m_prompt.Message(text);
-}
-
 void CReaderToolDlg::ResetLineState() {
     // Nothing from before the gap may meet what comes after it: half a frame or tag line, a
     // request still waiting for its answer, the last frame sent to compare echoes with.
@@ -174,44 +86,6 @@ void CReaderToolDlg::ResetLineState() {
     m_timing.ForgetOutstanding();
 }
 
-void CReaderToolDlg::ReconnectStep() {
-    const int64_t now = m_ticks * kTickMs;
-    if (!m_reconnect.AttemptDue(now)) {
-        return;
-    }
-    // The same device as before: the port keeps its number or path. A failed attempt is quiet;
-    // the status line already says the connection is lost.
-    if (m_port.Reopen() == 0) {
-        m_reconnect.OnAttemptFailed(now);
-        return;
-    }
-    m_reconnect.OnConnected();
-    ResetLineState();
-    m_view.ShowConnectCaption("Disconnect");
-    ShowStatus(kReconnected, kConnectedTicks);
-}
-
-CComPropertiesDlg CReaderToolDlg::BeginComProperties(const std::vector<SystemPort>& devices) {
-    Disconnect();
-    m_portList.EnumeratePorts(devices);
-    CComPropertiesDlg dialog(m_portList.Entries(), m_settingsPort, m_settingsBaud);
-    dialog.m_reconnect = m_reconnect.Enabled();
-    return dialog;
-}
-
-void CReaderToolDlg::EndComProperties(const CComPropertiesDlg* confirmed) {
-    if (confirmed != nullptr) {
-        m_reconnect.SetEnabled(confirmed->m_reconnect);
-    }
-    if (confirmed != nullptr && confirmed->ChosenPort() >= 0) {
-        m_settingsPort = confirmed->ChosenPort();
-        m_port.SetPortNumber(m_settingsPort);
-        m_settingsBaud = static_cast<int>(confirmed->ChosenBaud());
-        m_port.SetBaudRate(confirmed->ChosenBaud());
-    }
-    Connect(m_port.GetPortNumber());
-}
-
 void CReaderToolDlg::OnNodeSelected(int index) {
     m_nodeIndex = index;
     m_frameParser.SetNodeAddress(NodeList::IndexToAddress(index));
@@ -222,6 +96,9 @@ const std::string& CReaderToolDlg::UpdateStatusLine() {
     std::string line;
     if (m_port.IsOpen() != 0) {
         line = Format("%s %u baud 8N1", m_port.PortLabel().c_str(), m_port.GetBaudRate());
+    } else if (Reconnect().IsWaiting()) {
+        line =
+            Format("Reconnecting to %s (attempt %d)", m_port.PortLabel().c_str(), Reconnect().Attempts() + 1);
     } else {
         line = "Disconnected";
     }
@@ -250,7 +127,7 @@ void CReaderToolDlg::OnTestButton() {
 // ---- receiving ----
 
 void CReaderToolDlg::OnRxBytes(const uint8_t* bytes, int count) {
-    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth, Caption::kClient}) {
+    for (const char* caption : Dispatch::kLineWindows) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnRxBytes(bytes, count);
         }
@@ -293,8 +170,7 @@ void CReaderToolDlg::OnFrame() {
     // line, but no request takes it: a 0x29 answer names no address, so the next read would take
     // it for its own value.
     const bool late = m_timing.OnFrame(frame.data(), length, NowMs()) == CLineTiming::Fate::kLate;
-    for (const char* caption : {Caption::kTestTools, Caption::kMemory, Caption::kDatabase,
-                                Caption::kLcdConfiguration, Caption::kDiagnosis, Caption::kClient}) {
+    for (const char* caption : Dispatch::kResponseWindows) {
         if (!late || caption != Caption::kClient) {
             SendToWindow(caption, frame.data(), length);
         }
@@ -462,7 +338,7 @@ int CReaderToolDlg::SendTelegram(const CTelegram& telegram) {
     const bool framed = record.kind != kKindText && record.kind != kKindRaw;
     const std::string traffic =
         BuildTrafficText(record.kind, framed ? n : length, buffer.data(), record.description);
-    for (const char* caption : {Caption::kMonitor, Caption::kBluetooth, Caption::kClient}) {
+    for (const char* caption : Dispatch::kLineWindows) {
         if (IToolWindow* window = m_windows.Find(caption)) {
             window->OnTxBytes(traffic);
         }
@@ -537,319 +413,4 @@ void CReaderToolDlg::OnSendNow(const CTelegram& telegram) {
     if (m_sheet != nullptr || m_windows.IsOpen(Caption::kDatabase)) {
         m_keepAliveTicks = kKeepAliveAfterSend;
     }
-}
-
-// ---- windows and commands ----
-
-void CReaderToolDlg::OnConfigurationButton() {
-    if (m_sheet != nullptr) {
-        m_sheet->BringToFront();
-        return;
-    }
-    m_sheet = m_view.CreateConfigSheet();
-    m_keepAliveTicks = kKeepAliveOnOpen;
-}
-
-void CReaderToolDlg::OnRealTimeClock() {
-    OnConfigurationButton();
-    m_view.ShowConfigPage(kRealTimeClockPage);
-}
-
-void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
-    switch (command) {
-        case MainCommand::kWindowClosing: {
-            const bool database = m_windows.IsOpen(Caption::kDatabase);
-            const bool eventDatabase = m_windows.IsOpen(Caption::kEventDatabase);
-            switch (argument) {
-                case Resource::kMonitor:
-                    m_windows.Unregister(Caption::kMonitor);
-                    break;
-                case Resource::kBluetooth:
-                    m_windows.Unregister(Caption::kBluetooth);
-                    break;
-                case Resource::kTestTools:
-                    m_windows.Unregister(Caption::kTestTools);
-                    break;
-                case Resource::kDatabase:
-                    m_windows.Unregister(Caption::kDatabase);
-                    if (m_sheet == nullptr && !eventDatabase) {
-                        m_keepAliveTicks = 0;
-                    }
-                    break;
-                case Resource::kEventDatabase:
-                    m_windows.Unregister(Caption::kEventDatabase);
-                    if (m_sheet == nullptr && !database) {
-                        m_keepAliveTicks = 0;
-                    }
-                    break;
-                case Resource::kConfigSheet:
-                    m_sheet = nullptr;
-                    if (!database && !eventDatabase) {
-                        m_keepAliveTicks = 0;
-                    }
-                    break;
-                case Resource::kSheetQuit:
-                    m_view.DestroyConfigSheet();
-                    m_sheet = nullptr;
-                    if (database) {
-                        m_keepAliveTicks = 0;
-                    }
-                    break;
-                case Resource::kDiagnosis:
-                    m_windows.Unregister(Caption::kDiagnosis);
-                    StopSampling();
-                    break;
-                default:
-                    break;
-            }
-            break;
-        }
-        case MainCommand::kSampleMode: {
-            StopSampling();
-            CTelegram request;
-            switch (argument) {
-                case 0:
-                    m_sample.hdx = true;
-                    request = CTelegram(Cmd::kStartHdxSample, Desc::kStartHdxSample, kKindFrame);
-                    break;
-                case 1:
-                    m_sample.rssi = true;
-                    request = CTelegram(Cmd::kGetRssi, Desc::kGetRssi, kKindFrame);
-                    break;
-                case 2:
-                    m_sample.fdx = true;
-                    request = CTelegram(Cmd::kStartFdxSample, Desc::kStartFdxSample, kKindFrame);
-                    break;
-                case 3:
-                    m_sample.ub = true;
-                    request = CTelegram(Cmd::kStartUbSample, Desc::kStartUbSample, kKindFrame);
-                    break;
-                default:
-                    return;
-            }
-            m_sampleTicks = kSampleTicks;
-            EnqueueTelegram(request);
-            break;
-        }
-        case MainCommand::kReadConfig: {
-            if (m_sequence == nullptr) {
-                break;
-            }
-            const int n = m_sequence->StartRead();
-            if (n != -1 && m_pages != nullptr) {
-                m_pages->SetProgressRangeAll(n - 1);
-            }
-            break;
-        }
-        case MainCommand::kWriteConfig: {
-            if (m_sequence == nullptr || m_sequence->IsRunning() != 0 || m_pages == nullptr) {
-                break;
-            }
-            ConfigRecord record;
-            if (m_pages->Collect(record) != 0) {
-                break;  // the refusing page has said why
-            }
-            const int n = m_sequence->StartWrite(record);
-            if (n != -1) {
-                m_pages->SetProgressRangeAll(n - 1);
-            }
-            break;
-        }
-        case MainCommand::kSaveConfigFile:
-        case MainCommand::kLoadConfigFile:
-            if (m_pages != nullptr) {
-                const int active = m_sheet != nullptr ? m_sheet->ActivePage() : 0;
-                if (command == MainCommand::kSaveConfigFile) {
-                    ConfigFileCommands::Save(*m_pages, m_prompt, active);
-                } else {
-                    ConfigFileCommands::Load(*m_pages, m_prompt, active);
-                }
-            }
-            break;
-        case MainCommand::kEventDatabase:
-            m_eventDatabaseActive = argument == 1;
-            UpdateStatusLine();
-            break;
-    }
-}
-
-// ---- the timer ----
-
-void CReaderToolDlg::OnTimer() {
-    ++m_ticks;
-    if (m_sheet != nullptr && m_pages != nullptr) {
-        m_pages->TickPage(m_sheet->ActivePage());
-    }
-    for (const char* caption :
-         {Caption::kMemory, Caption::kDatabase, Caption::kTestTools, Caption::kBluetooth, Caption::kClient}) {
-        if (IToolWindow* window = m_windows.Find(caption)) {
-            window->OnTick();
-        }
-    }
-    if (m_statusTicks != 0) {
-        if (--m_statusTicks == 0) {
-            m_statusText.clear();
-            UpdateStatusLine();
-        }
-    }
-    ReconnectStep();
-    bool busy = HoldOffStep();
-    busy = RetryStep(busy);
-    busy = QueueStep(busy);
-    busy = AutoSampleStep(busy);
-    busy = KeepAliveStep(busy);
-    busy = TestConnectStep(busy);
-    ConfigJobStep(busy);
-}
-
-bool CReaderToolDlg::HoldOffStep() {
-    if (m_holdOffTicks != 0) {
-        --m_holdOffTicks;
-        return true;
-    }
-    return false;
-}
-
-bool CReaderToolDlg::RetryStep(bool busy) {
-    if (busy) {
-        return true;
-    }
-    if (m_answerRetries == 0) {
-        return false;
-    }
-    if (m_retryTicks > 0) {
-        --m_retryTicks;
-    }
-    if (m_retryTicks > 0 || HoldsRepeat(m_lastTelegram, false)) {
-        return false;
-    }
-    --m_answerRetries;
-    if (m_lastTelegram.GetLength() == 0) {
-        return false;
-    }
-    SendTelegram(CTelegram(m_lastTelegram));
-    m_retryTicks = kRetryTicks;
-    if (m_answerRetries == 0) {
-        m_lastTelegram.Clear();
-    }
-    return true;
-}
-
-bool CReaderToolDlg::QueueStep(bool busy) {
-    if (busy) {
-        return true;
-    }
-    if (m_queue[0].GetLength() == 0 || BlocksRequest(m_queue[0])) {
-        return false;
-    }
-    CTelegram head = m_queue[0];
-    if (head.IsRepeat() != 0) {
-        m_answerRetries = 2;
-    }
-    head.ClearRepeat();
-    m_retryTicks = kRetryTicks;
-    m_lastTelegram = head;
-    SendTelegram(head);
-    std::move(m_queue.begin() + 1, m_queue.end(), m_queue.begin());
-    m_queue.back() = CTelegram();
-    if (m_sheet != nullptr || m_windows.IsOpen(Caption::kDatabase)) {
-        m_keepAliveTicks = kKeepAliveAfterSend;
-    }
-    return true;
-}
-
-bool CReaderToolDlg::AutoSampleStep(bool busy) {
-    if (busy) {
-        return true;
-    }
-    // Sampling pauses while the line is down, rather than claim samples on the status line.
-    if ((!m_sample.hdx && !m_sample.fdx && !m_sample.ub) || m_sampleTicks <= 0 || m_port.IsOpen() == 0) {
-        return false;
-    }
-    if (--m_sampleTicks != 0) {
-        return false;
-    }
-    CTelegram request;
-    if (m_sample.hdx) {
-        request = CTelegram(Cmd::kStartHdxSample, Desc::kStartHdxSamplePeriodic, kKindFrame);
-        ShowStatus("Diagnosis: HDX sample", kSampleStatusTicks);
-    }
-    if (m_sample.fdx) {
-        request = CTelegram(Cmd::kStartFdxSample, Desc::kStartFdxSamplePeriodic, kKindFrame);
-        ShowStatus("Diagnosis: FDX sample", kSampleStatusTicks);
-    }
-    if (m_sample.ub) {
-        request = CTelegram(Cmd::kStartUbSample, Desc::kStartUbSample, kKindFrame);
-        ShowStatus("Diagnosis: UB sample", kSampleStatusTicks);
-    }
-    request.ClearRepeat();
-    SendTelegram(request);
-    m_sampleTicks = kSampleTicks;
-    CTelegram single(Cmd::kGetSingleId, Desc::kGetSingleId, kKindFrame);
-    single.ClearRepeat();
-    EnqueueTelegram(single);
-    return true;
-}
-
-bool CReaderToolDlg::KeepAliveStep(bool busy) {
-    if (busy) {
-        return true;
-    }
-    if (m_keepAliveTicks == 0) {
-        return false;
-    }
-    // Not inside a whole-configuration run or a page's request: its acknowledge would arrive in
-    // the middle of the exchange. The countdown goes on after it.
-    const bool exchange =
-        (m_sequence != nullptr && m_sequence->IsRunning() != 0) ||
-        (m_sheet != nullptr && m_pages != nullptr && m_pages->PageBusy(m_sheet->ActivePage()));
-    if (exchange) {
-        return false;
-    }
-    if (--m_keepAliveTicks != 0) {
-        return false;
-    }
-    SendTelegram(ConnectRequest());
-    m_holdOffTicks = 3;
-    m_keepAliveTicks = kKeepAliveRearm;
-    return true;
-}
-
-bool CReaderToolDlg::TestConnectStep(bool busy) {
-    if (!m_testMode) {
-        return false;
-    }
-    if (!busy) {
-        SendTelegram(ConnectRequest());
-        m_holdOffTicks = 2;
-    }
-    return true;
-}
-
-bool CReaderToolDlg::ConfigJobStep(bool busy) {
-    if (busy) {
-        return true;
-    }
-    if (m_sequence == nullptr) {
-        return false;
-    }
-    CTelegram request;
-    const int action = m_sequence->BuildStep(request);
-    if (action == IConfigSequence::kGiveUp) {
-        m_sequence->Stop();
-        if (m_sheet != nullptr && m_pages != nullptr) {
-            m_pages->StepProgressAll(100);
-            m_pages->ShowMainStatus(m_sheet->ActivePage(), "Read/Write configuration failed");
-        }
-        return false;
-    }
-    if (action == IConfigSequence::kStep || action == IConfigSequence::kRepeat) {
-        SendTelegram(request);
-        m_keepAliveTicks = kKeepAliveAfterSend;
-        if (action == IConfigSequence::kStep && m_sheet != nullptr && m_pages != nullptr) {
-            m_pages->StepProgressAll(1);
-        }
-        return true;
-    }
-    return false;
 }

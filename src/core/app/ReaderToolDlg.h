@@ -2,11 +2,10 @@
 
 #include "core/app/ComPropertiesDlg.h"
 #include "core/app/ConfigHooks.h"
+#include "core/app/Connection.h"
 #include "core/app/LineTiming.h"
 #include "core/app/LinkPort.h"
-#include "core/app/PortList.h"
 #include "core/app/Prompt.h"
-#include "core/app/ReconnectPolicy.h"
 #include "core/app/Settings.h"
 #include "core/app/WindowInterfaces.h"
 #include "core/app/WindowRegistry.h"
@@ -59,21 +58,23 @@ public:
     void Shutdown(AppSettings& settings);
 
     // Connection.
-    int Connect(int port);
-    void Disconnect();
-    void OnConnectButton();
+    int Connect(int port) { return m_connection.Connect(port); }
+    void Disconnect() { m_connection.Disconnect(); }
+    void OnConnectButton() { m_connection.OnConnectButton(); }
     // The device went away while open (unplugged adapter, ended simulator).
-    void OnPortLost();
+    void OnPortLost() { m_connection.OnPortLost(NowTicksMs()); }
     // "COM Error <CE-%u>" of a failed read or write.
-    void OnComError(const std::string& text);
+    void OnComError(const std::string& text) { m_connection.OnComError(text); }
     // Opening the same device again by itself after it went away; on unless the user turned it
     // off under Settings > Comport (taken from the settings at Start and from "COM Properties").
-    const ReconnectPolicy& Reconnect() const { return m_reconnect; }
+    const ReconnectPolicy& Reconnect() const { return m_connection.Reconnect(); }
 
     // "COM Properties": disconnects and prepares the dialog; End applies a confirmed choice (or
     // nothing after "Cancel") and reconnects in either case.
-    CComPropertiesDlg BeginComProperties(const std::vector<SystemPort>& devices);
-    void EndComProperties(const CComPropertiesDlg* confirmed);
+    CComPropertiesDlg BeginComProperties(const std::vector<SystemPort>& devices) {
+        return m_connection.BeginComProperties(devices);
+    }
+    void EndComProperties(const CComPropertiesDlg* confirmed) { m_connection.EndComProperties(confirmed); }
 
     // Node selection.
     void OnNodeSelected(int index);
@@ -147,6 +148,16 @@ public:
     int SampleTicks() const { return m_sampleTicks; }
 
 private:
+    friend class CConnection;  // resets what the engine knows of a line that went away
+
+    // Ticks shared by the sending, command and timer sections.
+    static constexpr int kConnectedTicks = 60;
+    static constexpr int kSampleTicks = 8;
+    static constexpr uint8_t kKeepAliveAfterSend = 40;
+    static constexpr uint8_t kKeepAliveOnOpen = 2;
+
+    // The reconnect attempts are paced by the ticks themselves.
+    int64_t NowTicksMs() const { return m_ticks * 100; }
     void OnFrame();
     void OnTagLine();
     bool IsEcho(const std::vector<uint8_t>& frame);
@@ -159,7 +170,6 @@ private:
     void ClearStatusText();
     void StopSampling();
     void ResetLineState();
-    void ReconnectStep();
 
     bool HoldOffStep();
     bool RetryStep(bool busy);
@@ -172,6 +182,7 @@ private:
     ILinkPort& m_port;
     IMainView& m_view;
     IPrompt& m_prompt;
+    CConnection m_connection;
     CWindowRegistry m_windows;
     IConfigPages* m_pages = nullptr;
     IConfigSheet* m_sheet = nullptr;
@@ -181,7 +192,6 @@ private:
     CFrameParser m_frameParser;
     CTagLineParser m_tagLineParser;
     CTransponderId m_lastTag;
-    CPortList m_portList;
 
     std::array<CTelegram, kQueueSlots> m_queue;
     CTelegram m_lastTelegram;
@@ -201,12 +211,8 @@ private:
     std::string m_statusText;
     int m_statusTicks = 0;
     bool m_testMode = false;
-    ReconnectPolicy m_reconnect;
     int64_t m_ticks = 0;
 
-    // The application's copies of port and baud: changed only by a confirmed "COM Properties".
-    int m_settingsPort = -1;
-    int m_settingsBaud = 9600;
     int m_nodeIndex = -1;
     std::string m_statusLine;
 };
