@@ -132,7 +132,14 @@ TEST_F(ServiceWindowsTest, LcdMemoryAndMax884Dialogs) {
     Click(&max, "calc");
     EXPECT_EQ(max.findChild<QLineEdit*>("rpSoll")->text(), "428571.43");
     EXPECT_EQ(max.findChild<QLineEdit*>("voutResult")->text(), " 4.13");
+    EXPECT_TRUE(max.findChild<QLineEdit*>("voutResult")->isEnabled());
     EXPECT_TRUE(prompt.messages.empty());
+    max.findChild<QLineEdit*>("vout")->setText("1.0");
+    Click(&max, "calc");
+    EXPECT_EQ(max.findChild<QLineEdit*>("rpSoll")->text(), "");
+    EXPECT_EQ(max.findChild<QLineEdit*>("voutResult")->text(), "");
+    EXPECT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(max.findChild<QPushButton*>("cancel")->text(), "Cancel");
 }
 
 TEST_F(ServiceWindowsTest, MonitorSearchStepsAndFilterHides) {

@@ -34,9 +34,19 @@ std::array<double, CMax884Dlg::kTableSize> CMax884Dlg::BuildTable() {
 
 int CMax884Dlg::OnCalc(IPrompt& prompt) {
     const auto table = BuildTable();
+    // Results of an earlier calculation must not stand beside input they do not belong to.
+    for (std::string* result : {&m_rpSoll, &m_r2, &m_r3, &m_rpIst, &m_voutResult}) {
+        result->clear();
+    }
     double vout = 0;
     double r1 = 0;
     if (!Read(prompt, m_vout, "Vout (V)", vout) || !Read(prompt, m_r1, "R1 (Ohm)", r1)) {
+        return -1;
+    }
+    // The regulator cannot go below its 1.2 V reference; the divider would need a negative
+    // resistor.
+    if (vout <= kReferenceVolts) {
+        prompt.Message(Format("Vout (V) must be above %.1f", kReferenceVolts));
         return -1;
     }
     const double rpSoll = r1 / (vout * 0.8333333333333334 - 1.0);
@@ -72,6 +82,6 @@ int CMax884Dlg::OnCalc(IPrompt& prompt) {
     m_r2 = Format("%8.2f", r2);
     m_r3 = Format("%8.2f", r3);
     m_rpIst = Format("%8.2f", rpIst);
-    m_voutResult = Format("%5.2f", (r1 / rpIst + 1.0) * 1.2);
+    m_voutResult = Format("%5.2f", (r1 / rpIst + 1.0) * kReferenceVolts);
     return 0;
 }

@@ -10,6 +10,7 @@
 class CMax884Dlg final {
 public:
     static constexpr int kTableSize = 84;
+    static constexpr double kReferenceVolts = 1.2;
 
     // Inputs, as typed.
     std::string m_vout = "4.0";

@@ -271,8 +271,8 @@ Max884Dialog::Max884Dialog(IPrompt& prompt, QWidget* parent) : QDialog(parent), 
         grid->addWidget(new QLabel(QString::fromLatin1(kInputs[i].label), this), i, 0);
         grid->addWidget(in, i, 1);
         inputs.emplace_back(in, kInputs[i].value);
+        // Read-only, not disabled: a result must stay readable and copyable.
         QLineEdit* out = Edit(kOutputs[i].name, this, true);
-        out->setEnabled(false);
         grid->addWidget(new QLabel(QString::fromLatin1(kOutputs[i].label), this), i, 2);
         grid->addWidget(out, i, 3);
         outputs.emplace_back(out, kOutputs[i].value);
@@ -283,7 +283,7 @@ Max884Dialog::Max884Dialog(IPrompt& prompt, QWidget* parent) : QDialog(parent), 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
-    auto* cancel = Button("Abbrechen", "cancel", this);
+    auto* cancel = Button("Cancel", "cancel", this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ok);
