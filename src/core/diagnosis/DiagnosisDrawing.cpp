@@ -157,7 +157,7 @@ Primitives Draw(const Snapshot& s) {
     for (int i = 0; i <= 15; ++i) {
         const int x = 40 + i * C;
         out.push_back(Line(kGridPen, {x, yB + 5}, {x, yB - (5 * R + 5)}));
-        const std::string label = s.dft ? Format("%2.1fKHz", i * kKhzPerColumn / z)
+        const std::string label = s.dft ? Format("%2.1fkHz", i * kKhzPerColumn / z)
                                         : Format("%2.1fms", i * (span * 0.06666666666666667) / z);
         out.push_back(Text({x, i % 2 == 0 ? yB + 35 : yB + 20}, label, Primitive::kCenterBaseline));
     }

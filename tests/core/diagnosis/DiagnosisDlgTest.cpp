@@ -260,7 +260,7 @@ TEST_F(DiagnosisDlgTest, BlockWithDftOnIsTransformedAndAutosavedRaw) {
     // The strongest bin carries its frequency on the grid's scale (40 pixels a column).
     const auto texts = Texts(up);
     EXPECT_EQ(texts.back(), "0.24 kHz");
-    EXPECT_EQ(texts[texts.size() - 2], "30.4KHz");
+    EXPECT_EQ(texts[texts.size() - 2], "30.4kHz");
 }
 
 TEST_F(DiagnosisDlgTest, SilentBinDrawsOnTheBaseLineInTheLogView) {
