@@ -48,7 +48,7 @@ struct SlowRig : TagRig {
         link.Reader().Seed(seed);
         engine.SetClock([this] { return link.Reader().Now(); });
         if (cell.tags) {
-            link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1}});
+            link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
             link.Reader().SetTagInterval(300);
         }
         link.Reader().SetFaults(LineOf(cell));
@@ -125,7 +125,7 @@ void PageReads(const Cell& cell, Tally& reader, Tally& additional) {
 
     rig.link.Reader().SetFaults(LineOf(cell));
     if (cell.tags) {
-        rig.link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1}});
+        rig.link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
         rig.link.Reader().SetTagInterval(300);
     }
     rig.engine.SetClock([&rig] { return rig.link.Reader().Now(); });

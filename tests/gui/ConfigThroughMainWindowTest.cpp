@@ -108,7 +108,7 @@ TEST_F(ConfigThroughMainWindow, ReadOnASlowBusyLineShowsTheReadersValues) {
     slow.jitterMs = 200;
     slow.oneAtATime = true;
     link.Reader().SetFaults(slow);
-    link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1}});
+    link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
     link.Reader().SetTagInterval(300);
     QTest::mouseClick(InSheet<QPushButton>("bandRead"), Qt::LeftButton);
     for (int tick = 0;
@@ -118,6 +118,23 @@ TEST_F(ConfigThroughMainWindow, ReadOnASlowBusyLineShowsTheReadersValues) {
     EXPECT_EQ(InSheet<QLabel>("pageStatus")->text(), "      Read configuration success");
     EXPECT_EQ(InSheet<QLineEdit>("readerTimeout")->text(), "3700");
     EXPECT_EQ(InSheet<QLineEdit>("readerStartCharacter")->text(), "I");
+}
+
+// A long message is cut at the window's width, never widens it, and is whole in the tooltip.
+TEST_F(ConfigThroughMainWindow, LongStatusTextsKeepTheirWindowsWidth) {
+    OpenSheet();
+    QWidget* sheet = InSheet<QLabel>("pageStatus")->window();
+    QCoreApplication::processEvents();
+    const int sheetWidth = sheet->width();
+    const int mainWidth = window.width();
+    const std::string longText = "Loaded garbage.cfg: 0 settings, defaults for " + std::string(400, 'x');
+    window.Pages().Reader().ShowMainStatus(longText);
+    window.ShowStatusLine(longText);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sheet->width(), sheetWidth);
+    EXPECT_EQ(window.width(), mainWidth);
+    EXPECT_EQ(InSheet<QLabel>("pageStatus")->toolTip().toStdString(), "      " + longText);
+    EXPECT_EQ(window.findChild<QLabel*>("statusLine")->toolTip().toStdString(), longText);
 }
 
 TEST_F(ConfigThroughMainWindow, ClockOptimizationAndLcdReachTheReader) {

@@ -190,11 +190,10 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
         layout->addWidget(BuildDeveloperControls());
     }
 
-    m_statusLine = new QLabel(central);
+    m_statusLine = new ElidedLabel(central);
     m_statusLine->setObjectName(QStringLiteral("statusLine"));
     m_statusLine->setFrameShape(QFrame::Panel);
     m_statusLine->setFrameShadow(QFrame::Sunken);
-    m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_statusLine);
     setCentralWidget(central);
 
@@ -416,7 +415,7 @@ void MainWindow::PaintTagFields() {
 }
 
 void MainWindow::ShowStatusLine(const std::string& text) {
-    m_statusLine->setText(QString::fromStdString(text));
+    m_statusLine->SetFullText(QString::fromStdString(text));
     emit statusLineChanged(m_statusLine->text());
 }
 

@@ -4,6 +4,7 @@
 #include "core/config/ConfigPages.h"
 #include "core/config/ConfigSequence.h"
 #include "core/tags/CountryNames.h"
+#include "gui/app/ElidedLabel.h"
 #include "gui/config/ConfigSheet.h"
 #include "gui/tags/DatabaseDialog.h"
 #include "gui/tags/EventDatabaseDialog.h"
@@ -156,7 +157,7 @@ private:
     TagHistoryPanel* m_history = nullptr;
     std::array<std::string, 4> m_lastTag;
     std::unique_ptr<UpdatePacer> m_tagPacer;
-    QLabel* m_statusLine = nullptr;
+    ElidedLabel* m_statusLine = nullptr;
     QPushButton* m_connect = nullptr;
     QPushButton* m_configuration = nullptr;
     QComboBox* m_nodeList = nullptr;

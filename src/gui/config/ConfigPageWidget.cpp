@@ -52,7 +52,7 @@ ConfigPageWidget::ConfigPageWidget(CConfigPage& page, QWidget* parent) : QWidget
     m_progress->setObjectName(QStringLiteral("pageProgress"));
     m_progress->setTextVisible(false);
     root->addWidget(m_progress);
-    m_status = new QLabel(this);
+    m_status = new ElidedLabel(this);
     m_status->setObjectName(QStringLiteral("pageStatus"));
     root->addWidget(m_status);
 
@@ -87,7 +87,7 @@ void ConfigPageWidget::PlaceBandLastInTabOrder() {
 void ConfigPageWidget::UpdateControls() {
     m_showing = true;
     ShowFields();
-    m_status->setText(ControlSync::ToQt(m_page.StatusText()));
+    m_status->SetFullText(ControlSync::ToQt(m_page.StatusText()));
     m_showing = false;
     UpdateProgress();
 }

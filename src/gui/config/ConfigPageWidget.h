@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigPage.h"
 #include "core/config/PageView.h"
+#include "gui/app/ElidedLabel.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -49,6 +50,6 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_quit = nullptr;
     QProgressBar* m_progress = nullptr;
-    QLabel* m_status = nullptr;
+    ElidedLabel* m_status = nullptr;
     bool m_showing = false;
 };
