@@ -1,5 +1,6 @@
 #include "core/config/ConfigFile.h"
 
+#include "core/util/AtomicFile.h"
 #include "core/util/Format.h"
 
 #include <cctype>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace ConfigFile {
 
@@ -321,29 +323,11 @@ std::string WithExtension(const std::string& path) {
 }
 
 int SaveFile(const std::string& path, const ConfigRecord& record, std::string& error) {
-    const std::string temporary = path + ".part";
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = Reason();
-        return -1;
-    }
-    WriteConfigFile(out, record);
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    if (!written || out.fail()) {
-        error = Reason();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return -1;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        error = ec.message();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    std::ostringstream text;
+    WriteConfigFile(text, record);
+    CAtomicFile file;
+    if (!file.Open(path) || !file.Write(text.str()) || !file.Commit()) {
+        error = file.Reason();
         return -1;
     }
     return 0;
