@@ -1,8 +1,12 @@
 #include "TagsTestSupport.h"
 
 #include "core/tags/EventDatabase.h"
+#include "core/tags/EventDatabaseDlg.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <functional>
 
 namespace {
 
@@ -131,6 +135,124 @@ TEST(EventDatabase, SortRemoveAndShow) {
     db.Remove("200", "B", prompt);
     EXPECT_EQ(ReadAll(db.Path()), FileOf({kHeader, "30 \"C\"", "1000 \"A\""}));
     EXPECT_EQ(ReadAll(db.BackupPath()), FileOf({kHeader, "30 \"C\"", "200 \"B\"", "1000 \"A\""}));
+}
+
+struct NoMainWindow final : IMainWindow {
+    void OnSendTelegram(const CTelegram&) override {}
+    void OnSendNow(const CTelegram&) override {}
+    void OnMainCommand(MainCommand, int) override {}
+};
+
+// Answers every question Yes after running what happens while it is open (a tag arriving).
+struct InterruptedPrompt final : IPrompt {
+    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool YesNo(const std::string&) override {
+        if (whileOpen) {
+            whileOpen();
+        }
+        return answer;
+    }
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
+    std::function<void()> whileOpen;
+    bool answer = true;
+    Lines messages;
+};
+
+TEST(EventDatabaseDialog, ATagArrivingDuringTheQuestionDoesNotChangeWhatIsRemoved) {
+    TempDir dir;
+    const std::string path = dir / "EventDatabase.txt";
+    const Lines file{kHeader, "000000004711        \"Sale\"", "000000000815        \"Weigh\""};
+    std::ofstream(path, std::ios::binary) << FileOf(file);
+    NoMainWindow main;
+    InterruptedPrompt prompt;
+    CEventDatabaseDlg dlg(main, prompt, path);
+    dlg.OnOpen();
+    prompt.whileOpen = [&] { dlg.ShowTag("000000000815"); };
+    dlg.m_id = "000000004711";
+    dlg.m_event = "Sale";
+    dlg.OnRemove();
+    EXPECT_EQ(ReadAll(path), FileOf({kHeader, "000000000815        \"Weigh\""}));
+
+    EXPECT_EQ(ReadAll(dlg.Database().BackupPath()), FileOf(file));
+}
+
+TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
+    const struct {
+        const char* name;
+        const char* id;
+        const char* event;
+        bool remove;
+        bool answer;
+        bool unreadable;
+        Lines messages;
+    } rows[] = {
+        {"short ID", "4711", "Sale", false, true, false, {CEventDatabase::kInvalidId}},
+        {"17 characters",
+         "000000004711",
+         "Vaccination 2026!",
+         false,
+         true,
+         false,
+         {CEventDatabase::kTooLong}},
+        {"No to removing", "000000000815", "Weigh", true, false, false, {}},
+        {"assign, backup unreadable",
+         "000000004711",
+         "Sale",
+         false,
+         true,
+         true,
+         {CEventDatabase::kDatabaseError}},
+        {"remove, backup unreadable",
+         "000000000815",
+         "Weigh",
+         true,
+         true,
+         true,
+         {CEventDatabase::kDatabaseError}},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        const std::string path = dir / "EventDatabase.txt";
+        const std::string before = FileOf({kHeader, "000000000815        \"Weigh\""});
+        std::ofstream(path, std::ios::binary) << before;
+        NoMainWindow main;
+        InterruptedPrompt prompt;
+        prompt.answer = row.answer;
+        CEventDatabaseDlg dlg(main, prompt, path);
+        dlg.OnOpen();
+        if (row.unreadable) {
+            // Root reads any file: a folder in the backup's place makes the backup fail instead.
+            std::filesystem::create_directory(dlg.Database().BackupPath());
+        }
+        dlg.m_id = row.id;
+        dlg.m_event = row.event;
+        row.remove ? dlg.OnRemove() : dlg.OnAssign();
+        EXPECT_EQ(prompt.messages, row.messages) << row.name;
+        EXPECT_EQ(dlg.m_id, row.id) << row.name;
+        EXPECT_EQ(dlg.m_event, row.event) << row.name;
+        EXPECT_EQ(ReadAll(path), before) << row.name;
+    }
+}
+
+TEST(EventDatabaseDialog, AFileThatCannotBeReadIsNeverReplacedByAHeader) {
+    TempDir dir;
+    const std::string path = dir / "EventDatabase.txt";
+    std::filesystem::create_directory(path);  // opens, but reads fail
+    NoMainWindow main;
+    InterruptedPrompt prompt;
+    CEventDatabaseDlg dlg(main, prompt, path);
+    dlg.OnOpen();
+    EXPECT_EQ(prompt.messages, Lines{CEventDatabase::kDatabaseError});
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // Absent or empty, it gets its header.
+    std::filesystem::remove(path);
+    std::ofstream(path, std::ios::binary);
+    prompt.messages.clear();
+    dlg.OnOpen();
+    EXPECT_TRUE(prompt.messages.empty());
+    EXPECT_EQ(ReadAll(path), FileOf({kHeader}));
 }
 
 }  // namespace
