@@ -255,7 +255,11 @@ TEST(CliEndToEnd, CtrlCDuringADownloadKeepsWhatWasRead) {
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     const auto stopped = QRegularExpression("stopped after (\\d+) of 250 datasets").match(err);
     ASSERT_TRUE(stopped.hasMatch()) << err.toStdString();
-    QFile file(dir.filePath("day.txt"));
+    // Only the temporary file, which the message names, holds it: "day.txt" would look complete.
+    EXPECT_FALSE(QFile::exists(dir.filePath("day.txt")));
+    const auto kept = QRegularExpression("what was read is in (\\S+day\\.txt\\.\\w+\\.part)").match(err);
+    ASSERT_TRUE(kept.hasMatch()) << err.toStdString();
+    QFile file(kept.captured(1));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << err.toStdString();
     const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
     // The two header lines, "Group 1", then every dataset read before the stop.

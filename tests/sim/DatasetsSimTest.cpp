@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <csignal>
+#include <filesystem>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -144,8 +148,39 @@ TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
     rig.link.Reader().SetFaults({.dropPercent = 100});
     rig.Tick(80);
     EXPECT_EQ(rig.With(Cmd::kDatasets, 0x05).size(), 22u);  // datasets 1 and 2, then 3 twenty times
-    EXPECT_EQ(rig.prompt.messages, Lines{"Communication error"});
-    EXPECT_EQ(ReadAll(dir / "lost.txt"), FileOf({"Group 1", Line(1), Line(2)}));
+    EXPECT_EQ(rig.prompt.messages, (Lines{CDatabaseDlg::kPartialFile, "Communication error"}));
+    // Under its own name the file would pass for the whole memory.
+    EXPECT_FALSE(std::filesystem::exists(dir / "lost.txt"));
+    ASSERT_EQ(rig.db.PartialPath().rfind(dir / "lost.txt.", 0), 0u) << rig.db.PartialPath();
+    EXPECT_EQ(ReadAll(rig.db.PartialPath()), FileOf({"Group 1", Line(1), Line(2)}));
+}
+
+TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
+    TempDir dir;
+    DatabaseRig rig;
+    for (uint64_t n = 1; n <= 9; ++n) {
+        Put(rig.link.Reader(), n);
+    }
+    // The disk is full after the header, "Group 1" and two datasets.
+    const size_t room = FileOf({"Group 1", Line(1), Line(2)}).size() + 10;
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = room;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    rig.prompt.files.push_back(dir / "full.txt");
+    rig.db.OnGetAll();
+    rig.Tick(60);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle);
+    EXPECT_EQ(rig.db.ReadAllEnd(), CDatabaseDlg::End::kWriteFailed);
+    EXPECT_EQ(rig.db.Lines().size(), 4u);  // nothing read after the failure
+    ASSERT_EQ(rig.prompt.messages, Lines{"Datasets file not saved"});
+    EXPECT_FALSE(std::filesystem::exists(dir / "full.txt"));
+    EXPECT_EQ(ReadAll(rig.db.PartialPath()).substr(0, room),
+              FileOf({"Group 1", Line(1), Line(2)}) + "0276,00000");
 }
 
 TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
@@ -164,7 +199,8 @@ TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
     rig.Tick(10);
     EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle);
     EXPECT_EQ(rig.db.ProgressText(), "Stopped after dataset 3 of 9");
-    EXPECT_EQ(ReadAll(dir / "stopped.txt"), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "stopped.txt"));
+    EXPECT_EQ(ReadAll(rig.db.PartialPath()), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
 }
 
 TEST(DatasetsSim, OpenShowsTwentyLinesPerPress) {

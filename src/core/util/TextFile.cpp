@@ -49,6 +49,21 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, size_t 
     return true;
 }
 
+bool GetLine(std::istream& in, std::string& line, size_t maxLength) {
+    line.clear();
+    bool any = false;
+    for (int c = in.get(); in; c = in.get()) {
+        any = true;
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() < maxLength) {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    return any;
+}
+
 std::string WriteError(const std::string& path) {
     const int code = errno;
     return "Cannot write " + path + ": " + (code != 0 ? std::strerror(code) : "write failed");

@@ -2,6 +2,7 @@
 
 #include "core/util/AtomicFile.h"
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ std::string Trim(const std::string& text);
 // The whole file as lines with trailing white space removed; false when it cannot be opened or
 // read, or holds more than maxBytes (a file the tool did not write).
 bool ReadLines(const std::string& path, std::vector<std::string>& lines, size_t maxBytes = 64u << 20);
+
+// As std::getline, but keeps at most maxLength characters of the line and skips the rest, so a
+// file without line ends cannot fill the memory.
+bool GetLine(std::istream& in, std::string& line, size_t maxLength = 4096);
 
 // Writes the file through a temporary file beside it and a rename, so that a failure never
 // leaves it half written. false with error naming the file and the reason.
