@@ -124,7 +124,18 @@ TEST(EventsPageSim, GetSaveLoadAndSetTheWholeList) {
     EXPECT_EQ(rig.With(Cmd::kService, Sub9F::kAssignEventDataset).size(), 2u);
     EXPECT_EQ(tables.DatasetAt(1).isoCode[0], 0x14);
     EXPECT_EQ(tables.DatasetAt(2).event, 3);
-    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>(28, CProPageEvent::kInvalidTag));
+    EXPECT_EQ(rig.prompt.messages,
+              std::vector<std::string>{"Event entries not used, not written: 3, 4, 5, 6, 7, "
+                                       "8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, "
+                                       "20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30"});
+
+    // Clear empties the list and fills it with what the reader confirmed cleared.
+    rig.page().OnListClear();
+    EXPECT_TRUE(rig.page().EventList().empty());
+    rig.Tick(400);
+    ASSERT_EQ(rig.page().EventList().size(), 30u);
+    EXPECT_EQ(rig.page().EventList()[0], "Event entry  1: not used");
+    EXPECT_FALSE(tables.DatasetAt(2).used);
 }
 
 TEST(EventsPageSim, ReceivedTagsFillTheTransponderList) {
