@@ -19,10 +19,11 @@ struct CliOptions {
     // "datasets download".
     std::string command;
     bool json = false;
-    int count = 0;       // listen: stop after this many tags; 0 = no limit
-    int seconds = 0;     // listen, monitor: stop after this long; 0 = no limit
-    std::string output;  // config read -o, datasets download -o
-    std::string file;    // config write / diff
+    int count = 0;               // listen: stop after this many tags; 0 = no limit
+    int seconds = 0;             // listen, monitor: stop after this long; 0 = no limit
+    std::string output;          // config read -o, datasets download -o
+    std::string file;            // config write / diff
+    bool allowDefaults = false;  // config write / diff: a file without every section
     bool ascii = false;
     bool timestamps = false;
     std::vector<uint8_t> payload;  // send

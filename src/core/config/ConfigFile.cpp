@@ -171,6 +171,48 @@ void Store(int section, const std::string& value, ConfigRecord& r) {
     }
 }
 
+bool AllOf(const std::string& text, const char* characters) {
+    return !text.empty() && text.find_first_not_of(characters) == std::string::npos;
+}
+
+// Whole decimal numbers from low to high, without a sign or anything after them.
+bool InRange(const std::string& text, long low, long high) {
+    if (!AllOf(text, "0123456789") || text.size() > 9) {
+        return false;
+    }
+    const long value = std::stol(text);
+    return value >= low && value <= high;
+}
+
+// Whether the reader takes the value as the file states it (lower case, "0x" removed).
+bool Takes(int section, const std::string& value) {
+    switch (section) {
+        case kTimeout:
+            return InRange(value, 0, 255 * 100);
+        case kSyncLevel: {
+            // Volts with a decimal point; "1,96" from a German locale would read as 1.
+            if (!AllOf(value, "0123456789.") || value.find('.') != value.rfind('.') || value.size() > 12) {
+                return false;
+            }
+            double volts = 0;
+            return ParseDouble(value, volts) && volts <= 5.0 + 1e-9;
+        }
+        case kBreak:
+        case kBursts:
+        case kDoubleRead:
+            return InRange(value, 0, 65535);
+        case kReads:
+            return InRange(value, 0, 255);
+        case kSwitchOff:
+            return InRange(value, 0, 65535 / 100);
+        case kAccessLevel:
+            return InRange(value, 0, 2);
+        default:
+            // A byte in hex.
+            return AllOf(value, "0123456789abcdef") && value.size() <= 2;
+    }
+}
+
 std::string Reason() {
     return errno != 0 ? std::strerror(errno) : "unknown error";
 }
@@ -183,6 +225,34 @@ int Summary::Found() const {
         n += f ? 1 : 0;
     }
     return n;
+}
+
+std::string DefaultsTaken(const Summary& summary) {
+    std::string defaults;
+    for (size_t i = 0; i < summary.found.size(); ++i) {
+        if (!summary.found[i]) {
+            defaults += (defaults.empty() ? "" : ", ") + std::string(kSectionNames[i]);
+        }
+    }
+    return defaults;
+}
+
+std::vector<std::string> Refusals(const Summary& summary, bool allowDefaults) {
+    if (summary.tooLarge) {
+        return {Format("larger than a configuration file (over %zu bytes)", kMaxFileBytes)};
+    }
+    if (summary.Found() == 0) {
+        return {"no configuration section"};
+    }
+    std::vector<std::string> refusals;
+    for (const auto& value : summary.invalid) {
+        refusals.push_back("value the reader does not take: " + value);
+    }
+    const std::string defaults = DefaultsTaken(summary);
+    if (!allowDefaults && !defaults.empty()) {
+        refusals.push_back("sections taken from defaults: " + defaults);
+    }
+    return refusals;
 }
 
 void SetDefaults(ConfigRecord& r) {
@@ -217,7 +287,10 @@ uint8_t SyncLevelValue(const std::string& volts) {
     if (!ParseDouble(volts, value)) {
         return 0;
     }
-    const double scaled = std::trunc(value * 51.0);
+    // To the nearest step, not cut: every text SyncLevelText gives lies within a quarter step of
+    // its byte, so a level read, saved and written back stays the level it was ("1.96" x 51 is
+    // 99.96, which cut would lower the reader by a step each round).
+    const double scaled = std::round(value * 51.0);
     // Cut to 8 bits as an integer would be; a huge or odd number must not reach a conversion
     // whose result is undefined.
     if (!std::isfinite(scaled)) {
@@ -292,6 +365,11 @@ int ReadConfigFile(std::istream& in, ConfigRecord& record, Summary* summary) {
                 Store(section, value, record);
                 if (summary != nullptr) {
                     summary->found[static_cast<size_t>(section)] = true;
+                    if (!Takes(section, value)) {
+                        summary->invalid.push_back("[" +
+                                                   std::string(kSectionNames[static_cast<size_t>(section)]) +
+                                                   "] " + Trimmed(line));
+                    }
                 }
             }
         }
@@ -300,7 +378,14 @@ int ReadConfigFile(std::istream& in, ConfigRecord& record, Summary* summary) {
     std::istreambuf_iterator<char> it(in);
     const std::istreambuf_iterator<char> end;
     bool pending = false;
+    size_t total = 0;
     for (; it != end; ++it) {
+        if (++total > kMaxFileBytes) {
+            if (summary != nullptr) {
+                summary->tooLarge = true;
+            }
+            return -1;
+        }
         const char c = *it;
         if (c == '\n') {
             take();
@@ -348,6 +433,10 @@ int LoadFile(const std::string& path, ConfigRecord& record, Summary& summary, st
     ConfigRecord read = record;
     Summary found;
     ReadConfigFile(in, read, &found);
+    if (found.tooLarge) {
+        error = Refusals(found, true).front();
+        return -1;
+    }
     if (in.bad()) {
         error = Reason();
         return -1;

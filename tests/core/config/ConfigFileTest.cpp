@@ -57,13 +57,13 @@ TEST(ConfigFileTest, WritesTheFileByteForByteInAnyLocale) {
     const ConfigRecord back = Read(kSampleFile);
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_EQ(german, kSampleFile);
-    EXPECT_EQ(back.syncLevel, 99);
+    EXPECT_EQ(back.syncLevel, 100);
 }
 
 TEST(ConfigFileTest, ReadsWhatTheWriterAndOthersWrote) {
     const ConfigRecord r = Read(kSampleFile);
     EXPECT_EQ(r.format, 0x0A);
-    EXPECT_EQ(r.syncLevel, 99);         // 100 -> "1.96" -> 99
+    EXPECT_EQ(r.syncLevel, 100);        // 100 -> "1.96" -> 100, not a step lower
     EXPECT_EQ(r.switchOffTime, 12300);  // 12345 -> 123 -> 12300
     EXPECT_EQ(r.customFormat, (std::array<uint8_t, 3>{0x05, 0x50, 0x23}));
     EXPECT_EQ(r.doubleReadTime, 5000);
@@ -114,6 +114,57 @@ TEST(ConfigFileTest, BadFilesLoadWithoutHarm) {
     }
     EXPECT_EQ(Read("[Wireless sync level]\n1e308\n").syncLevel, 0);
     EXPECT_EQ(Read("[RF Power]\n\t0x1\n").rfPower, 1);
+}
+
+// Values that would be cut or wrapped on their way to the reader, and files that are not whole.
+TEST(ConfigFileTest, RefusalsNameEveryValueTheReaderDoesNotTake) {
+    std::string whole = kSampleFile;
+    const auto with = [&](const std::string& section, const std::string& value) {
+        std::string text = whole;
+        const size_t at = text.find("\t", text.find("[" + section + "]"));
+        text.replace(at + 1, text.find('\r', at) - at - 1, value);
+        return text;
+    };
+    const struct {
+        std::string file;
+        bool allowDefaults;
+        std::vector<std::string> refusals;
+    } rows[] = {
+        {whole, false, {}},
+        {with("Timeout", "abc"), false, {"value the reader does not take: [Timeout] abc"}},
+        {with("Switch off time", "99999"),
+         false,
+         {"value the reader does not take: [Switch off time] 99999"}},
+        {with("Check for double reads", "70000"),
+         false,
+         {"value the reader does not take: [Check for double reads] 70000"}},
+        {with("Permanent read reads", "300"),
+         false,
+         {"value the reader does not take: [Permanent read reads] 300"}},
+        {with("Wireless sync level", "1,96"),
+         false,
+         {"value the reader does not take: [Wireless sync level] 1,96"}},
+        {with("Wireless sync level", "5.01"),
+         false,
+         {"value the reader does not take: [Wireless sync level] 5.01"}},
+        {with("Access level", "3"), false, {"value the reader does not take: [Access level] 3"}},
+        {with("IO", "0x1g"), false, {"value the reader does not take: [IO] 0x1g"}},
+        {"[Timeout]\r\n\t3000\r\n", true, {}},
+        {"[Timeout]\r\n\t3000\r\n[IO]\r\n\t0x03\r\n",
+         false,
+         {"sections taken from defaults: Output format, Wireless sync level, Optimization, Permanent read "
+          "break, "
+          "Permanent read bursts, Permanent read reads, Permanent read active, Switch off time, RF Power, "
+          "Bluetooth Mode, Custom output format 0, Custom output format 1, Custom output format 2, Access "
+          "level, Check for double reads"}},
+        {"nothing of a configuration\n", true, {"no configuration section"}},
+        {std::string(100 * 1024, '\0'), true, {"larger than a configuration file (over 65536 bytes)"}},
+    };
+    for (const auto& row : rows) {
+        ConfigFile::Summary summary;
+        Read(row.file, &summary);
+        EXPECT_EQ(ConfigFile::Refusals(summary, row.allowDefaults), row.refusals) << row.file.substr(0, 80);
+    }
 }
 
 TEST(ConfigFileTest, SavingReplacesTheFileOrLeavesTheOldOne) {
