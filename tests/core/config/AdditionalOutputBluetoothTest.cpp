@@ -96,6 +96,76 @@ TEST_F(PageTest, AdditionalShowsTheBlock) {
     EXPECT_EQ(add.Message(), "Additonal configuration received");
 }
 
+// What the reader reported and nobody edited goes back as it came, whatever its text rounds to;
+// what the page cannot show or send is refused where the user pressed, never sent as another value.
+TEST_F(PageTest, AdditionalWritesBackWhatTheReaderReportedAndRefusesWhatItCannotShow) {
+    const struct {
+        const char* name;
+        uint8_t sync, accessLevel;
+        uint16_t switchOff, doubleReads;
+        std::string editedSync;  // empty: left as shown
+        int filled;
+        std::string message;
+    } rows[] = {
+        {"sync 100 shown as 1.96", 100, 1, 750, 32, "", 0, ""},
+        {"switch-off and double reads beyond the page's own limits", 51, 0, 65000, 6000, "", 0, ""},
+        {"sync typed as shown", 100, 1, 750, 32, "1.96", 0, ""},
+        {"sync typed above 5.00 V", 100, 1, 750, 32, "5.01", -1, "Wireless synchronization: 0.00 to 5.00 V"},
+        {"access level 5", 100, 5, 750, 32, "", -1,
+         "Access level: the reader's level is none of Read only, New Group and last ID, Complete access; "
+         "choose one"},
+    };
+    for (const auto& row : rows) {
+        prompt.messages.clear();
+        add.OnCreate();
+        Answer(add, Ack(0x60, {0x14,
+                               0x00,
+                               0x00,
+                               0x00,
+                               0x78,
+                               5,
+                               1,
+                               static_cast<uint8_t>(row.switchOff >> 8),
+                               static_cast<uint8_t>(row.switchOff),
+                               row.sync,
+                               2,
+                               0,
+                               1,
+                               0,
+                               0,
+                               0,
+                               0,
+                               row.accessLevel,
+                               static_cast<uint8_t>(row.doubleReads >> 8),
+                               static_cast<uint8_t>(row.doubleReads),
+                               2}));
+        if (!row.editedSync.empty()) {
+            add.Fields().syncLevel = row.editedSync;
+        }
+        ConfigRecord record;
+        ASSERT_EQ(add.FillRecord(record), row.filled) << row.name;
+        EXPECT_EQ(prompt.messages.empty() ? "" : prompt.messages[0], row.message) << row.name;
+        if (row.filled == 0) {
+            EXPECT_EQ((std::vector<int>{record.syncLevel, record.switchOffTime, record.doubleReadTime,
+                                        record.accessLevel}),
+                      (std::vector<int>{row.sync, row.switchOff, row.doubleReads, row.accessLevel}))
+                << row.name;
+        }
+    }
+    // Nor does the access level's own button send "Read only" in place of a level it cannot show.
+    main.sent.clear();
+    add.OnSetAccessLevel();
+    EXPECT_TRUE(main.sent.empty());
+    // A record whose level the page cannot show leaves the level it shows.
+    add.Fields().accessLevel = 1;
+    add.ShowRecord(ConfigRecord{.accessLevel = 7});
+    EXPECT_EQ(add.Fields().accessLevel, 1);
+    // Steps of 0.1 V from where the level is, not from a tenth it was snapped to.
+    add.Fields().syncLevel = "1.96";
+    add.OnSyncLevelStep(+1);
+    EXPECT_EQ(add.Fields().syncLevel, "2.06");
+}
+
 // Found by fuzzing: a block with 64004 bursts and a 53762 ms break, whose duration overflowed
 // an int.
 TEST_F(PageTest, AdditionalShowsTheDurationOfTheLongestPermanentRead) {
