@@ -225,20 +225,27 @@ TEST_F(PageTest, BluetoothRequests) {
     Answer(bt, Ack(0x9F, {0x2A, 200, 'N', 'a', 'm', 'e'}));  // announces more than it holds
     EXPECT_EQ(bt.Fields().friendlyName, "Name");
 
-    // Disable: the first repetition after 50 ticks, then every 4.
-    bt.Fields().enable = CPropPageBluetooth::kSecond;
-    bt.OnSetEnable();
-    const size_t before = main.sent.size();
-    std::vector<int> repeats;
-    for (int t = 1; t <= 60; ++t) {
-        const size_t n = main.sent.size();
-        bt.OnTick();
-        if (main.sent.size() != n) {
-            repeats.push_back(t);
+    // Disable: the first repetition after 50 ticks, then every 4; neither radio: every 4 from the start.
+    const struct {
+        int enable;
+        std::vector<int> repeats;
+    } rows[] = {{CPropPageBluetooth::kSecond, {51, 56}}, {CPropPageBluetooth::kNone, {5, 10}}};
+    for (const auto& row : rows) {
+        bt.OnCreate();
+        bt.Fields().enable = row.enable;
+        bt.OnSetEnable();
+        const size_t before = main.sent.size();
+        std::vector<int> repeats;
+        for (int t = 1; t <= 60 && repeats.size() < 2; ++t) {
+            const size_t n = main.sent.size();
+            bt.OnTick();
+            if (main.sent.size() != n) {
+                repeats.push_back(t);
+            }
         }
+        EXPECT_EQ(repeats, row.repeats) << row.enable;
+        EXPECT_EQ(FakeMainWindow::BytesOf(main.sent[before - 1]), (Bytes{0x9F, 0x16, 0x00}));
     }
-    EXPECT_EQ(repeats, (std::vector<int>{51, 56}));
-    EXPECT_EQ(FakeMainWindow::BytesOf(main.sent[before - 1]), (Bytes{0x9F, 0x16, 0x00}));
 }
 
 }  // namespace
