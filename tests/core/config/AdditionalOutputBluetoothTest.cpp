@@ -196,6 +196,11 @@ TEST_F(PageTest, OutputFormatPreviewAndValue) {
     EXPECT_EQ(sel[P::kInitialCharacter], P::kSelfDefined);
     EXPECT_EQ(out.Fields().selfDefined, "<0x01>");
     EXPECT_EQ(P::CharacterValue("<0x01>"), 0x01);
+    const std::pair<const char*, int> typed[] = {{" 65", 65}, {"65", 65}, {"A", 'A'}, {"0x41", 0x41},
+                                                 {"abc", -1}, {"0x", -1}, {"256", -1}};
+    for (const auto& [text, value] : typed) {
+        EXPECT_EQ(P::CharacterValue(text), value) << "'" << text << "'";
+    }
 
     out.OnCreate();
     out.OnSave();
