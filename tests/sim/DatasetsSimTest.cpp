@@ -148,7 +148,7 @@ TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
     rig.link.Reader().SetFaults({.dropPercent = 100});
     rig.Tick(80);
     EXPECT_EQ(rig.With(Cmd::kDatasets, 0x05).size(), 22u);  // datasets 1 and 2, then 3 twenty times
-    EXPECT_EQ(rig.prompt.messages, (Lines{CDatabaseDlg::kPartialFile, "Communication error"}));
+    EXPECT_EQ(rig.prompt.messages, (Lines{"Datasets file incomplete", "Communication error"}));
     // Under its own name the file would pass for the whole memory.
     EXPECT_FALSE(std::filesystem::exists(dir / "lost.txt"));
     ASSERT_EQ(rig.db.PartialPath().rfind(dir / "lost.txt.", 0), 0u) << rig.db.PartialPath();
@@ -266,7 +266,7 @@ TEST(DatasetsSim, TestToolsRunEndsOnARefusalOrABadCountry) {
     rig.tools.OnStore();
     rig.Tick(20);
     EXPECT_TRUE(rig.Stores().empty());
-    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>{CTestToolsDlg::kInvalidCountry});
+    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>{"Invalid country code, valid range is 1...999"});
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ std::string FileOf(const Lines& lines, const char* end = "\r\n") {
     return text;
 }
 
-const std::string kHeader = CEventDatabase::kHeader;
+const std::string kHeader = "[Transponder ID] [Event string (max. 16 characters)]";
 
 TEST(EventDatabase, EntriesMatchRightAligned) {
     const struct {
@@ -74,21 +74,21 @@ TEST(EventDatabase, AssignRefusesBadInputAndAsksBeforeReplacing) {
          "000123456789",
          sixteen + "!",
          {},
-         CEventDatabase::kTooLong,
+         "Length of event string exeeds allowed maximum of 16 characters",
          {kHeader, "100000000001 \"Sale\""},
          0},
         {"11-character ID",
          "00012345678",
          "Sale",
          {},
-         CEventDatabase::kInvalidId,
+         "Invalid transponder ID",
          {kHeader, "100000000001 \"Sale\""},
          0},
         {"no event",
          "000123456789",
          "",
          {},
-         CEventDatabase::kNothingSelected,
+         "No transponder ID and/or no event string select",
          {kHeader, "100000000001 \"Sale\""},
          0},
         {"16 characters appended",
@@ -187,14 +187,14 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
         bool unreadable;
         Lines messages;
     } rows[] = {
-        {"short ID", "4711", "Sale", false, true, false, {CEventDatabase::kInvalidId}},
+        {"short ID", "4711", "Sale", false, true, false, {"Invalid transponder ID"}},
         {"17 characters",
          "000000004711",
          "Vaccination 2026!",
          false,
          true,
          false,
-         {CEventDatabase::kTooLong}},
+         {"Length of event string exeeds allowed maximum of 16 characters"}},
         {"No to removing", "000000000815", "Weigh", true, false, false, {}},
         {"assign, backup unreadable",
          "000000004711",
@@ -202,14 +202,14 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
          false,
          true,
          true,
-         {CEventDatabase::kDatabaseError}},
+         {"Database Error"}},
         {"remove, backup unreadable",
          "000000000815",
          "Weigh",
          true,
          true,
          true,
-         {CEventDatabase::kDatabaseError}},
+         {"Database Error"}},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -243,7 +243,7 @@ TEST(EventDatabaseDialog, AFileThatCannotBeReadIsNeverReplacedByAHeader) {
     InterruptedPrompt prompt;
     CEventDatabaseDlg dlg(main, prompt, path);
     dlg.OnOpen();
-    EXPECT_EQ(prompt.messages, Lines{CEventDatabase::kDatabaseError});
+    EXPECT_EQ(prompt.messages, Lines{"Database Error"});
     EXPECT_TRUE(std::filesystem::is_directory(path));
 
     // Absent or empty, it gets its header.
