@@ -236,7 +236,16 @@ TEST(DatasetsSim, TestToolsStoreRuns) {
     rig.tools.m_nationalId = "1000";
     rig.tools.m_amount = "3";
     rig.tools.OnStore();
-    rig.Tick(30);
+    // The first store leaves with the next tick, each further one every sixth tick.
+    std::vector<int> ticks;
+    for (int t = 1; t <= 30; ++t) {
+        const size_t before = rig.Stores().size();
+        rig.Tick();
+        if (rig.Stores().size() > before) {
+            ticks.push_back(t);
+        }
+    }
+    EXPECT_EQ(ticks, (std::vector<int>{1, 6, 12}));
     EXPECT_EQ(rig.Stores(), (std::vector<B>{store(4, 1000), store(4, 1001), store(4, 1002)}));
     EXPECT_EQ(rig.tools.m_nationalId, "1003");
     rig.requests.clear();
