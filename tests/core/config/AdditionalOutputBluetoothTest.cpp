@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class MessagePrompt final : public IPrompt {
@@ -82,6 +84,66 @@ TEST_F(PageTest, AdditionalSendsOrRefuses) {
     EXPECT_EQ(add.Retries(), 3);
     Answer(add, Ack(0x60, {0x21}));
     EXPECT_EQ(add.Message(), "Configuration success");
+}
+
+// Each group's own request, with values whose byte order and bit order show.
+TEST_F(PageTest, AdditionalGroupsSendTheirBytes) {
+    using A = CAdditional;
+    const struct {
+        const char* name;
+        std::function<void(A::Controls&)> set;
+        void (A::*button)();
+        Bytes sent;
+        const char* description;
+    } rows[] = {
+        {"permanent read",
+         [](A::Controls& c) { c.breakTime = "300", c.bursts = "4660", c.reads = "7", c.active = true; },
+         &A::OnSetPermanentRead,
+         {0x60, 0x11, 0x01, 0x2C, 0x12, 0x34, 0x07, 0x01},
+         " Set permanent read parameter request "},
+        {"beeper only",
+         [](A::Controls& c) { c.useBeeper = true, c.useLeds = false; },
+         &A::OnSetIo,
+         {0x60, 0x16, 0x01},
+         " Set IO configuration request "},
+        {"LEDs only",
+         [](A::Controls& c) { c.useBeeper = false, c.useLeds = true; },
+         &A::OnSetIo,
+         {0x60, 0x16, 0x02},
+         " Set IO configuration request "},
+        {"double reads",
+         [](A::Controls& c) { c.doubleReads = "4660"; },
+         &A::OnSetDoubleReads,
+         {0x60, 0x1D, 0x12, 0x34},
+         " Set check for doublereads request "},
+        {"tag info",
+         [](A::Controls& c) { c.display = A::kTagInfo; },
+         &A::OnSetDisplayInfo,
+         {0x60, 0x1F, 0x01},
+         " Set additional info request "},
+        {"no display choice",
+         [](A::Controls& c) { c.display = A::kNoDisplay; },
+         &A::OnSetDisplayInfo,
+         {0x60, 0x1F},
+         " Set additional info request "},
+        {"high power",
+         [](A::Controls& c) { c.highPower = true; },
+         &A::OnSetRfPower,
+         {0x60, 0x13, 0x01},
+         " Set rf power mode request "},
+        {"new group",
+         [](A::Controls& c) { c.accessLevel = 1; },
+         &A::OnSetAccessLevel,
+         {0x60, 0x1B, 0x01},
+         " Access level configuration request "},
+    };
+    for (const auto& row : rows) {
+        add.OnCreate();
+        row.set(add.Fields());
+        (add.*row.button)();
+        EXPECT_EQ(main.Last(), row.sent) << row.name;
+        EXPECT_EQ(main.LastText(), row.description) << row.name;
+    }
 }
 
 TEST_F(PageTest, AdditionalShowsTheBlock) {
