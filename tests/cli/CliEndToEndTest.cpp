@@ -154,41 +154,31 @@ TEST(CliEndToEnd, FilesTheReaderCannotTakeAreRefusedBeforeAnythingIsSent) {
     Sim sim({});
     QTemporaryDir dir;
     const CliRun before = CliOn(sim, {"config", "read"});
-    ASSERT_EQ(before.code, 0) << before.err.toStdString();
     const auto fileOf = [&](const QString& name, const QByteArray& text) {
         QFile file(dir.filePath(name));
         file.open(QIODevice::WriteOnly);
         file.write(text);
         return dir.filePath(name);
     };
-    QByteArray comma = before.out.toLatin1();
-    comma.replace("[Wireless sync level]\r\n\t", "[Wireless sync level]\r\n\t9,99 ");
-    const struct {
-        QString path;
-        QStringList options;
-        QString err;
-        int code;
-    } rows[] = {
-        {fileOf("garbage.cfg", "[Timeout]\r\n\tabc\r\n"), {"--allow-defaults"}, "[Timeout] abc", 1},
-        {fileOf("wrapped.cfg", "[Switch off time]\r\n\t99999\r\n"), {"--allow-defaults"}, "99999", 1},
-        {fileOf("comma.cfg", comma), {}, "[Wireless sync level] 9,99", 1},
-        {fileOf("partial.cfg", "[Timeout]\r\n\t3000\r\n"), {}, "--allow-defaults", 1},
-        {fileOf("empty.cfg", ""), {"--allow-defaults"}, "no configuration section", 1},
-        {"/dev/zero", {"--allow-defaults"}, "larger than a configuration file", 1},
+    const QString partial = fileOf("partial.cfg", "[Timeout]\r\n\t3000\r\n");
+    // clang-format off
+    const struct { QString path; QStringList options; QString err; } rows[] = {
+        {fileOf("garbage.cfg", "[Timeout]\r\n\tabc\r\n"), {"--allow-defaults"}, "[Timeout] abc"},
+        {fileOf("comma.cfg", before.out.toLatin1().replace("\t0.00", "\t9,99")), {}, "[Wireless sync level] 9,99"},
+        {partial, {}, "--allow-defaults"},
+        {"/dev/zero", {"--allow-defaults"}, "larger than a configuration file"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         for (const char* command : {"write", "diff"}) {
             const CliRun run =
                 CliOn(sim, QStringList{"config", command} + row.options + QStringList{row.path});
-            EXPECT_EQ(run.code, row.code) << command << " " << row.path.toStdString();
+            EXPECT_EQ(run.code, 1) << command << " " << row.path.toStdString();
             EXPECT_TRUE(run.err.contains(row.err)) << command << ": " << run.err.toStdString();
         }
     }
-    const CliRun after = CliOn(sim, {"config", "read"});
-    EXPECT_EQ(after.out, before.out);
-    // With the option, a partial file is written: its own section and the defaults.
-    const CliRun partial = CliOn(sim, {"config", "write", "--allow-defaults", dir.filePath("partial.cfg")});
-    EXPECT_EQ(partial.code, 0) << partial.err.toStdString();
+    EXPECT_EQ(CliOn(sim, {"config", "read"}).out, before.out);
+    EXPECT_EQ(CliOn(sim, {"config", "write", "--allow-defaults", partial}).code, 0);
 }
 
 TEST(CliEndToEnd, RefusedWriteStepIsNamed) {

@@ -2,7 +2,6 @@
 #include "core/config/ConfigTestSupport.h"
 #include "gui/config/ConfigSheet.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,7 +15,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
-#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -182,22 +180,6 @@ TEST_F(ConfigSheetWidgetTest, DeveloperControlsOnlyInDeveloperMode) {
     Type(0, "readerSerialNumber", "12345§");  // six characters, though seven bytes in UTF-8
     Click(0, "readerSetSerialNumber");
     EXPECT_EQ(main.Last(), (Bytes{0x80, '1', '2', '3', '4', '5', 0xA7}));
-}
-
-// Page keys and the wheel step the contrast by one, as the arrows do: the field shows what was sent.
-TEST_F(ConfigSheetWidgetTest, ContrastStepsByOneWhateverStepsIt) {
-    sheet->SetActivePage(CConfigPages::kLcd);
-    auto* contrast = W<QSpinBox>(CConfigPages::kLcd, "lcdContrast");
-    const int start = contrast->value();
-    contrast->setFocus();
-    QTest::keyClick(contrast, Qt::Key_PageUp);
-    ASSERT_EQ(main.Last(), (Bytes{0x54, static_cast<uint8_t>(start + 1)}));
-    EXPECT_EQ(contrast->value(), start + 1);
-    QWheelEvent wheel(QPointF(5, 5), contrast->mapToGlobal(QPointF(5, 5)), {}, {0, 120}, Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(contrast, &wheel);
-    EXPECT_EQ(main.Last(), (Bytes{0x54, static_cast<uint8_t>(start + 2)}));
-    EXPECT_EQ(contrast->value(), start + 2);
 }
 
 TEST_F(ConfigSheetWidgetTest, ClockButtonsAndFields) {

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <csignal>
 #include <filesystem>
 
 namespace {
@@ -161,20 +159,14 @@ TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
     for (uint64_t n = 1; n <= 9; ++n) {
         Put(rig.link.Reader(), n);
     }
-    // The disk is full after the header, "Group 1" and two datasets.
+    // The disk is full after the header, "Group 1", two datasets and 10 bytes of the third.
     const size_t room = FileOf({"Group 1", Line(1), Line(2)}).size() + 10;
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = room;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    rig.prompt.files.push_back(dir / "full.txt");
-    rig.db.OnGetAll();
-    rig.Tick(60);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle);
+    {
+        const DiskFullAfter full(room);
+        rig.prompt.files.push_back(dir / "full.txt");
+        rig.db.OnGetAll();
+        rig.Tick(60);
+    }
     EXPECT_EQ(rig.db.ReadAllEnd(), CDatabaseDlg::End::kWriteFailed);
     EXPECT_EQ(rig.db.Lines().size(), 4u);  // nothing read after the failure
     ASSERT_EQ(rig.prompt.messages, Lines{"Datasets file not saved"});
@@ -236,8 +228,7 @@ TEST(DatasetsSim, TestToolsStoreRuns) {
     rig.tools.m_nationalId = "1000";
     rig.tools.m_amount = "3";
     rig.tools.OnStore();
-    // The first store leaves with the next tick, each further one every sixth tick.
-    std::vector<int> ticks;
+    std::vector<int> ticks;  // the first store leaves with the next tick, each further one every sixth
     for (int t = 1; t <= 30; ++t) {
         const size_t before = rig.Stores().size();
         rig.Tick();

@@ -92,29 +92,14 @@ TEST(DatabaseFast, RequestsLeaveByTickOrByAnswer) {
 
 // Day, month, hour, minute and second all differ, so a swap of any two shows.
 TEST(DatasetLine, TheTimeStampsFieldsEachInTheirPlace) {
-    const struct {
-        int day, month, hour, minute, second;
-        const char* text;
-    } rows[] = {{5, 12, 10, 30, 15, "0276,000000004711,FDX-B,05:12:07,10:30:15"},
-                {31, 1, 23, 59, 58, "0276,000000004711,FDX-B,31:01:07,23:59:58"},
-                {12, 5, 7, 15, 30, "0276,000000004711,FDX-B,12:05:07,07:15:30"}};
-    for (const auto& row : rows) {
-        const uint32_t w = static_cast<uint32_t>(row.month | row.day << 4 | row.hour << 9 | row.minute << 14 |
-                                                 row.second << 21);
-        const uint8_t record[13] = {0x67,
-                                    0x12,
-                                    0,
-                                    0,
-                                    0x00,
-                                    276 >> 2,
-                                    0,
-                                    0x80,
-                                    5,
-                                    static_cast<uint8_t>(w >> 24),
-                                    static_cast<uint8_t>(w >> 16),
-                                    static_cast<uint8_t>(w >> 8),
-                                    static_cast<uint8_t>(w)};
-        EXPECT_EQ(CDatabaseDlg::DatasetLine(record), row.text);
+    for (const auto& [w, text] :
+         {std::pair<uint32_t, const char*>{12 | 5 << 4 | 10 << 9 | 30 << 14 | 15 << 21, "05:12:07,10:30:15"},
+          {5 | 12 << 4 | 7 << 9 | 15 << 14 | 30 << 21, "12:05:07,07:15:30"}}) {
+        // clang-format off
+        const uint8_t record[13] = {0x67, 0x12, 0, 0, 0x00, 276 >> 2, 0, 0x80, 5, static_cast<uint8_t>(w >> 24),
+                                    static_cast<uint8_t>(w >> 16), static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w)};
+        // clang-format on
+        EXPECT_EQ(CDatabaseDlg::DatasetLine(record), std::string("0276,000000004711,FDX-B,") + text);
     }
 }
 

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <functional>
-
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -143,84 +140,42 @@ struct NoMainWindow final : IMainWindow {
     void OnMainCommand(MainCommand, int) override {}
 };
 
-// Answers every question Yes after running what happens while it is open (a tag arriving).
-struct InterruptedPrompt final : IPrompt {
-    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
-    bool YesNo(const std::string&) override {
-        if (whileOpen) {
-            whileOpen();
-        }
-        return answer;
-    }
-    std::string OpenFileName(const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&) override { return {}; }
-    std::function<void()> whileOpen;
-    bool answer = true;
-    Lines messages;
-};
-
 TEST(EventDatabaseDialog, ATagArrivingDuringTheQuestionDoesNotChangeWhatIsRemoved) {
     TempDir dir;
-    const std::string path = dir / "EventDatabase.txt";
     const Lines file{kHeader, "000000004711        \"Sale\"", "000000000815        \"Weigh\""};
-    std::ofstream(path, std::ios::binary) << FileOf(file);
+    std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << FileOf(file);
     NoMainWindow main;
-    InterruptedPrompt prompt;
-    CEventDatabaseDlg dlg(main, prompt, path);
-    dlg.OnOpen();
-    prompt.whileOpen = [&] { dlg.ShowTag("000000000815"); };
+    TagPrompt prompt;
+    CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
+    prompt.whileAsking = [&] { dlg.ShowTag("000000000815"); };
     dlg.m_id = "000000004711";
     dlg.m_event = "Sale";
     dlg.OnRemove();
-    EXPECT_EQ(ReadAll(path), FileOf({kHeader, "000000000815        \"Weigh\""}));
-
-    EXPECT_EQ(ReadAll(dlg.Database().BackupPath()), FileOf(file));
+    EXPECT_EQ(ReadAll(dir / "EventDatabase.txt"), FileOf({kHeader, "000000000815        \"Weigh\""}));
 }
 
+// A refusal leaves the edits to correct and the file as it was; an unreadable file is never
+// replaced by a header.
 TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
     const struct {
-        const char* name;
         const char* id;
         const char* event;
-        bool remove;
-        bool answer;
-        bool unreadable;
-        Lines messages;
+        bool remove, answer, unreadable;
+        const char* message;
     } rows[] = {
-        {"short ID", "4711", "Sale", false, true, false, {"Invalid transponder ID"}},
-        {"17 characters",
-         "000000004711",
-         "Vaccination 2026!",
-         false,
-         true,
-         false,
-         {"Length of event string exeeds allowed maximum of 16 characters"}},
-        {"No to removing", "000000000815", "Weigh", true, false, false, {}},
-        {"assign, backup unreadable",
-         "000000004711",
-         "Sale",
-         false,
-         true,
-         true,
-         {"Database Error"}},
-        {"remove, backup unreadable",
-         "000000000815",
-         "Weigh",
-         true,
-         true,
-         true,
-         {"Database Error"}},
+        {"4711", "Sale", false, true, false, "Invalid transponder ID"},
+        {"000000000815", "Weigh", true, false, false, ""},
+        {"000000004711", "Sale", false, true, true, "Database Error"},
+        {"000000000815", "Weigh", true, true, true, "Database Error"},
     };
     for (const auto& row : rows) {
         TempDir dir;
-        const std::string path = dir / "EventDatabase.txt";
         const std::string before = FileOf({kHeader, "000000000815        \"Weigh\""});
-        std::ofstream(path, std::ios::binary) << before;
+        std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << before;
         NoMainWindow main;
-        InterruptedPrompt prompt;
-        prompt.answer = row.answer;
-        CEventDatabaseDlg dlg(main, prompt, path);
-        dlg.OnOpen();
+        TagPrompt prompt;
+        prompt.answers = {row.answer};
+        CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
         if (row.unreadable) {
             // Root reads any file: a folder in the backup's place makes the backup fail instead.
             std::filesystem::create_directory(dlg.Database().BackupPath());
@@ -228,31 +183,17 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
         dlg.m_id = row.id;
         dlg.m_event = row.event;
         row.remove ? dlg.OnRemove() : dlg.OnAssign();
-        EXPECT_EQ(prompt.messages, row.messages) << row.name;
-        EXPECT_EQ(dlg.m_id, row.id) << row.name;
-        EXPECT_EQ(dlg.m_event, row.event) << row.name;
-        EXPECT_EQ(ReadAll(path), before) << row.name;
+        EXPECT_EQ(prompt.messages.empty() ? "" : prompt.messages[0], row.message) << row.id;
+        EXPECT_EQ(dlg.m_id + dlg.m_event, std::string(row.id) + row.event) << row.id;
+        EXPECT_EQ(ReadAll(dir / "EventDatabase.txt"), before) << row.id;
     }
-}
-
-TEST(EventDatabaseDialog, AFileThatCannotBeReadIsNeverReplacedByAHeader) {
     TempDir dir;
-    const std::string path = dir / "EventDatabase.txt";
-    std::filesystem::create_directory(path);  // opens, but reads fail
+    std::filesystem::create_directory(dir / "EventDatabase.txt");  // opens, but reads fail
     NoMainWindow main;
-    InterruptedPrompt prompt;
-    CEventDatabaseDlg dlg(main, prompt, path);
-    dlg.OnOpen();
+    TagPrompt prompt;
+    CEventDatabaseDlg(main, prompt, dir / "EventDatabase.txt").OnOpen();
     EXPECT_EQ(prompt.messages, Lines{"Database Error"});
-    EXPECT_TRUE(std::filesystem::is_directory(path));
-
-    // Absent or empty, it gets its header.
-    std::filesystem::remove(path);
-    std::ofstream(path, std::ios::binary);
-    prompt.messages.clear();
-    dlg.OnOpen();
-    EXPECT_TRUE(prompt.messages.empty());
-    EXPECT_EQ(ReadAll(path), FileOf({kHeader}));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "EventDatabase.txt"));
 }
 
 }  // namespace
