@@ -188,7 +188,8 @@ bool InRange(const std::string& text, long low, long high) {
 bool Takes(int section, const std::string& value) {
     switch (section) {
         case kTimeout:
-            return InRange(value, 0, 255 * 100);
+            // Whole tenths of a second: 150 ms would go out as 100.
+            return InRange(value, 0, 255 * 100) && std::stol(value) % 100 == 0;
         case kSyncLevel: {
             // Volts with a decimal point; "1,96" from a German locale would read as 1.
             if (!AllOf(value, "0123456789.") || value.find('.') != value.rfind('.') || value.size() > 12) {

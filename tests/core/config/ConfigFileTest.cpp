@@ -128,6 +128,7 @@ TEST(ConfigFileTest, RefusalsNameEveryValueTheReaderDoesNotTake) {
     const struct { std::string file; bool allowDefaults; std::vector<std::string> refusals; } rows[] = {
         {kSampleFile, false, {}},
         {with("Timeout", "abc"), false, {bad + "[Timeout] abc"}},
+        {with("Timeout", "150"), false, {bad + "[Timeout] 150"}},
         {with("Switch off time", "99999"), false, {bad + "[Switch off time] 99999"}},
         {with("Check for double reads", "70000"), false, {bad + "[Check for double reads] 70000"}},
         {with("Permanent read reads", "300"), false, {bad + "[Permanent read reads] 300"}},
