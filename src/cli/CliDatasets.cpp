@@ -82,7 +82,9 @@ void CliDatasets::Message(const std::string& text, const std::string& detail) {
 
 void CliDatasets::Emit(const std::string& text) {
     if (m_csvFile.IsOpen()) {
-        m_csvFile.Write(text);
+        if (!m_csvFile.Write(text) && !m_failed) {
+            Message("datasets not saved", m_csvFile.Error());
+        }
         return;
     }
     std::fwrite(text.data(), 1, text.size(), m_out);
@@ -148,16 +150,25 @@ int CliDatasets::DownloadResult() {
         m_dialog.OnStop();
     }
     bool ok = !m_failed && m_dialog.ReadAllEnd() == CDatabaseDlg::End::kComplete;
-    if (m_csvFile.IsOpen() && !m_csvFile.Close()) {
-        m_error("datasets not saved: " + m_csvFile.Error());
-        ok = false;
+    std::string partial = m_dialog.PartialPath();
+    if (m_csvFile.IsOpen()) {
+        if (!ok) {
+            // Under its final name it would pass for a complete download.
+            if (m_csvFile.Keep()) {
+                partial = m_csvFile.TemporaryPath();
+                m_error("what was read is in " + partial);
+            }
+        } else if (!m_csvFile.Close()) {
+            m_error("datasets not saved: " + m_csvFile.Error());
+            ok = false;
+        }
     }
     if (ok) {
         m_error(Format("%d dataset%s read", m_dialog.Total(), m_dialog.Total() == 1 ? "" : "s") +
                 SavedFiles());
     } else if (m_dialog.ReadAllEnd() == CDatabaseDlg::End::kStopped) {
         m_error(Format("stopped after %d of %d datasets", m_dialog.Done(), m_dialog.Total()) +
-                (SavedFiles().empty() ? std::string() : "; what was read is" + SavedFiles().substr(1)));
+                (partial.empty() ? std::string() : "; what was read is in " + partial));
     }
     return ok ? 0 : 1;
 }

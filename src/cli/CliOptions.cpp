@@ -33,6 +33,7 @@ constexpr const char* kMainHelp =
     "                               the tags of a running tool, from its local tag feed\n"
     "  config read [-o FILE.cfg]    the whole configuration as .cfg text\n"
     "  config write FILE.cfg        write the configuration, then read it back and compare\n"
+    "      --allow-defaults         write the defaults for sections the file does not hold\n"
     "  config diff FILE.cfg         what differs between the reader and the file\n"
     "  datasets count | get N | clear --yes\n"
     "                               the datasets stored in the reader: their number, one of them,\n"
@@ -76,11 +77,13 @@ const std::map<std::string, std::string>& CommandHelp() {
          "Exit status: 0 done or Ctrl-C; 1 the tool went away; 3 no tool is running.\n"},
         {"config",
          "Usage: corvantelle-cli [READER] config read [-o FILE.cfg]\n"
-         "       corvantelle-cli [READER] config write FILE.cfg\n"
-         "       corvantelle-cli [READER] config diff FILE.cfg\n\n"
+         "       corvantelle-cli [READER] config write [--allow-defaults] FILE.cfg\n"
+         "       corvantelle-cli [READER] config diff [--allow-defaults] FILE.cfg\n\n"
          "read   the whole configuration, as .cfg text to standard output or to FILE\n"
          "write  writes FILE to the reader, reads it back; exit 0 only when every value matches\n"
-         "diff   lists the sections that differ; exit 0 when equal, 1 when not\n"},
+         "diff   lists the sections that differ; exit 0 when equal, 1 when not\n"
+         "A file with a value the reader does not take is refused before anything is sent, and so\n"
+         "is one that lacks sections, unless --allow-defaults lets their defaults be written.\n"},
         {"datasets",
          "Usage: corvantelle-cli [READER] datasets count\n"
          "       corvantelle-cli [READER] datasets get N\n"
@@ -299,6 +302,8 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
             o.timestamps = true;
         } else if (o.command == "datasets clear" && a == "--yes") {
             o.yes = true;
+        } else if ((o.command == "config write" || o.command == "config diff") && a == "--allow-defaults") {
+            o.allowDefaults = true;
         } else if (o.command == "datasets download" && a == "--csv") {
             o.csv = true;
         } else if (o.command == "datasets download" && a == "--per-group") {

@@ -19,12 +19,13 @@ struct CliOptions {
     // "datasets download", "follow".
     std::string command;
     bool json = false;
-    int count = 0;       // listen, follow: stop after this many tags; 0 = no limit
-    int seconds = 0;     // listen, monitor, follow: stop after this long; 0 = no limit
-    bool feed = false;   // listen: serve the local tag feed meanwhile
-    std::string socket;  // follow: the feed's socket; empty = the first tool's
-    std::string output;  // config read -o, datasets download -o
-    std::string file;    // config write / diff
+    int count = 0;               // listen, follow: stop after this many tags; 0 = no limit
+    int seconds = 0;             // listen, monitor, follow: stop after this long; 0 = no limit
+    bool feed = false;           // listen: serve the local tag feed meanwhile
+    std::string socket;          // follow: the feed's socket; empty = the first tool's
+    std::string output;          // config read -o, datasets download -o
+    std::string file;            // config write / diff
+    bool allowDefaults = false;  // config write / diff: a file without every section
     bool ascii = false;
     bool timestamps = false;
     std::vector<uint8_t> payload;  // send

@@ -231,6 +231,23 @@ void CliRunner::SendRequest(const CTelegram& request) {
     m_engine.OnSendNow(request);
 }
 
+// Before anything is sent: a value that would go out cut or wrapped, or defaults the user did
+// not ask for, make the file unfit to write, and a diff against it would mislead as much.
+bool CliRunner::RefuseFile(const ConfigFile::Summary& summary) {
+    const auto refusals = ConfigFile::Refusals(summary, m_options.allowDefaults);
+    for (const auto& refusal : refusals) {
+        Error(m_options.file + ": " + refusal);
+    }
+    if (refusals.empty()) {
+        return false;
+    }
+    if (!m_options.allowDefaults && !ConfigFile::DefaultsTaken(summary).empty() && summary.Found() > 0) {
+        Error("to write the defaults for the missing sections, give --allow-defaults");
+    }
+    Finish(kFailed);
+    return true;
+}
+
 void CliRunner::StartCommand() {
     const std::string& c = m_options.command;
     if (c == "info" || c == "config read" || c == "config diff") {
@@ -240,6 +257,9 @@ void CliRunner::StartCommand() {
             if (ConfigFile::LoadFile(m_options.file, m_fileRecord, summary, error) != 0) {
                 Error(error);
                 Finish(kFailed);
+                return;
+            }
+            if (RefuseFile(summary)) {
                 return;
             }
         }
@@ -253,9 +273,7 @@ void CliRunner::StartCommand() {
             Finish(kFailed);
             return;
         }
-        if (summary.Found() == 0) {
-            Error(m_options.file + " holds no configuration section");
-            Finish(kFailed);
+        if (RefuseFile(summary)) {
             return;
         }
         // The file holds no start character and no display choice: the reader's own are read

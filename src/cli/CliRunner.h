@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliSequence.h"
 #include "core/app/ReaderToolDlg.h"
+#include "core/config/ConfigFile.h"
 #include "core/link/FrameParser.h"
 #include "platform/SerialPort.h"
 
@@ -58,6 +59,7 @@ private:
     int Ports();
     int OpenLink();
     void StartCommand();
+    bool RefuseFile(const ConfigFile::Summary& summary);
     void OnTimerTick();
     void DrawProgress();
     void Finish(int code);

@@ -148,6 +148,39 @@ TEST(CliEndToEnd, ConfigReadWriteChangedFileThenDiffEqual) {
     EXPECT_TRUE(after.out.isEmpty());
 }
 
+// Write and diff take and refuse the same files, and refuse them before anything is sent: the
+// reader's configuration is the same before and after.
+TEST(CliEndToEnd, FilesTheReaderCannotTakeAreRefusedBeforeAnythingIsSent) {
+    Sim sim({});
+    QTemporaryDir dir;
+    const CliRun before = CliOn(sim, {"config", "read"});
+    const auto fileOf = [&](const QString& name, const QByteArray& text) {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        return dir.filePath(name);
+    };
+    const QString partial = fileOf("partial.cfg", "[Timeout]\r\n\t3000\r\n");
+    // clang-format off
+    const struct { QString path; QStringList options; QString err; } rows[] = {
+        {fileOf("garbage.cfg", "[Timeout]\r\n\tabc\r\n"), {"--allow-defaults"}, "[Timeout] abc"},
+        {fileOf("comma.cfg", before.out.toLatin1().replace("\t0.00", "\t9,99")), {}, "[Wireless sync level] 9,99"},
+        {partial, {}, "--allow-defaults"},
+        {"/dev/zero", {"--allow-defaults"}, "larger than a configuration file"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        for (const char* command : {"write", "diff"}) {
+            const CliRun run =
+                CliOn(sim, QStringList{"config", command} + row.options + QStringList{row.path});
+            EXPECT_EQ(run.code, 1) << command << " " << row.path.toStdString();
+            EXPECT_TRUE(run.err.contains(row.err)) << command << ": " << run.err.toStdString();
+        }
+    }
+    EXPECT_EQ(CliOn(sim, {"config", "read"}).out, before.out);
+    EXPECT_EQ(CliOn(sim, {"config", "write", "--allow-defaults", partial}).code, 0);
+}
+
 TEST(CliEndToEnd, RefusedWriteStepIsNamed) {
     Sim good({});
     QTemporaryDir dir;
@@ -311,7 +344,11 @@ TEST(CliEndToEnd, CtrlCDuringADownloadKeepsWhatWasRead) {
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     const auto stopped = QRegularExpression("stopped after (\\d+) of 250 datasets").match(err);
     ASSERT_TRUE(stopped.hasMatch()) << err.toStdString();
-    QFile file(dir.filePath("day.txt"));
+    // Only the temporary file, which the message names, holds it: "day.txt" would look complete.
+    EXPECT_FALSE(QFile::exists(dir.filePath("day.txt")));
+    const auto kept = QRegularExpression("what was read is in (\\S+day\\.txt\\.\\w+\\.part)").match(err);
+    ASSERT_TRUE(kept.hasMatch()) << err.toStdString();
+    QFile file(kept.captured(1));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << err.toStdString();
     const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
     // The two header lines, "Group 1", then every dataset read before the stop.

@@ -79,8 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"--help", CliArgs::kPrinted, "Exit status"},
         ParseCase{"--version", CliArgs::kPrinted, "corvantelle-cli "},
         ParseCase{"listen --help", CliArgs::kPrinted, "--count N"},
-        ParseCase{"config --help", CliArgs::kPrinted, "config diff FILE.cfg"},
-        ParseCase{"config write --help", CliArgs::kPrinted, "config write FILE.cfg"},
+        ParseCase{"config --help", CliArgs::kPrinted, "config diff [--allow-defaults] FILE.cfg"},
+        ParseCase{"config write --help", CliArgs::kPrinted, "config write [--allow-defaults] FILE.cfg"},
+        ParseCase{"--simulate config read --allow-defaults", CliArgs::kUsage,
+                  "unknown option --allow-defaults"},
         ParseCase{"clock --help", CliArgs::kPrinted, "clock sync"}, ParseCase{"ports", CliArgs::kRun, ""}));
 
 TEST(CliParseValues, ReaderAndCommandOptionsLand) {

@@ -97,6 +97,25 @@ TEST_F(ServiceWindowsTest, MonitorAndConsoleFollowTheLine) {
     EXPECT_FALSE(window.Logic().Windows().IsOpen("Monitor"));
 }
 
+TEST_F(ServiceWindowsTest, TypingInTheConsoleSurvivesBytesArriving) {
+    window.Action(MainWindow::kBluetooth)->trigger();
+    auto* console = Top<BluetoothWindow>("Bluetooth");
+    ASSERT_NE(console, nullptr);
+    const char* const edits[] = {"command", "connectAddress", "registerAddress", "registerData", "counter"};
+    const std::string line = "OK\r\n";
+    for (const char* name : edits) {
+        auto* edit = console->findChild<QLineEdit*>(QString::fromLatin1(name));
+        ASSERT_NE(edit, nullptr) << name;
+        edit->clear();
+        QTest::keyClicks(edit, "AT+N");
+        window.OnRxBytes(reinterpret_cast<const uint8_t*>(line.data()), static_cast<int>(line.size()));
+        QTest::keyClicks(edit, "AME");
+        window.OnRxBytes(reinterpret_cast<const uint8_t*>(line.data()), static_cast<int>(line.size()));
+        EXPECT_EQ(edit->text().toStdString(), "AT+NAME") << name;
+    }
+    Click(console, "quit");
+}
+
 TEST_F(ServiceWindowsTest, LcdMemoryAndMax884Dialogs) {
     {
         LcdDialog lcd(window.Logic(), window.Logic().Windows());

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -144,8 +146,33 @@ TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
     rig.link.Reader().SetFaults({.dropPercent = 100});
     rig.Tick(80);
     EXPECT_EQ(rig.With(Cmd::kDatasets, 0x05).size(), 22u);  // datasets 1 and 2, then 3 twenty times
-    EXPECT_EQ(rig.prompt.messages, Lines{"Communication error"});
-    EXPECT_EQ(ReadAll(dir / "lost.txt"), FileOf({"Group 1", Line(1), Line(2)}));
+    EXPECT_EQ(rig.prompt.messages, (Lines{"Datasets file incomplete", "Communication error"}));
+    // Under its own name the file would pass for the whole memory.
+    EXPECT_FALSE(std::filesystem::exists(dir / "lost.txt"));
+    ASSERT_EQ(rig.db.PartialPath().rfind(dir / "lost.txt.", 0), 0u) << rig.db.PartialPath();
+    EXPECT_EQ(ReadAll(rig.db.PartialPath()), FileOf({"Group 1", Line(1), Line(2)}));
+}
+
+TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
+    TempDir dir;
+    DatabaseRig rig;
+    for (uint64_t n = 1; n <= 9; ++n) {
+        Put(rig.link.Reader(), n);
+    }
+    // The disk is full after the header, "Group 1", two datasets and 10 bytes of the third.
+    const size_t room = FileOf({"Group 1", Line(1), Line(2)}).size() + 10;
+    {
+        const DiskFullAfter full(room);
+        rig.prompt.files.push_back(dir / "full.txt");
+        rig.db.OnGetAll();
+        rig.Tick(60);
+    }
+    EXPECT_EQ(rig.db.ReadAllEnd(), CDatabaseDlg::End::kWriteFailed);
+    EXPECT_EQ(rig.db.Lines().size(), 4u);  // nothing read after the failure
+    ASSERT_EQ(rig.prompt.messages, Lines{"Datasets file not saved"});
+    EXPECT_FALSE(std::filesystem::exists(dir / "full.txt"));
+    EXPECT_EQ(ReadAll(rig.db.PartialPath()).substr(0, room),
+              FileOf({"Group 1", Line(1), Line(2)}) + "0276,00000");
 }
 
 TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
@@ -164,7 +191,8 @@ TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
     rig.Tick(10);
     EXPECT_EQ(rig.db.State(), CDatabaseDlg::kIdle);
     EXPECT_EQ(rig.db.ProgressText(), "Stopped after dataset 3 of 9");
-    EXPECT_EQ(ReadAll(dir / "stopped.txt"), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "stopped.txt"));
+    EXPECT_EQ(ReadAll(rig.db.PartialPath()), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
 }
 
 TEST(DatasetsSim, OpenShowsTwentyLinesPerPress) {
@@ -200,7 +228,15 @@ TEST(DatasetsSim, TestToolsStoreRuns) {
     rig.tools.m_nationalId = "1000";
     rig.tools.m_amount = "3";
     rig.tools.OnStore();
-    rig.Tick(30);
+    std::vector<int> ticks;  // the first store leaves with the next tick, each further one every sixth
+    for (int t = 1; t <= 30; ++t) {
+        const size_t before = rig.Stores().size();
+        rig.Tick();
+        if (rig.Stores().size() > before) {
+            ticks.push_back(t);
+        }
+    }
+    EXPECT_EQ(ticks, (std::vector<int>{1, 6, 12}));
     EXPECT_EQ(rig.Stores(), (std::vector<B>{store(4, 1000), store(4, 1001), store(4, 1002)}));
     EXPECT_EQ(rig.tools.m_nationalId, "1003");
     rig.requests.clear();
@@ -230,7 +266,7 @@ TEST(DatasetsSim, TestToolsRunEndsOnARefusalOrABadCountry) {
     rig.tools.OnStore();
     rig.Tick(20);
     EXPECT_TRUE(rig.Stores().empty());
-    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>{CTestToolsDlg::kInvalidCountry});
+    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>{"Invalid country code, valid range is 1...999"});
 }
 
 }  // namespace

@@ -124,7 +124,50 @@ TEST(EventsPageSim, GetSaveLoadAndSetTheWholeList) {
     EXPECT_EQ(rig.With(Cmd::kService, Sub9F::kAssignEventDataset).size(), 2u);
     EXPECT_EQ(tables.DatasetAt(1).isoCode[0], 0x14);
     EXPECT_EQ(tables.DatasetAt(2).event, 3);
-    EXPECT_EQ(rig.prompt.messages, std::vector<std::string>(28, CProPageEvent::kInvalidTag));
+    EXPECT_EQ(rig.prompt.messages,
+              std::vector<std::string>{"Event entries not used, not written: 3, 4, 5, 6, 7, "
+                                       "8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, "
+                                       "20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30"});
+
+    // Clear empties the list and fills it with what the reader confirmed cleared.
+    rig.page().OnListClear();
+    EXPECT_TRUE(rig.page().EventList().empty());
+    rig.Tick(400);
+    ASSERT_EQ(rig.page().EventList().size(), 30u);
+    EXPECT_EQ(rig.page().EventList()[0], "Event entry  1: not used");
+    EXPECT_FALSE(tables.DatasetAt(2).used);
+}
+
+// On a prompt reader, "Get" takes one dataset every 6 ticks, "Clear" and "Set" every 9.
+TEST(EventsPageSim, ListSequencesArePacedTickByTick) {
+    for (const auto& [sub, spacing] : {std::pair<uint8_t, int>{Sub9F::kReadEventDataset, 6},
+                                       {Sub9F::kClearEventDataset, 9},
+                                       {Sub9F::kAssignEventDataset, 9}}) {
+        EventsRig rig;
+        for (int n = 1; n <= 30; ++n) {  // every entry in use, so that each "Set" step sends
+            EventTables::Dataset d{true, {}, static_cast<uint8_t>(1 + n % 3)};
+            std::copy(kTag.begin(), kTag.end(), d.isoCode.begin());
+            d.isoCode[0] = static_cast<uint8_t>(n);
+            rig.link.Reader().Events().SetDataset(n, d);
+        }
+        rig.page().OnListGet();
+        if (sub != Sub9F::kReadEventDataset) {
+            rig.Tick(250);
+            sub == Sub9F::kClearEventDataset ? rig.page().OnListClear() : rig.page().OnListSet();
+        }
+        std::vector<int> ticks;
+        for (int t = 1; t <= 300; ++t) {
+            const size_t seen = rig.With(Cmd::kService, sub).size();
+            rig.Tick();
+            if (rig.With(Cmd::kService, sub).size() > seen && seen > 0) {
+                ticks.push_back(t);
+            }
+        }
+        ASSERT_EQ(ticks.size(), 29u) << int{sub};  // after the first request of each
+        for (size_t i = 0; i + 1 < ticks.size(); ++i) {
+            EXPECT_EQ(ticks[i + 1] - ticks[i], spacing) << int{sub} << " step " << i;
+        }
+    }
 }
 
 TEST(EventsPageSim, ReceivedTagsFillTheTransponderList) {

@@ -5,6 +5,7 @@
 #include "core/util/Format.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -27,6 +28,9 @@ constexpr const char* kTooSmallSwitchOff = "Values smaller 5 s not possible";
 constexpr const char* kTooLargeSwitchOff = "Values greater 600 s not possible";
 constexpr const char* kTooLargeDoubleReads = "Values greater 5000 not possible";
 constexpr const char* kSyncNotSendable = "Wireless synchronization: 0.00 to 5.00 V";
+constexpr const char* kNoAccessLevel =
+    "Access level: the reader's level is none of Read only, New Group and last ID, Complete access; "
+    "choose one";
 constexpr const char* kReadsNotSendable = "Reads: 0 to 255";
 constexpr const char* kBurstsNotSendable = "Bursts: 0 to 65535";
 constexpr const char* kBreakNotSendable = "Break: 0 to 65535 ms";
@@ -69,6 +73,7 @@ void CAdditional::OnCreate() {
 
 void CAdditional::SetDefaults() {
     m_controls = Controls{};
+    m_reportedSwitchOff = m_reportedDoubleReads = m_reportedSync = Reported{};
     m_controls.highPower = false;
     m_controls.switchOff = "7";
     m_controls.doubleReads = "0";
@@ -140,9 +145,10 @@ void CAdditional::OnSyncLevelStep(int steps) {
     if (!ParseDouble(m_controls.syncLevel, volts)) {
         volts = 0.0;
     }
-    // Whole tenths, so that repeated steps do not collect rounding errors.
-    const double stepped = (static_cast<int>(volts * 10.0 + 0.5) + steps) / 10.0;
-    m_controls.syncLevel = Format("%4.2f", std::clamp(stepped, kMinSync, kMaxSync));
+    // In hundredths, as shown, so that repeated steps collect no rounding errors and 1.96 steps
+    // to 2.06, not to a snapped 2.10.
+    const long hundredths = std::lround(std::clamp(volts, 0.0, kMaxSync) * 100.0) + 10L * steps;
+    m_controls.syncLevel = Format("%4.2f", std::clamp(hundredths / 100.0, kMinSync, kMaxSync));
     UpdateView();
 }
 
@@ -165,7 +171,7 @@ bool CAdditional::PermanentReadValues(uint16_t& breakTime, uint16_t& bursts, uin
         refusal = kBreakNotSendable;
     }
     if (refusal != nullptr) {
-        ShowNotice(refusal, kAnswerTicks);
+        Refuse(refusal);
         return false;
     }
     breakTime = static_cast<uint16_t>(p);
@@ -199,7 +205,23 @@ void CAdditional::OnSetRfPower() {
     SendAdditional("Configure rf power mode", request);
 }
 
+void CAdditional::Remember(Reported& reported, const std::string& text, int value) {
+    reported.text = text;
+    reported.value = value;
+}
+
+void CAdditional::Refuse(const char* text) {
+    if (m_filling && Prompt() != nullptr) {
+        Prompt()->Message(text);
+    } else {
+        ShowNotice(text, kAnswerTicks);
+    }
+}
+
 int CAdditional::SwitchOffValue() {
+    if (const int reported = m_reportedSwitchOff.Unedited(m_controls.switchOff); reported >= 0) {
+        return reported;
+    }
     int seconds = FieldNumber(m_controls.switchOff);
     if (seconds < 0) {
         seconds = kEmptyField;
@@ -217,6 +239,9 @@ int CAdditional::SwitchOffValue() {
 }
 
 int CAdditional::DoubleReadValue() {
+    if (const int reported = m_reportedDoubleReads.Unedited(m_controls.doubleReads); reported >= 0) {
+        return reported;
+    }
     int value = FieldNumber(m_controls.doubleReads);
     if (value < 0) {
         value = kEmptyField;
@@ -231,10 +256,13 @@ int CAdditional::DoubleReadValue() {
 }
 
 int CAdditional::SyncLevelValue() {
+    if (const int reported = m_reportedSync.Unedited(m_controls.syncLevel); reported >= 0) {
+        return reported;
+    }
     double volts = 0.0;
     // Above 5.00 V the byte would wrap to a low level.
-    if (!ParseDouble(m_controls.syncLevel, volts) || volts < 0.0 || volts * 51.0 >= 256.0) {
-        ShowNotice(kSyncNotSendable, kAnswerTicks);
+    if (!ParseDouble(m_controls.syncLevel, volts) || volts < 0.0 || volts > kMaxSync + 1e-9) {
+        Refuse(kSyncNotSendable);
         return -1;
     }
     return ConfigFile::SyncLevelValue(m_controls.syncLevel);
@@ -262,9 +290,13 @@ void CAdditional::OnSetIo() {
 
 void CAdditional::OnSetAccessLevel() {
     StoreView();
+    if (m_controls.accessLevel < 0 || m_controls.accessLevel > 2) {
+        Refuse(kNoAccessLevel);
+        return;
+    }
     CTelegram request(Cmd::kAdditional, Desc::kSetAccessLevel, kKindFrame);
     request.AppendByte(Sub60::kSetAccessLevel);
-    request.AppendByte(static_cast<uint8_t>(std::max(m_controls.accessLevel, 0)));
+    request.AppendByte(static_cast<uint8_t>(m_controls.accessLevel));
     SendAdditional("Configure access level", request);
 }
 
@@ -374,6 +406,7 @@ void CAdditional::HandleAnswer(int length, const uint8_t* frame) {
                 SetStatus(SuccessText(), kAnswerTicks);
                 if (LastReadAddress() == CfgAddr::kSyncLevel && DataCount(length) >= 1) {
                     m_controls.syncLevel = ConfigFile::SyncLevelText(frame[5]);
+                    Remember(m_reportedSync, m_controls.syncLevel, frame[5]);
                     UpdateView();
                 }
             }
@@ -403,12 +436,15 @@ void CAdditional::HandleAnswer(int length, const uint8_t* frame) {
                 SetStatus("Additonal configuration received", kAnswerTicks);
                 ShowPermanentRead(frame + 6);
                 m_controls.switchOff = Format("%d", Word(frame + 12) / 100);
+                Remember(m_reportedSwitchOff, m_controls.switchOff, Word(frame + 12));
                 m_controls.syncLevel = ConfigFile::SyncLevelText(frame[14]);
+                Remember(m_reportedSync, m_controls.syncLevel, frame[14]);
                 m_controls.useBeeper = (frame[15] & 0x01) != 0;
                 m_controls.useLeds = (frame[15] & 0x02) != 0;
                 m_controls.highPower = (frame[17] & 0x01) != 0;
                 m_controls.accessLevel = frame[22] <= 2 ? frame[22] : -1;
                 m_controls.doubleReads = Format("%d", Word(frame + 23));
+                Remember(m_reportedDoubleReads, m_controls.doubleReads, Word(frame + 23));
                 ShowDisplay(frame[25]);
                 ShowDurationAndSlider();
                 UpdateView();
@@ -429,22 +465,22 @@ void CAdditional::HandleAnswer(int length, const uint8_t* frame) {
 
 int CAdditional::FillRecord(ConfigRecord& record) {
     StoreView();
+    m_filling = true;
     uint16_t pause = 0;
     uint16_t bursts = 0;
     uint8_t reads = 0;
-    if (!PermanentReadValues(pause, bursts, reads)) {
-        return -1;
+    int switchOff = -1;
+    int doubleReads = -1;
+    int sync = -1;
+    const bool sendable = PermanentReadValues(pause, bursts, reads) && (switchOff = SwitchOffValue()) >= 0 &&
+                          (doubleReads = DoubleReadValue()) >= 0 && (sync = SyncLevelValue()) >= 0;
+    const bool levelShown = m_controls.accessLevel >= 0 && m_controls.accessLevel <= 2;
+    if (sendable && !levelShown) {
+        // "Read only" in its place would lock the reader without anyone having chosen it.
+        Refuse(kNoAccessLevel);
     }
-    const int switchOff = SwitchOffValue();
-    if (switchOff < 0) {
-        return -1;
-    }
-    const int doubleReads = DoubleReadValue();
-    if (doubleReads < 0) {
-        return -1;
-    }
-    const int sync = SyncLevelValue();
-    if (sync < 0) {
+    m_filling = false;
+    if (!sendable || !levelShown) {
         return -1;
     }
     record.permanentReadBreak = pause;
@@ -454,7 +490,7 @@ int CAdditional::FillRecord(ConfigRecord& record) {
     record.switchOffTime = static_cast<uint16_t>(switchOff);
     record.ioFlags = static_cast<uint8_t>((m_controls.useBeeper ? 1 : 0) | (m_controls.useLeds ? 2 : 0));
     record.rfPower = m_controls.highPower ? 1 : 0;
-    record.accessLevel = static_cast<uint8_t>(std::max(m_controls.accessLevel, 0));
+    record.accessLevel = static_cast<uint8_t>(m_controls.accessLevel);
     record.doubleReadTime = static_cast<uint16_t>(doubleReads);
     if (m_controls.display >= kTimestamp && m_controls.display <= kAnimalCounter) {
         record.displayInfo = static_cast<uint8_t>(m_controls.display);
@@ -469,13 +505,20 @@ void CAdditional::ShowRecord(ConfigRecord record) {
     m_controls.reads = Format("%d", record.permanentReadReads);
     m_controls.active = (record.permanentReadActive & 0x01) != 0;
     m_controls.switchOff = Format("%d", record.switchOffTime / 100);
+    Remember(m_reportedSwitchOff, m_controls.switchOff, record.switchOffTime);
     m_controls.useBeeper = (record.ioFlags & 0x01) != 0;
     m_controls.useLeds = (record.ioFlags & 0x02) != 0;
     m_controls.highPower = (record.rfPower & 0x01) != 0;
-    m_controls.accessLevel = record.accessLevel <= 2 ? record.accessLevel : -1;
+    // A level the page cannot show leaves the one it shows; the file or reader holding it is
+    // named where it was read.
+    if (record.accessLevel <= 2) {
+        m_controls.accessLevel = record.accessLevel;
+    }
     ShowDisplay(record.displayInfo);
     m_controls.doubleReads = Format("%d", record.doubleReadTime);
+    Remember(m_reportedDoubleReads, m_controls.doubleReads, record.doubleReadTime);
     m_controls.syncLevel = ConfigFile::SyncLevelText(record.syncLevelRead);
+    Remember(m_reportedSync, m_controls.syncLevel, record.syncLevelRead);
     ShowDurationAndSlider();
     UpdateView();
 }

@@ -91,6 +91,23 @@ private:
     bool PermanentReadValues(uint16_t& breakTime, uint16_t& bursts, uint8_t& reads);
     void SendAdditional(const char* status, CTelegram request);
 
+    // A value as the reader reported it and the text the page shows for it: while the text is
+    // not edited, the reported value is written back as it was, not its rounded text (a sync
+    // level of 100 shows "1.96", which x 51 gives 99; a switch-off of 750 shows "7").
+    struct Reported {
+        std::string text;
+        int value = -1;
+        int Unedited(const std::string& shown) const { return shown == text ? value : -1; }
+    };
+    void Remember(Reported& reported, const std::string& text, int value);
+    // A refusal where the user sees it: on the page's status line for its own buttons, as a
+    // message while the sheet collects the record (Save or Apply pressed on any page).
+    void Refuse(const char* text);
+
     bool m_developer = false;
+    bool m_filling = false;
     Controls m_controls;
+    Reported m_reportedSwitchOff;
+    Reported m_reportedDoubleReads;
+    Reported m_reportedSync;
 };

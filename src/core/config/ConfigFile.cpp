@@ -1,5 +1,6 @@
 #include "core/config/ConfigFile.h"
 
+#include "core/util/AtomicFile.h"
 #include "core/util/Format.h"
 
 #include <cctype>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace ConfigFile {
 
@@ -169,6 +171,49 @@ void Store(int section, const std::string& value, ConfigRecord& r) {
     }
 }
 
+bool AllOf(const std::string& text, const char* characters) {
+    return !text.empty() && text.find_first_not_of(characters) == std::string::npos;
+}
+
+// Whole decimal numbers from low to high, without a sign or anything after them.
+bool InRange(const std::string& text, long low, long high) {
+    if (!AllOf(text, "0123456789") || text.size() > 9) {
+        return false;
+    }
+    const long value = std::stol(text);
+    return value >= low && value <= high;
+}
+
+// Whether the reader takes the value as the file states it (lower case, "0x" removed).
+bool Takes(int section, const std::string& value) {
+    switch (section) {
+        case kTimeout:
+            // Whole tenths of a second: 150 ms would go out as 100.
+            return InRange(value, 0, 255 * 100) && std::stol(value) % 100 == 0;
+        case kSyncLevel: {
+            // Volts with a decimal point; "1,96" from a German locale would read as 1.
+            if (!AllOf(value, "0123456789.") || value.find('.') != value.rfind('.') || value.size() > 12) {
+                return false;
+            }
+            double volts = 0;
+            return ParseDouble(value, volts) && volts <= 5.0 + 1e-9;
+        }
+        case kBreak:
+        case kBursts:
+        case kDoubleRead:
+            return InRange(value, 0, 65535);
+        case kReads:
+            return InRange(value, 0, 255);
+        case kSwitchOff:
+            return InRange(value, 0, 65535 / 100);
+        case kAccessLevel:
+            return InRange(value, 0, 2);
+        default:
+            // A byte in hex.
+            return AllOf(value, "0123456789abcdef") && value.size() <= 2;
+    }
+}
+
 std::string Reason() {
     return errno != 0 ? std::strerror(errno) : "unknown error";
 }
@@ -181,6 +226,34 @@ int Summary::Found() const {
         n += f ? 1 : 0;
     }
     return n;
+}
+
+std::string DefaultsTaken(const Summary& summary) {
+    std::string defaults;
+    for (size_t i = 0; i < summary.found.size(); ++i) {
+        if (!summary.found[i]) {
+            defaults += (defaults.empty() ? "" : ", ") + std::string(kSectionNames[i]);
+        }
+    }
+    return defaults;
+}
+
+std::vector<std::string> Refusals(const Summary& summary, bool allowDefaults) {
+    if (summary.tooLarge) {
+        return {Format("larger than a configuration file (over %zu bytes)", kMaxFileBytes)};
+    }
+    if (summary.Found() == 0) {
+        return {"no configuration section"};
+    }
+    std::vector<std::string> refusals;
+    for (const auto& value : summary.invalid) {
+        refusals.push_back("value the reader does not take: " + value);
+    }
+    const std::string defaults = DefaultsTaken(summary);
+    if (!allowDefaults && !defaults.empty()) {
+        refusals.push_back("sections taken from defaults: " + defaults);
+    }
+    return refusals;
 }
 
 void SetDefaults(ConfigRecord& r) {
@@ -215,7 +288,10 @@ uint8_t SyncLevelValue(const std::string& volts) {
     if (!ParseDouble(volts, value)) {
         return 0;
     }
-    const double scaled = std::trunc(value * 51.0);
+    // To the nearest step, not cut: every text SyncLevelText gives lies within a quarter step of
+    // its byte, so a level read, saved and written back stays the level it was ("1.96" x 51 is
+    // 99.96, which cut would lower the reader by a step each round).
+    const double scaled = std::round(value * 51.0);
     // Cut to 8 bits as an integer would be; a huge or odd number must not reach a conversion
     // whose result is undefined.
     if (!std::isfinite(scaled)) {
@@ -225,13 +301,7 @@ uint8_t SyncLevelValue(const std::string& volts) {
     if (low < 0) {
         low += 256.0;
     }
-    const auto level = static_cast<uint8_t>(low);
-    // The text of a level is rounded to 10 mV, so truncating it can land one step low: 100
-    // shows as "1.96", and 1.96 x 51 is 99.96. A level read and written back must stay the same.
-    if (level < 255 && SyncLevelText(static_cast<uint8_t>(level + 1)) == Format("%4.2f", value)) {
-        return static_cast<uint8_t>(level + 1);
-    }
-    return level;
+    return static_cast<uint8_t>(low);
 }
 
 int WriteConfigFile(std::ostream& out, const ConfigRecord& r) {
@@ -296,6 +366,11 @@ int ReadConfigFile(std::istream& in, ConfigRecord& record, Summary* summary) {
                 Store(section, value, record);
                 if (summary != nullptr) {
                     summary->found[static_cast<size_t>(section)] = true;
+                    if (!Takes(section, value)) {
+                        summary->invalid.push_back("[" +
+                                                   std::string(kSectionNames[static_cast<size_t>(section)]) +
+                                                   "] " + Trimmed(line));
+                    }
                 }
             }
         }
@@ -304,7 +379,14 @@ int ReadConfigFile(std::istream& in, ConfigRecord& record, Summary* summary) {
     std::istreambuf_iterator<char> it(in);
     const std::istreambuf_iterator<char> end;
     bool pending = false;
+    size_t total = 0;
     for (; it != end; ++it) {
+        if (++total > kMaxFileBytes) {
+            if (summary != nullptr) {
+                summary->tooLarge = true;
+            }
+            return -1;
+        }
         const char c = *it;
         if (c == '\n') {
             take();
@@ -327,29 +409,11 @@ std::string WithExtension(const std::string& path) {
 }
 
 int SaveFile(const std::string& path, const ConfigRecord& record, std::string& error) {
-    const std::string temporary = path + ".part";
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = Reason();
-        return -1;
-    }
-    WriteConfigFile(out, record);
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    if (!written || out.fail()) {
-        error = Reason();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return -1;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        error = ec.message();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    std::ostringstream text;
+    WriteConfigFile(text, record);
+    CAtomicFile file;
+    if (!file.Open(path) || !file.Write(text.str()) || !file.Commit()) {
+        error = file.Reason();
         return -1;
     }
     return 0;
@@ -370,6 +434,10 @@ int LoadFile(const std::string& path, ConfigRecord& record, Summary& summary, st
     ConfigRecord read = record;
     Summary found;
     ReadConfigFile(in, read, &found);
+    if (found.tooLarge) {
+        error = Refusals(found, true).front();
+        return -1;
+    }
     if (in.bad()) {
         error = Reason();
         return -1;

@@ -6,6 +6,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // The configuration file: 17 sections of a header line in brackets, a value line starting with a
 // tab, and an empty line, each line ended by CR LF. Numbers are written and read in the "C"
@@ -22,18 +23,32 @@ constexpr size_t kMaxLine = 256;
 // The section names, in the order the file holds them and headers are matched.
 extern const std::array<const char*, kSections> kSectionNames;
 
+// A configuration file is a few hundred bytes: reading stops here, so that /dev/zero or a huge
+// file cannot keep the tool busy.
+constexpr size_t kMaxFileBytes = 64 * 1024;
+
 // What a read file held.
 struct Summary {
     std::array<bool, kSections> found{};
     int unknown = 0;  // headers that name no section
+    // "[Section] value" for each value the reader does not take as it stands (garbage, out of
+    // range, a decimal comma): stored, it would be cut or wrapped to some other number.
+    std::vector<std::string> invalid;
+    bool tooLarge = false;
     int Found() const;
 };
+
+// The sections the file did not hold, whose defaults were taken, as "Timeout, IO"; empty when none.
+std::string DefaultsTaken(const Summary& summary);
+// Why a read file must not be written to a reader, one text each: values it does not take, no
+// section at all, and, unless allowDefaults, sections taken from defaults. Empty when none.
+std::vector<std::string> Refusals(const Summary& summary, bool allowDefaults);
 
 // The defaults a file read starts from; other fields keep what the record held.
 void SetDefaults(ConfigRecord& record);
 // The sync level byte (volts x 51) as the volts text of the file and the Additional page.
 std::string SyncLevelText(uint8_t syncLevel);
-// Volts text to the sync level byte: integer part of volts x 51, cut to 8 bits.
+// Volts text to the sync level byte: volts x 51 to the nearest whole number, cut to 8 bits.
 uint8_t SyncLevelValue(const std::string& volts);
 
 // Appends the 17 sections.

@@ -56,17 +56,23 @@ void Load(IConfigPages& pages, IPrompt& prompt, int activePage) {
         prompt.Message("Cannot load the configuration from " + path, error);
         return;
     }
+    // Shown, a wrapped or cut value would look valid and "Apply" would write it: the pages keep
+    // what they hold, and the user learns every value to correct.
+    const auto refusals = ConfigFile::Refusals(summary, true);
+    if (!refusals.empty()) {
+        std::string detail;
+        for (const auto& refusal : refusals) {
+            detail += (detail.empty() ? "" : "\n") + refusal;
+        }
+        prompt.Message("Cannot load the configuration from " + path, detail);
+        return;
+    }
     // The file's sync level is what the Additional page shows and writes; without this the page
     // would keep its old value and "Apply" would not write the file's.
     record.syncLevelRead = record.syncLevel;
     pages.ShowLoaded(record);
-    std::string defaults;
-    for (size_t i = 0; i < summary.found.size(); ++i) {
-        if (!summary.found[i]) {
-            defaults += (defaults.empty() ? "" : ", ") + std::string(ConfigFile::kSectionNames[i]);
-        }
-    }
-    pages.ShowMainStatus(activePage, LoadedText(path, summary.Found(), defaults, summary.unknown));
+    pages.ShowMainStatus(
+        activePage, LoadedText(path, summary.Found(), ConfigFile::DefaultsTaken(summary), summary.unknown));
 }
 
 }  // namespace ConfigFileCommands

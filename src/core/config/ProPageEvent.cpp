@@ -14,6 +14,9 @@ namespace {
 constexpr int kSub = 5;
 constexpr int kResult = 8;
 constexpr const char* kEntry = "Event entry ";
+constexpr const char* kSkippedEntries = "Event entries not used, not written: ";
+constexpr uint8_t kResultInUse = 0x16;
+constexpr size_t kMaxListFileBytes = 64 * 1024;
 
 std::string Without(std::string text, const std::string& part) {
     const size_t at = text.find(part);
@@ -158,13 +161,18 @@ void CProPageEvent::OnListGet() {
 void CProPageEvent::OnListClear() {
     if (Prompt() != nullptr && Prompt()->YesNo(kClearQuestion)) {
         EndRequest();
+        // The list fills with the cleared entries as the reader confirms them.
+        m_eventList.clear();
+        m_selectedEvent = -1;
         m_clearStep = 1;
+        UpdateView();
     }
 }
 
 void CProPageEvent::OnListSet() {
     if (m_eventList.size() >= static_cast<size_t>(kDatasets)) {
         EndRequest();
+        m_skipped.clear();
         m_setStep = 1;
     }
 }
@@ -199,7 +207,8 @@ void CProPageEvent::OnListLoad() {
     m_selectedEvent = -1;
     const std::string path = Prompt() != nullptr ? Prompt()->OpenFileName(kFilter) : std::string();
     std::vector<std::string> lines;
-    if (!path.empty() && !TextFile::ReadLines(path, lines)) {
+    // An event list is 30 short lines; anything far larger is not one.
+    if (!path.empty() && !TextFile::ReadLines(path, lines, kMaxListFileBytes)) {
         Prompt()->Message("Cannot read " + path);
     }
     for (const auto& line : lines) {
@@ -212,9 +221,7 @@ void CProPageEvent::OnListLoad() {
 
 bool CProPageEvent::FillFromLine(int line) {
     if (line < 1 || line > kDatasets) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(Format("Invalid event entry number, valid range is 1...%d", kDatasets));
-        }
+        Tell(Format("Invalid event entry number, valid range is 1...%d", kDatasets));
         return false;
     }
     if (line > static_cast<int>(m_eventList.size())) {
@@ -232,12 +239,39 @@ bool CProPageEvent::FillFromLine(int line) {
     const std::string tag = text.substr(0, 16);
     text = TrimLeft(Without(text.substr(tag.size()), ";Event"));
     int event = 0;
-    ParseInt(text, event);
+    const bool unused = tag.rfind(kNotUsed, 0) == 0;
+    // Checked here, before the spin boxes see them: they would clamp entry 31 to 30 and event 4
+    // to 3, and Assign would then overwrite another dataset.
+    if (number < 1 || number > kDatasets) {
+        Tell(Format("Invalid dataset number, valid range is 1...%d", kDatasets));
+        return false;
+    }
+    if (!unused && (!ParseInt(text, event) || event < 1 || event > kStrings)) {
+        Tell(Format("Invalid event number, valid range is 1...%d", kStrings));
+        return false;
+    }
     m_number = Format("%d", number);
-    m_event = Format("%d", event);
+    if (!unused) {
+        m_event = Format("%d", event);
+    }
     m_tagText = tag;
     UpdateView();
     return true;
+}
+
+bool CProPageEvent::IsUnusedLine(int line) const {
+    if (line < 1 || line > static_cast<int>(m_eventList.size())) {
+        return false;
+    }
+    const std::string& text = m_eventList[static_cast<size_t>(line - 1)];
+    const size_t colon = text.find(':');
+    return colon != std::string::npos && TrimLeft(text.substr(colon + 1)).rfind(kNotUsed, 0) == 0;
+}
+
+void CProPageEvent::Tell(const std::string& text) {
+    if (Prompt() != nullptr) {
+        Prompt()->Message(text);
+    }
 }
 
 void CProPageEvent::OnGiveUp() {
@@ -279,10 +313,20 @@ void CProPageEvent::AfterRepetition(bool idle) {
     }
     if (m_setStep > kDatasets) {
         m_setStep = 0;
+        // One message for them all: a box for each of 28 unused entries helps nobody.
+        if (!m_skipped.empty()) {
+            Tell(kSkippedEntries + m_skipped);
+            m_skipped.clear();
+        }
         return;
     }
     if (m_setStep > 0) {
-        if (FillFromLine(m_setStep++)) {
+        const int line = m_setStep++;
+        if (IsUnusedLine(line)) {
+            m_skipped += (m_skipped.empty() ? "" : ", ") + Format("%d", line);
+            m_selectedEvent = line - 1;
+            UpdateView();
+        } else if (FillFromLine(line)) {
             OnAssignDataset();
         }
         m_stepWait = kStepWait;
@@ -354,17 +398,17 @@ void CProPageEvent::HandleAnswer(int length, const uint8_t* frame) {
                 }
             } else {
                 SetStatus(FailedText(), kAnswerTicks);
-                if (Prompt() != nullptr) {
-                    // A valid number refused means the transponder has a dataset already.
-                    Prompt()->Message(n >= 1 && n <= kDatasets ? "Event already in use"
-                                                               : "Event out of range");
-                }
+                // The reader says why; the number alone cannot tell.
+                Tell(frame[kResult] == kResultInUse ? "Event already in use" : "Event out of range");
             }
             break;
         case Sub9F::kClearEventDataset:
             if (done) {
                 EndRequest();
                 SetStatus(SuccessText(), kAnswerTicks);
+                if (m_clearStep > 0 && m_eventList.size() == static_cast<size_t>(n - 1)) {
+                    Add(m_eventList, m_selectedEvent, ListLine(n, {}, -1));
+                }
             }
             m_number = Format("%d", n);
             break;

@@ -72,6 +72,8 @@ private:
                  const std::vector<uint8_t>& extra = {});
     // The "Number:" value, or 0 after telling the user it is out of range.
     int CheckedNumber();
+    bool IsUnusedLine(int line) const;
+    void Tell(const std::string& text);
     static void Add(std::vector<std::string>& list, int& selected, const std::string& line);
 
     LocalClock m_clock = &LocalTimeNow;
@@ -83,4 +85,6 @@ private:
     uint16_t m_clearStep = 0;
     uint16_t m_setStep = 0;
     int32_t m_stepWait = 0;
+    // Numbers of the unused entries a running "Set" left out, told once at its end.
+    std::string m_skipped;
 };

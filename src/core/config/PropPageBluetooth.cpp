@@ -58,9 +58,9 @@ void CPropPageBluetooth::OnDisable() {
 
 void CPropPageBluetooth::OnSetEnable() {
     StoreView();
-    const bool on = m_controls.enable == kFirst;
-    SendSwitch(on);
-    if (!on) {
+    // Neither radio checked sends "off" as well, but only a checked "Disable" earns the long wait.
+    SendSwitch(m_controls.enable == kFirst);
+    if (m_controls.enable == kSecond) {
         SetWaitTicks(kDisableWait);
     }
 }

@@ -85,24 +85,28 @@ int CPropPageOutputFormat::CharacterValue(const std::string& text) {
     }
     const size_t x = upper.find('X');
     if (x == std::string::npos) {
+        // " 65" is 65, as typed; a field without a digit is no character at all, not 0.
+        size_t i = upper.find_first_not_of(' ');
         int value = 0;
-        for (size_t i = 0; i < upper.size() && upper[i] >= '0' && upper[i] <= '9'; ++i) {
+        int digits = 0;
+        for (; i < upper.size() && upper[i] >= '0' && upper[i] <= '9'; ++i, ++digits) {
             value = value * 10 + (upper[i] - '0');
             if (value > 255) {
                 return -1;
             }
         }
-        return value;
+        return digits > 0 || upper.empty() ? value : -1;
     }
     int value = 0;
-    for (size_t i = x + 1; i < upper.size() && i < x + 3; ++i) {
+    int digits = 0;
+    for (size_t i = x + 1; i < upper.size() && i < x + 3; ++i, ++digits) {
         const int digit = HexDigit(upper[i]);
         if (digit < 0) {
             break;
         }
         value = value * 16 + digit;
     }
-    return value;
+    return digits > 0 ? value : -1;
 }
 
 std::string CPropPageOutputFormat::CharacterText(uint8_t value) {

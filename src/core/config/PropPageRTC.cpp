@@ -55,8 +55,33 @@ void CPropPageRTC::OnSync() {
     OnSet();
 }
 
+bool CPropPageRTC::CheckFields() {
+    // The reader refuses an impossible time, and repeating it would not help: it is refused here,
+    // with the field that is wrong.
+    static constexpr int kLow[kFieldCount] = {0, 0, 0, 1, 1, 1, 0};
+    static constexpr int kHigh[kFieldCount] = {59, 59, 23, 7, 31, 12, 99};
+    for (int i = 0; i < kFieldCount; ++i) {
+        const std::string& text = m_fields[static_cast<size_t>(i)];
+        const bool digits =
+            !text.empty() && text.size() <= 2 && text.find_first_not_of("0123456789") == std::string::npos;
+        const int value = digits ? std::stoi(text) : -1;
+        if (value < kLow[i] || value > kHigh[i]) {
+            if (Prompt() != nullptr) {
+                std::string caption = kFieldCaptions[static_cast<size_t>(i)];
+                caption.pop_back();
+                Prompt()->Message(caption + Format(" %02d to %02d", kLow[i], kHigh[i]));
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
 void CPropPageRTC::OnSet() {
     StoreView();
+    if (!CheckFields()) {
+        return;
+    }
     SetStatus("Set time request", kRequestTicks);
     CTelegram request(Cmd::kSetClock, Desc::kSetClock, kKindFrame);
     for (const std::string& field : m_fields) {
@@ -74,9 +99,12 @@ void CPropPageRTC::HandleAnswer(int length, const uint8_t* frame) {
     const bool ack = IsAck(length, frame);
     switch (frame[4]) {
         case Cmd::kSetClock:
+            EndRequest();
             if (ack) {
-                EndRequest();
                 SetStatus(SuccessText(), kAnswerTicks);
+            } else {
+                // A refusal is the reader's answer: asking again would be refused again.
+                SetStatus(FailedText() + kRefusedText, kAnswerTicks);
             }
             break;
         case Cmd::kGetClock:

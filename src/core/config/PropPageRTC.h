@@ -14,6 +14,8 @@ public:
     static constexpr std::array<const char*, kFieldCount> kFieldCaptions = {
         "Seconds:", "Minutes:", "Hours:", "Day of week:", "Day:", "Month:", "Year:"};
 
+    static constexpr const char* kRefusedText = ": the reader refused the time";
+
     // Local time of the PC.
     using Clock = std::function<std::tm()>;
 
@@ -37,6 +39,8 @@ public:
 private:
     void HandleAnswer(int length, const uint8_t* frame) override;
     void FillFromClock();
+    // false after telling the user which field holds no possible time.
+    bool CheckFields();
 
     Clock m_clock;
     std::array<std::string, kFieldCount> m_fields;

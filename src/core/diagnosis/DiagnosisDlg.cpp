@@ -84,7 +84,15 @@ void CDiagnosisDlg::OnStop() {
     m_controls.sampleUbEnabled = true;
 }
 
+// The zoom, the DFT and the mode move the last view that fits; a shift left beyond it from an
+// earlier one would take hundreds of presses before ">>" showed anything.
+void CDiagnosisDlg::ClampShift() {
+    m_shift =
+        std::clamp(m_shift, 0, std::max(0, Diagnosis::MaxShift(Mode(), m_fields.zoomIndex, m_fields.dft)));
+}
+
 void CDiagnosisDlg::OnShiftLeft() {
+    ClampShift();
     if (m_shift < Diagnosis::MaxShift(Mode(), m_fields.zoomIndex, m_fields.dft)) {
         ++m_shift;
     }
@@ -92,6 +100,7 @@ void CDiagnosisDlg::OnShiftLeft() {
 }
 
 void CDiagnosisDlg::OnShiftRight() {
+    ClampShift();
     if (m_shift > 0) {
         --m_shift;
     }
@@ -104,6 +113,7 @@ void CDiagnosisDlg::OnReset() {
 }
 
 void CDiagnosisDlg::OnDft() {
+    ClampShift();
     if (m_fields.dft) {
         Transform();
     }

@@ -111,15 +111,15 @@ int ZoomPoints(int zoomIndex) {
 
 int MaxShift(Mode mode, int zoomIndex, bool dft) {
     int n = ZoomPoints(zoomIndex);
+    // A UB point is two bytes: half as many points, for the spectrum as for the trace.
+    if (mode == Mode::kUb) {
+        n /= 2;
+    }
     if (dft) {
         // Display bins run to half - 1.
         return kBins - n / 2;
     }
-    if (mode == Mode::kUb) {
-        n /= 2;
-        return kSampleBytes - 2 * n;
-    }
-    return kSampleBytes - n;
+    return mode == Mode::kUb ? kSampleBytes - 2 * n : kSampleBytes - n;
 }
 
 Primitives Draw(const Snapshot& s) {

@@ -1,5 +1,6 @@
 #include "core/diagnosis/SampleFile.h"
 
+#include "core/util/AtomicFile.h"
 #include "core/util/Format.h"
 
 #include <cerrno>
@@ -35,23 +36,9 @@ std::string AutosaveName(const std::string& prefix, int counter, const std::tm& 
 }
 
 int Write(const std::string& path, const uint8_t* bytes, size_t count, std::string& error) {
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = Reason("Cannot write", path, errno);
-        return -1;
-    }
-    const bool written = std::fwrite(bytes, 1, count, file) == count && std::fflush(file) == 0;
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        error = Reason("Cannot write", path, written ? errno : writeError);
-        std::remove(temporary.c_str());
-        return -1;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = Reason("Cannot write", path, errno);
-        std::remove(temporary.c_str());
+    CAtomicFile file;
+    if (!file.Open(path) || !file.Write(bytes, count) || !file.Commit()) {
+        error = file.Error();
         return -1;
     }
     return 0;

@@ -85,25 +85,29 @@ void CMemoryDlg::OnWrite() {
 }
 
 // An empty edit counts as -1 and must stop the dump: kept to 16 bits it would turn into the
-// last line of the memory and send tens of thousands of requests nobody asked for.
+// last line of the memory and send tens of thousands of requests nobody asked for. A line or
+// dataset beyond what 16 bits address stops it as well: multiplied and cut, it would dump some
+// other range (line 4096 is line 0 again) or overflow.
 void CMemoryDlg::OnStartDump() {
     m_lines.Clear();
     const int first = Number(m_start);
     const int last = Number(m_end);
-    m_startAddress = static_cast<uint16_t>(first * 16);
-    m_endAddress = static_cast<uint16_t>(last * 16 + 15);
+    const bool valid = first >= 0 && last >= first && last <= kLastLine;
+    m_startAddress = valid ? static_cast<uint16_t>(first * 16) : 0;
+    m_endAddress = valid ? static_cast<uint16_t>(last * 16 + 15) : 0;
     m_current = static_cast<uint16_t>(m_startAddress - 1);
-    m_remaining = first < 0 || last < 0 || last < first ? 0 : m_endAddress - m_startAddress + 1;
+    m_remaining = valid ? m_endAddress - m_startAddress + 1 : 0;
 }
 
 void CMemoryDlg::OnGetDatasets() {
     m_lines.Clear();
     const int first = Number(m_start);
     const int last = Number(m_end);
-    m_firstDataset = static_cast<uint16_t>(first);
-    m_lastDataset = static_cast<uint16_t>(last);
+    const bool valid = first >= 0 && last >= first && last <= 0xFFFF;
+    m_firstDataset = valid ? static_cast<uint16_t>(first) : 0;
+    m_lastDataset = valid ? static_cast<uint16_t>(last) : 0;
     m_currentDataset = static_cast<uint16_t>(m_firstDataset - 1);
-    m_datasetRemaining = first < 0 || last < 0 || last < first ? 0 : m_lastDataset - m_firstDataset + 1;
+    m_datasetRemaining = valid ? m_lastDataset - m_firstDataset + 1 : 0;
 }
 
 // A dump waits for the answer to its last request before it sends the next: requests may wait
@@ -160,7 +164,8 @@ void CMemoryDlg::OnResponse(const uint8_t* frame, int length) {
     } else if (frame[4] == Cmd::kService && frame[5] == Sub9F::kReadDataset && length >= 23) {
         const int32_t number = m_awaitedDataset >= 0 ? m_awaitedDataset : m_currentDataset;
         m_awaitedDataset = -1;
-        std::string line = Format("%04x:", static_cast<uint16_t>(number * 16));
+        // Dataset 4096 and above lie past 0xFFFF: cut to 16 bits, the line would name another.
+        std::string line = Format("%04lx:", static_cast<unsigned long>(number) * 16UL);
         for (int i = 6; i < 22; ++i) {
             line += Format(" %02x", frame[i]);
         }

@@ -18,6 +18,8 @@ public:
     static constexpr size_t kMaxLines = 8192;
     // Ticks after which a dump stops waiting for an answer and goes on.
     static constexpr int kAnswerTicks = 10;
+    // The last 16-byte line of a 16-bit address space.
+    static constexpr int kLastLine = 0xFFF;
 
     CMemoryDlg(IMainWindow& main, IPrompt& prompt);
 

@@ -46,7 +46,10 @@ CDatabaseDlg::CDatabaseDlg(IMainWindow& mainWindow, IPrompt& prompt)
     : m_mainWindow(mainWindow), m_prompt(prompt) {}
 
 CDatabaseDlg::~CDatabaseDlg() {
-    CloseOutput();
+    // Nobody is left to tell; what was read stays under the temporary name.
+    if (m_output.IsOpen()) {
+        m_output.Keep();
+    }
 }
 
 bool CDatabaseDlg::IsGroupMarker(const uint8_t* record) {
@@ -124,7 +127,8 @@ void CDatabaseDlg::OnClear() {
 
 void CDatabaseDlg::OnGetAll() {
     Store();
-    CloseOutput();
+    CloseOutput(false);
+    m_partialPath.clear();
     const std::tm t = m_clock();
     const std::string proposed = Format("database_%02d%02d%04d_%02d%02d%02d", t.tm_mday, t.tm_mon + 1,
                                         t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
@@ -158,18 +162,39 @@ bool CDatabaseDlg::OpenOutput() {
         m_prompt.Message("Datasets are read without a file", m_output.Error());
         return false;
     }
-    m_output.Write(FileHeader(m_clock()));
+    WriteOutput(FileHeader(m_clock()), "");
     return true;
 }
 
-void CDatabaseDlg::WriteOutput(const std::string& line) {
-    if (m_output.IsOpen()) {
-        m_output.Write(line + "\r\n");
+void CDatabaseDlg::WriteOutput(const std::string& line, const char* end) {
+    if (!m_output.IsOpen() || m_output.Write(line + end)) {
+        return;
+    }
+    // A full disk is told now, not after the reader was read to the end for nothing.
+    if (m_readState != kIdle) {
+        Finish("Datasets file not saved", End::kWriteFailed);
+    } else {
+        CloseOutput(false);
     }
 }
 
-void CDatabaseDlg::CloseOutput() {
-    if (m_output.IsOpen() && !m_output.Close()) {
+void CDatabaseDlg::CloseOutput(bool complete) {
+    if (!m_output.IsOpen()) {
+        return;
+    }
+    const bool failed = m_output.Failed();
+    if (complete && !failed) {
+        if (!m_output.Close()) {
+            m_prompt.Message("Datasets file not saved", m_output.Error());
+        }
+        return;
+    }
+    const std::string reason = failed ? m_output.Error() + ". " : std::string();
+    if (m_output.Keep()) {
+        m_partialPath = m_output.TemporaryPath();
+        m_prompt.Message(failed ? "Datasets file not saved" : kPartialFile,
+                         reason + "What was read is in " + m_partialPath);
+    } else {
         m_prompt.Message("Datasets file not saved", m_output.Error());
     }
 }
@@ -190,7 +215,7 @@ void CDatabaseDlg::OnOpen() {
     }
     // Without a new choice, a file still open shows its next lines.
     std::string line;
-    for (int n = 0; n < kOpenLines && m_input.is_open() && std::getline(m_input, line); ++n) {
+    for (int n = 0; n < kOpenLines && m_input.is_open() && TextFile::GetLine(m_input, line); ++n) {
         AddLine(TextFile::TrimRight(line));
     }
     Update();
@@ -209,14 +234,14 @@ void CDatabaseDlg::Finish(const std::string& progressText, End end) {
     m_progressHigh = 1;
     m_progressPosition = 0;
     m_progressText = progressText;
-    CloseOutput();
+    CloseOutput(end == End::kComplete);
     Update();
 }
 
 void CDatabaseDlg::OnQuit() {
     m_mainWindow.OnMainCommand(MainCommand::kWindowClosing, Resource::kDatabase);
     m_input.close();
-    CloseOutput();
+    CloseOutput(m_readState == kIdle && m_end == End::kComplete);
 }
 
 void CDatabaseDlg::OnTick() {
@@ -335,11 +360,16 @@ void CDatabaseDlg::HandleDataset(const uint8_t* frame, int length) {
     AddReadAllLine(line, number, marker ? nullptr : record);
     if (m_output.IsOpen()) {
         if (marker && m_newFilePerGroup) {
-            CloseOutput();
+            CloseOutput(true);
             OpenOutput();
         } else {
             WriteOutput(line);
         }
+    }
+    if (m_readState == kIdle) {
+        // The file failed under the read-all, which has ended.
+        Update();
+        return;
     }
     ++m_current;
     m_retries = kRetries;

@@ -31,7 +31,8 @@ public:
 
     enum ReadState : int { kIdle = 0, kWaitAmount = 1, kReading = 2 };
     // How the last read-all ended.
-    enum class End { kNone, kComplete, kNoAnswer, kOutOfRange, kStopped };
+    enum class End { kNone, kComplete, kNoAnswer, kOutOfRange, kStopped, kWriteFailed };
+    static constexpr const char* kPartialFile = "Datasets file incomplete";
 
     // A line the read-all adds to the list: a dataset (record set) or a group line (record null).
     struct ReadAllLine {
@@ -94,6 +95,8 @@ public:
     int Done() const { return m_current > 0 ? m_current - 1 : 0; }
     bool IsFileOpen() const { return m_output.IsOpen(); }
     const std::string& OutputPath() const { return m_output.Path(); }
+    // Where the datasets of the last read-all that did not complete were left, or empty.
+    const std::string& PartialPath() const { return m_partialPath; }
 
     // One line of the list and the file for a 13-byte dataset record (not a group marker).
     static std::string DatasetLine(const uint8_t* record);
@@ -110,8 +113,10 @@ private:
     void AddLine(const std::string& line);
     void AddReadAllLine(const std::string& line, int number, const uint8_t* record);
     bool OpenOutput();
-    void WriteOutput(const std::string& line);
-    void CloseOutput();
+    void WriteOutput(const std::string& line, const char* end = "\r\n");
+    // complete: the file goes in place under its name; otherwise it stays under its temporary
+    // name, which the user is told.
+    void CloseOutput(bool complete);
     void Finish(const std::string& progressText, End end);
     void Update();
     void Store();
@@ -140,5 +145,6 @@ private:
     CAtomicTextWriter m_output;
     int m_fileCounter = 1;
     std::string m_baseName;
+    std::string m_partialPath;
     std::ifstream m_input;
 };

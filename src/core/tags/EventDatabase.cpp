@@ -4,13 +4,22 @@
 #include "core/util/Format.h"
 #include "core/util/TextFile.h"
 
+#include <sys/stat.h>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 constexpr int kListIdWidth = 12;
+
+std::string ReadError(const std::string& path) {
+    const int code = errno;
+    return "Cannot read " + path + (code != 0 ? std::string(": ") + std::strerror(code) : std::string());
+}
 
 std::string Join(const std::vector<std::string>& lines) {
     std::string text;
@@ -77,17 +86,24 @@ bool CEventDatabase::MatchEntry(const std::string& line, const std::string& id, 
 }
 
 std::string CEventDatabase::FindEvent(const std::string& nationalId) const {
-    std::vector<std::string> lines;
-    if (!TextFile::ReadLines(m_path, lines)) {
-        return {};
-    }
+    // Runs for every tag read: it stops at the first match and never holds more than a line.
+    std::ifstream in(m_path, std::ios::binary);
+    std::string line;
     std::string event;
-    for (const auto& line : lines) {
+    size_t total = 0;
+    for (int c = in.get(); in && total < kMaxFileBytes; c = in.get(), ++total) {
+        if (c != '\n') {
+            if (line.size() < kMaxLineBytes) {
+                line.push_back(static_cast<char>(c));
+            }
+            continue;
+        }
         if (MatchEntry(line, nationalId, event)) {
             return event;
         }
+        line.clear();
     }
-    return {};
+    return MatchEntry(line, nationalId, event) ? event : std::string();
 }
 
 int CEventDatabase::LookupEvent(const std::string& nationalId, EventRecord& record) const {
@@ -103,9 +119,18 @@ int CEventDatabase::LookupEvent(const std::string& nationalId, EventRecord& reco
 }
 
 bool CEventDatabase::EnsureHeader(std::string& error) const {
-    std::vector<std::string> lines;
-    if (TextFile::ReadLines(m_path, lines) && !lines.empty()) {
-        return true;
+    struct stat info {};
+    if (::stat(m_path.c_str(), &info) == 0 || errno != ENOENT) {
+        // A file that is there but cannot be read may hold every entry: it is never replaced.
+        std::vector<std::string> lines;
+        errno = 0;
+        if (!TextFile::ReadLines(m_path, lines, kMaxFileBytes)) {
+            error = ReadError(m_path);
+            return false;
+        }
+        if (!lines.empty()) {
+            return true;
+        }
     }
     return TextFile::WriteAtomic(m_path, std::string(kHeader) + kLineEnd, error);
 }
@@ -127,8 +152,9 @@ std::vector<std::string> CEventDatabase::ListLines() const {
 }
 
 bool CEventDatabase::Backup(std::vector<std::string>& lines, std::string& error) const {
-    if (!TextFile::ReadLines(m_path, lines)) {
-        error = "Cannot read " + m_path;
+    errno = 0;
+    if (!TextFile::ReadLines(m_path, lines, kMaxFileBytes)) {
+        error = ReadError(m_path);
         return false;
     }
     return TextFile::WriteAtomic(BackupPath(), Join(lines), error);
@@ -197,6 +223,8 @@ bool CEventDatabase::Remove(const std::string& id, const std::string& event, IPr
     std::vector<std::string> lines;
     std::string error;
     if (!Backup(lines, error)) {
+        // Silence here would pass for a removal.
+        prompt.Message(kDatabaseError, error);
         return false;
     }
     const auto kept = std::remove_if(lines.begin(), lines.end(), [&](const std::string& line) {

@@ -14,6 +14,9 @@ class CEventDatabase final {
 public:
     static constexpr size_t kEventLength = 16;
     static constexpr size_t kMinIdLength = 12;
+    // Far beyond any herd; a larger file is not one of ours and is not read whole for every tag.
+    static constexpr size_t kMaxFileBytes = 16u << 20;
+    static constexpr size_t kMaxLineBytes = 4096;
     static constexpr const char* kFileName = "EventDatabase.txt";
     static constexpr const char* kHeader = "[Transponder ID] [Event string (max. 16 characters)]";
     static constexpr const char* kNothingSelected = "No transponder ID and/or no event string select";

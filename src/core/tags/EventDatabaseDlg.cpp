@@ -22,20 +22,25 @@ void CEventDatabaseDlg::AfterChange() {
     OnShow();
 }
 
+// The edits are copied before any question: a tag read while it is open fills them anew, and
+// the entry changed must stay the one the user asked for. They are emptied only when the change
+// was made, so that a refusal leaves the user's typing to correct.
 void CEventDatabaseDlg::OnAssign() {
     Store();
-    m_database.Assign(m_id, m_event, m_prompt);
-    AfterChange();
+    const std::string id = m_id;
+    const std::string event = m_event;
+    if (m_database.Assign(id, event, m_prompt)) {
+        AfterChange();
+    }
 }
 
 void CEventDatabaseDlg::OnRemove() {
     Store();
-    if (m_id.empty() || m_event.empty()) {
-        m_prompt.Message(CEventDatabase::kNothingSelected);
-        return;
+    const std::string id = m_id;
+    const std::string event = m_event;
+    if (m_database.Remove(id, event, m_prompt)) {
+        AfterChange();
     }
-    m_database.Remove(m_id, m_event, m_prompt);
-    AfterChange();
 }
 
 void CEventDatabaseDlg::OnSort() {

@@ -1,9 +1,8 @@
 #include "core/util/TextFile.h"
 
-#include <unistd.h>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace TextFile {
 
@@ -18,17 +17,51 @@ std::string Trim(const std::string& text) {
     return first == std::string::npos ? std::string() : TrimRight(text.substr(first));
 }
 
-bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
+bool ReadLines(const std::string& path, std::vector<std::string>& lines, size_t maxBytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
     }
-    lines.clear();
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(TrimRight(line));
+    // Read in pieces up to the cap, so that /dev/zero or a huge file ends at once.
+    std::string text;
+    char buffer[8192];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<size_t>(in.gcount()));
+        if (text.size() > maxBytes) {
+            return false;
+        }
     }
+    // A folder opens but cannot be read; an I/O error must not pass for a shorter file.
+    if (in.bad() || !in.eof()) {
+        return false;
+    }
+    std::vector<std::string> read;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        read.push_back(TrimRight(text.substr(start, end - start)));
+        start = end + 1;
+    }
+    lines = std::move(read);
     return true;
+}
+
+bool GetLine(std::istream& in, std::string& line, size_t maxLength) {
+    line.clear();
+    bool any = false;
+    for (int c = in.get(); in; c = in.get()) {
+        any = true;
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() < maxLength) {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    return any;
 }
 
 std::string WriteError(const std::string& path) {
@@ -37,97 +70,11 @@ std::string WriteError(const std::string& path) {
 }
 
 bool WriteAtomic(const std::string& path, const std::string& content, std::string& error) {
-    CAtomicTextWriter writer;
-    if (!writer.Open(path) || !writer.Write(content) || !writer.Close()) {
-        error = writer.Error();
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, content, error);
 }
 
 }  // namespace TextFile
 
-CAtomicTextWriter::~CAtomicTextWriter() {
-    if (m_stream.is_open()) {
-        Close();
-    }
-}
-
-bool CAtomicTextWriter::Open(const std::string& path) {
-    if (m_stream.is_open()) {
-        Close();
-    }
-    m_path = path;
-    m_temporary = path + ".part";
-    m_error.clear();
-    m_failed = false;
-    errno = 0;
-    m_stream.open(m_temporary, std::ios::binary | std::ios::trunc);
-    if (!m_stream) {
-        m_error = TextFile::WriteError(path);
-        return false;
-    }
-    return true;
-}
-
-bool CAtomicTextWriter::Write(const std::string& text) {
-    if (!m_stream.is_open() || m_failed) {
-        return false;
-    }
-    errno = 0;
-    m_stream << text;
-    if (!m_stream) {
-        m_failed = true;
-        m_error = TextFile::WriteError(m_path);
-    }
-    return !m_failed;
-}
-
-bool CAtomicTextWriter::Close() {
-    if (!m_stream.is_open()) {
-        return !m_failed;
-    }
-    errno = 0;
-    m_stream.flush();
-    if (!m_stream && !m_failed) {
-        m_failed = true;
-        m_error = TextFile::WriteError(m_path);
-    }
-    m_stream.close();
-    if (!m_failed && std::rename(m_temporary.c_str(), m_path.c_str()) != 0) {
-        m_failed = true;
-        m_error = TextFile::WriteError(m_path);
-    }
-    if (m_failed) {
-        ::unlink(m_temporary.c_str());
-    }
-    return !m_failed;
-}
-
 int WriteTextFileAtomically(const std::string& path, const std::string& text, std::string& error) {
-    const std::string temporary = path + ".tmp";
-    auto fail = [&](const std::string& name) {
-        error = "Cannot write " + name + ": " + std::strerror(errno);
-        return -1;
-    };
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        return fail(temporary);
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int savedErrno = errno;
-    if (std::fclose(file) != 0 || !written) {
-        if (!written) {
-            errno = savedErrno;
-        }
-        const int result = fail(temporary);
-        std::remove(temporary.c_str());
-        return result;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int result = fail(path);
-        std::remove(temporary.c_str());
-        return result;
-    }
-    return 0;
+    return TextFile::WriteAtomic(path, text, error) ? 0 : -1;
 }

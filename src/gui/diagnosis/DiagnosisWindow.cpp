@@ -2,8 +2,10 @@
 
 #include "core/app/WindowRegistry.h"
 #include "core/diagnosis/SampleFile.h"
+#include "core/util/AtomicFile.h"
 #include "gui/config/ControlSync.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -378,23 +380,20 @@ void DiagnosisWindow::OnExport() {
         }
     }
     CopyIn();
-    // Written beside the name and renamed over it, as the sample files are.
-    const QString png = QString::fromStdString(base + ".png");
-    const QString part = png + QStringLiteral(".part");
-    const QImage image = m_area->grab().toImage();
-    QString reason;
+    const std::string png = base + ".png";
+    QByteArray bytes;
     {
-        QImageWriter writer(part, "png");
-        if (!writer.write(image)) {
-            reason = writer.errorString();
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(m_area->grab().toImage())) {
+            m_prompt.Message("Cannot write " + png + ": " + writer.errorString().toStdString());
+            return;
         }
     }
-    if (reason.isEmpty() && std::rename(part.toLocal8Bit().constData(), png.toLocal8Bit().constData()) != 0) {
-        reason = QString::fromLocal8Bit(std::strerror(errno));
-    }
-    if (!reason.isEmpty()) {
-        QFile::remove(part);
-        m_prompt.Message("Cannot write " + png.toStdString() + ": " + reason.toStdString());
+    std::string error;
+    if (!WriteFileAtomically(png, bytes.toStdString(), error)) {
+        m_prompt.Message(error);
         return;
     }
     m_logic.ExportCsv(base);

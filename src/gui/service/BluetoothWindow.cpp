@@ -220,6 +220,9 @@ void BluetoothWindow::Refresh() {
 }
 
 void BluetoothWindow::OnRxBytes(const uint8_t* bytes, int count) {
+    // What the user typed since the last look goes into the logic first: Refresh writes the
+    // logic's copies back, and bytes arrive while the user types.
+    Collect();
     m_logic.OnRxBytes(bytes, count);
     Refresh();
     m_view->ScheduleSync();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class MessagePrompt final : public IPrompt {
@@ -84,6 +86,28 @@ TEST_F(PageTest, AdditionalSendsOrRefuses) {
     EXPECT_EQ(add.Message(), "Configuration success");
 }
 
+// Each group's own request, with values whose byte order and bit order show.
+TEST_F(PageTest, AdditionalGroupsSendTheirBytes) {
+    using A = CAdditional;
+    // clang-format off
+    const struct { std::function<void(A::Controls&)> set; void (A::*button)(); Bytes sent; } rows[] = {
+        {[](A::Controls& c) { c.breakTime = "300", c.bursts = "4660", c.reads = "7", c.active = true; },
+         &A::OnSetPermanentRead, {0x60, 0x11, 0x01, 0x2C, 0x12, 0x34, 0x07, 0x01}},
+        {[](A::Controls& c) { c.useBeeper = true; }, &A::OnSetIo, {0x60, 0x16, 0x01}},
+        {[](A::Controls& c) { c.useLeds = true; }, &A::OnSetIo, {0x60, 0x16, 0x02}},
+        {[](A::Controls& c) { c.doubleReads = "4660"; }, &A::OnSetDoubleReads, {0x60, 0x1D, 0x12, 0x34}},
+        {[](A::Controls& c) { c.display = A::kTagInfo; }, &A::OnSetDisplayInfo, {0x60, 0x1F, 0x01}},
+        {[](A::Controls& c) { c.display = A::kNoDisplay; }, &A::OnSetDisplayInfo, {0x60, 0x1F}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        add.OnCreate();
+        row.set(add.Fields());
+        (add.*row.button)();
+        EXPECT_EQ(main.Last(), row.sent);
+    }
+}
+
 TEST_F(PageTest, AdditionalShowsTheBlock) {
     Answer(add, Ack(0x60, {0x14, 0x00, 0x00, 0x00, 0x78, 5, 1, 0x75, 0x30, 102, 2,
                            0,    1,    0,    0,    0,    0, 0, 0x00, 0x20, 2}));
@@ -94,6 +118,44 @@ TEST_F(PageTest, AdditionalShowsTheBlock) {
     EXPECT_TRUE(f.useLeds && !f.useBeeper && f.highPower && f.active);
     EXPECT_EQ(f.accessLevel, 0);
     EXPECT_EQ(add.Message(), "Additonal configuration received");
+}
+
+// What the reader reported and nobody edited goes back as it came, whatever its text rounds to;
+// what the page cannot show or send is refused where the user pressed, never sent as another value.
+TEST_F(PageTest, AdditionalWritesBackWhatTheReaderReportedAndRefusesWhatItCannotShow) {
+    // clang-format off
+    const struct { uint8_t sync, level; uint16_t switchOff, doubleReads; const char* typedSync; const char* refusal; } rows[] = {
+        {100, 1, 750, 32, nullptr, nullptr},  // 100 shows as "1.96"; "7" s
+        {51, 0, 65000, 6000, nullptr, nullptr},  // beyond the page's own limits
+        {100, 1, 750, 32, "1.96", nullptr},
+        {100, 1, 750, 32, "5.01", "Wireless synchronization: 0.00 to 5.00 V"},
+        {100, 5, 750, 32, nullptr, "Access level: the reader's level is none of Read only, New Group and last ID, Complete access; choose one"},
+    };
+    // clang-format on
+    for (const auto& r : rows) {
+        prompt.messages.clear();
+        add.OnCreate();
+        const auto hi = [](uint16_t v) { return static_cast<uint8_t>(v >> 8); };
+        const auto lo = [](uint16_t v) { return static_cast<uint8_t>(v); };
+        Answer(add,
+               Ack(0x60, {0x14, 0, 0, 0, 0x78, 5, 1,       hi(r.switchOff),   lo(r.switchOff),   r.sync, 2,
+                          0,    1, 0, 0, 0,    0, r.level, hi(r.doubleReads), lo(r.doubleReads), 2}));
+        add.Fields().syncLevel = r.typedSync ? r.typedSync : add.Fields().syncLevel;
+        ConfigRecord c;
+        ASSERT_EQ(add.FillRecord(c), r.refusal ? -1 : 0) << r.sync << r.typedSync;
+        EXPECT_EQ(prompt.messages,
+                  r.refusal ? std::vector<std::string>{r.refusal} : std::vector<std::string>{});
+        if (!r.refusal) {
+            EXPECT_EQ((std::vector<int>{c.syncLevel, c.switchOffTime, c.doubleReadTime, c.accessLevel}),
+                      (std::vector<int>{r.sync, r.switchOff, r.doubleReads, r.level}));
+        }
+    }
+    main.sent.clear();
+    add.OnSetAccessLevel();  // nor "Read only" in place of a level it cannot show
+    EXPECT_TRUE(main.sent.empty());
+    add.Fields().syncLevel = "1.96";
+    add.OnSyncLevelStep(+1);
+    EXPECT_EQ(add.Fields().syncLevel, "2.06");
 }
 
 // Found by fuzzing: a block with 64004 bursts and a 53762 ms break, whose duration overflowed
@@ -126,6 +188,9 @@ TEST_F(PageTest, OutputFormatPreviewAndValue) {
     EXPECT_EQ(sel[P::kInitialCharacter], P::kSelfDefined);
     EXPECT_EQ(out.Fields().selfDefined, "<0x01>");
     EXPECT_EQ(P::CharacterValue("<0x01>"), 0x01);
+    for (const auto& [text, value] : {std::pair<const char*, int>{" 65", 65}, {"abc", -1}, {"0x", -1}}) {
+        EXPECT_EQ(P::CharacterValue(text), value) << "'" << text << "'";
+    }
 
     out.OnCreate();
     out.OnSave();
@@ -155,20 +220,19 @@ TEST_F(PageTest, BluetoothRequests) {
     Answer(bt, Ack(0x9F, {0x2A, 200, 'N', 'a', 'm', 'e'}));  // announces more than it holds
     EXPECT_EQ(bt.Fields().friendlyName, "Name");
 
-    // Disable: the first repetition after 50 ticks, then every 4.
-    bt.Fields().enable = CPropPageBluetooth::kSecond;
-    bt.OnSetEnable();
-    const size_t before = main.sent.size();
-    std::vector<int> repeats;
-    for (int t = 1; t <= 60; ++t) {
-        const size_t n = main.sent.size();
-        bt.OnTick();
-        if (main.sent.size() != n) {
-            repeats.push_back(t);
+    // Disable: the first repetition after 50 ticks, then every 4; neither radio: every 4 from the start.
+    for (const auto& [enable, first] :
+         {std::pair{CPropPageBluetooth::kSecond, 51}, {CPropPageBluetooth::kNone, 5}}) {
+        bt.OnCreate();
+        bt.Fields().enable = enable;
+        bt.OnSetEnable();
+        EXPECT_EQ(main.Last(), (Bytes{0x9F, 0x16, 0x00}));
+        int t = 1;
+        for (const size_t sent = main.sent.size(); main.sent.size() == sent && t <= 60; ++t) {
+            bt.OnTick();
         }
+        EXPECT_EQ(t - 1, first) << enable;
     }
-    EXPECT_EQ(repeats, (std::vector<int>{51, 56}));
-    EXPECT_EQ(FakeMainWindow::BytesOf(main.sent[before - 1]), (Bytes{0x9F, 0x16, 0x00}));
 }
 
 }  // namespace

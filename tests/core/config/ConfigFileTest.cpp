@@ -120,6 +120,40 @@ TEST(ConfigFileTest, BadFilesLoadWithoutHarm) {
     EXPECT_EQ(Read("[RF Power]\n\t0x1\n").rfPower, 1);
 }
 
+// Values that would be cut or wrapped on their way to the reader, and files that are not whole.
+TEST(ConfigFileTest, RefusalsNameEveryValueTheReaderDoesNotTake) {
+    const auto with = [](const std::string& section, const std::string& value) {
+        std::string text = kSampleFile;
+        const size_t at = text.find('\t', text.find("[" + section + "]"));
+        return text.replace(at + 1, text.find('\r', at) - at - 1, value);
+    };
+    const std::string bad = "value the reader does not take: ";
+    // clang-format off
+    const struct { std::string file; bool allowDefaults; std::vector<std::string> refusals; } rows[] = {
+        {kSampleFile, false, {}},
+        {with("Timeout", "abc"), false, {bad + "[Timeout] abc"}},
+        {with("Timeout", "150"), false, {bad + "[Timeout] 150"}},
+        {with("Switch off time", "99999"), false, {bad + "[Switch off time] 99999"}},
+        {with("Check for double reads", "70000"), false, {bad + "[Check for double reads] 70000"}},
+        {with("Permanent read reads", "300"), false, {bad + "[Permanent read reads] 300"}},
+        {with("Wireless sync level", "1,96"), false, {bad + "[Wireless sync level] 1,96"}},
+        {with("Access level", "3"), false, {bad + "[Access level] 3"}},
+        {"[Timeout]\r\n\t3000\r\n", true, {}},
+        {"[Output format]\r\n\t0x01\r\n[Timeout]\r\n\t3000\r\n[IO]\r\n\t0x03\r\n", false,
+         {"sections taken from defaults: Wireless sync level, Optimization, Permanent read break, Permanent read bursts, "
+          "Permanent read reads, Permanent read active, Switch off time, RF Power, Bluetooth Mode, Custom output format 0, "
+          "Custom output format 1, Custom output format 2, Access level, Check for double reads"}},
+        {"nothing of a configuration\n", true, {"no configuration section"}},
+        {std::string(100 * 1024, '\0'), true, {"larger than a configuration file (over 65536 bytes)"}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        ConfigFile::Summary summary;
+        Read(row.file, &summary);
+        EXPECT_EQ(ConfigFile::Refusals(summary, row.allowDefaults), row.refusals) << row.file.substr(0, 60);
+    }
+}
+
 TEST(ConfigFileTest, SavingReplacesTheFileOrLeavesTheOldOne) {
     const auto dir = std::filesystem::temp_directory_path() / ("cfgfile-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);

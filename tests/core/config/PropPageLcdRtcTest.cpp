@@ -32,6 +32,15 @@ TEST(LcdPageTest, SpinSendsTheProposedContrast) {
     }
 }
 
+class MessagePrompt final : public IPrompt {
+public:
+    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool YesNo(const std::string&) override { return true; }
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
+    std::vector<std::string> messages;
+};
+
 class RtcPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -61,10 +70,31 @@ TEST_F(RtcPageTest, CreationShowsThePcClockAndSyncSendsItAsBcd) {
     EXPECT_EQ(page.Message(), "Set time request success");
 }
 
-TEST_F(RtcPageTest, SetSendsTheFieldsUnchecked) {
-    page.Fields() = {"1A", "5", "", "zz", "31", "12", "99"};  // not validated
+TEST_F(RtcPageTest, SetRefusesAnImpossibleTimeAndARefusalIsNotRepeated) {
+    // clang-format off
+    const std::pair<std::array<std::string, 7>, const char*> rows[] = {
+        {{"07", "12", "99", "02", "05", "12", "26"}, "Hours 00 to 23"},
+        {{"60", "12", "05", "02", "05", "12", "26"}, "Seconds 00 to 59"},
+        {{"07", "12", "05", "08", "05", "12", "26"}, "Day of week 01 to 07"},
+        {{"07", "12", "05", "02", "1A", "13", "26"}, "Day 01 to 31"},
+        {{"07", "", "05", "02", "05", "12", "26"}, "Minutes 00 to 59"},
+    };
+    // clang-format on
+    MessagePrompt prompt;
+    page.SetPrompt(&prompt);
+    for (const auto& [fields, message] : rows) {
+        page.Fields() = fields;
+        page.OnSet();
+        EXPECT_EQ(prompt.messages.back(), message);
+    }
+    EXPECT_TRUE(main.sent.empty());
+    page.Fields() = {"15", "30", "10", "02", "05", "12", "26"};
     page.OnSet();
-    EXPECT_EQ(main.Last(), (Bytes{0x52, 0x1A, 0x05, 0xFF, 0xFF, 0x31, 0x12, 0x99}));
+    EXPECT_EQ(main.Last(), (Bytes{0x52, 0x15, 0x30, 0x10, 0x02, 0x05, 0x12, 0x26}));
+    Answer(page, Nak(Cmd::kSetClock));
+    EXPECT_EQ(page.Retries(), 0);
+    EXPECT_EQ(page.Message(), "Set time request failed: the reader refused the time");
+    page.SetPrompt(nullptr);
 }
 
 TEST_F(RtcPageTest, GetAnswerFillsTheFields) {

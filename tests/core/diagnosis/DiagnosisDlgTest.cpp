@@ -184,7 +184,8 @@ TEST_F(DiagnosisDlgTest, ShiftStopsAtTheLastViewThatStaysInsideTheData) {
     } cases[] = {
         {&CDiagnosisDlg::Fields::sampleFdx, 3, false, 488}, {&CDiagnosisDlg::Fields::sampleUb, 3, false, 488},
         {&CDiagnosisDlg::Fields::sampleUb, 0, false, 936},  {&CDiagnosisDlg::Fields::sampleFdx, 3, true, 0},
-        {&CDiagnosisDlg::Fields::sampleFdx, 0, true, 224},
+        {&CDiagnosisDlg::Fields::sampleFdx, 0, true, 224},  {&CDiagnosisDlg::Fields::sampleUb, 3, true, 128},
+        {&CDiagnosisDlg::Fields::sampleUb, 0, true, 240},
     };
     for (const auto& c : cases) {
         dlg.Data() = {};
@@ -200,6 +201,17 @@ TEST_F(DiagnosisDlgTest, ShiftStopsAtTheLastViewThatStaysInsideTheData) {
         dlg.OnShiftRight();
         EXPECT_EQ(dlg.Shift(), std::max(0, c.last - 1));
     }
+    // Back at 100 % from 800 %, ">>" moves the view at its first press.
+    dlg.Data() = {};
+    dlg.Data().sampleFdx = true;
+    dlg.Data().zoomIndex = 0;
+    for (int i = 0; i < 1100; ++i) {
+        dlg.OnShiftLeft();
+    }
+    ASSERT_EQ(dlg.Shift(), 936);
+    dlg.Data().zoomIndex = 3;
+    dlg.OnShiftRight();
+    EXPECT_EQ(dlg.Shift(), 487);
 }
 
 TEST_F(DiagnosisDlgTest, UbTraceAndGridLabels) {

@@ -134,6 +134,22 @@ TEST(MemoryDlg, DumpsOneRequestPerTick) {
     memory.OnGetDatasets();
     memory.OnTick();
     EXPECT_EQ(main.queued.size(), before);
+    // Lines past the 16-bit address space, and numbers whose x 16 overflows, dump nothing.
+    for (const char* end : {"4096", "200000000"}) {
+        memory.m_start = "4095";
+        memory.m_end = end;
+        memory.OnStartDump();
+        memory.OnTick();
+        EXPECT_EQ(main.queued.size(), before) << end;
+    }
+    // A dataset's line names its own address, also beyond 16 bits.
+    memory.m_start = "4097";
+    memory.m_end = "4097";
+    memory.OnGetDatasets();
+    memory.OnTick();
+    EXPECT_EQ(FakeMain::Payload(main.queued.back()), (Bytes{0x9F, 0x0B, 0x10, 0x01}));
+    Answer(memory, record);
+    EXPECT_EQ(memory.Lines().Last(), "10010: 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f");
 }
 
 // The main window's queue is busy: the dump waits for each answer, or gives it up, and every

@@ -90,4 +90,17 @@ TEST(DatabaseFast, RequestsLeaveByTickOrByAnswer) {
     }
 }
 
+// Day, month, hour, minute and second all differ, so a swap of any two shows.
+TEST(DatasetLine, TheTimeStampsFieldsEachInTheirPlace) {
+    for (const auto& [w, text] :
+         {std::pair<uint32_t, const char*>{12 | 5 << 4 | 10 << 9 | 30 << 14 | 15 << 21, "05:12:07,10:30:15"},
+          {5 | 12 << 4 | 7 << 9 | 15 << 14 | 30 << 21, "12:05:07,07:15:30"}}) {
+        // clang-format off
+        const uint8_t record[13] = {0x67, 0x12, 0, 0, 0x00, 276 >> 2, 0, 0x80, 5, static_cast<uint8_t>(w >> 24),
+                                    static_cast<uint8_t>(w >> 16), static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w)};
+        // clang-format on
+        EXPECT_EQ(CDatabaseDlg::DatasetLine(record), std::string("0276,000000004711,FDX-B,") + text);
+    }
+}
+
 }  // namespace

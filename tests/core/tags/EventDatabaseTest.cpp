@@ -1,6 +1,7 @@
 #include "TagsTestSupport.h"
 
 #include "core/tags/EventDatabase.h"
+#include "core/tags/EventDatabaseDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ std::string FileOf(const Lines& lines, const char* end = "\r\n") {
     return text;
 }
 
-const std::string kHeader = CEventDatabase::kHeader;
+const std::string kHeader = "[Transponder ID] [Event string (max. 16 characters)]";
 
 TEST(EventDatabase, EntriesMatchRightAligned) {
     const struct {
@@ -70,21 +71,21 @@ TEST(EventDatabase, AssignRefusesBadInputAndAsksBeforeReplacing) {
          "000123456789",
          sixteen + "!",
          {},
-         CEventDatabase::kTooLong,
+         "Length of event string exeeds allowed maximum of 16 characters",
          {kHeader, "100000000001 \"Sale\""},
          0},
         {"11-character ID",
          "00012345678",
          "Sale",
          {},
-         CEventDatabase::kInvalidId,
+         "Invalid transponder ID",
          {kHeader, "100000000001 \"Sale\""},
          0},
         {"no event",
          "000123456789",
          "",
          {},
-         CEventDatabase::kNothingSelected,
+         "No transponder ID and/or no event string select",
          {kHeader, "100000000001 \"Sale\""},
          0},
         {"16 characters appended",
@@ -131,6 +132,68 @@ TEST(EventDatabase, SortRemoveAndShow) {
     db.Remove("200", "B", prompt);
     EXPECT_EQ(ReadAll(db.Path()), FileOf({kHeader, "30 \"C\"", "1000 \"A\""}));
     EXPECT_EQ(ReadAll(db.BackupPath()), FileOf({kHeader, "30 \"C\"", "200 \"B\"", "1000 \"A\""}));
+}
+
+struct NoMainWindow final : IMainWindow {
+    void OnSendTelegram(const CTelegram&) override {}
+    void OnSendNow(const CTelegram&) override {}
+    void OnMainCommand(MainCommand, int) override {}
+};
+
+TEST(EventDatabaseDialog, ATagArrivingDuringTheQuestionDoesNotChangeWhatIsRemoved) {
+    TempDir dir;
+    const Lines file{kHeader, "000000004711        \"Sale\"", "000000000815        \"Weigh\""};
+    std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << FileOf(file);
+    NoMainWindow main;
+    TagPrompt prompt;
+    CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
+    prompt.whileAsking = [&] { dlg.ShowTag("000000000815"); };
+    dlg.m_id = "000000004711";
+    dlg.m_event = "Sale";
+    dlg.OnRemove();
+    EXPECT_EQ(ReadAll(dir / "EventDatabase.txt"), FileOf({kHeader, "000000000815        \"Weigh\""}));
+}
+
+// A refusal leaves the edits to correct and the file as it was; an unreadable file is never
+// replaced by a header.
+TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
+    const struct {
+        const char* id;
+        const char* event;
+        bool remove, answer, unreadable;
+        const char* message;
+    } rows[] = {
+        {"4711", "Sale", false, true, false, "Invalid transponder ID"},
+        {"000000000815", "Weigh", true, false, false, ""},
+        {"000000004711", "Sale", false, true, true, "Database Error"},
+        {"000000000815", "Weigh", true, true, true, "Database Error"},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        const std::string before = FileOf({kHeader, "000000000815        \"Weigh\""});
+        std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << before;
+        NoMainWindow main;
+        TagPrompt prompt;
+        prompt.answers = {row.answer};
+        CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
+        if (row.unreadable) {
+            // Root reads any file: a folder in the backup's place makes the backup fail instead.
+            std::filesystem::create_directory(dlg.Database().BackupPath());
+        }
+        dlg.m_id = row.id;
+        dlg.m_event = row.event;
+        row.remove ? dlg.OnRemove() : dlg.OnAssign();
+        EXPECT_EQ(prompt.messages.empty() ? "" : prompt.messages[0], row.message) << row.id;
+        EXPECT_EQ(dlg.m_id + dlg.m_event, std::string(row.id) + row.event) << row.id;
+        EXPECT_EQ(ReadAll(dir / "EventDatabase.txt"), before) << row.id;
+    }
+    TempDir dir;
+    std::filesystem::create_directory(dir / "EventDatabase.txt");  // opens, but reads fail
+    NoMainWindow main;
+    TagPrompt prompt;
+    CEventDatabaseDlg(main, prompt, dir / "EventDatabase.txt").OnOpen();
+    EXPECT_EQ(prompt.messages, Lines{"Database Error"});
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "EventDatabase.txt"));
 }
 
 }  // namespace

@@ -133,4 +133,14 @@ TEST(TagHistory, CsvCarriesTheReaderTextsAsUtf8) {
     EXPECT_NE(error.find("missing/reads.csv"), std::string::npos) << error;
 }
 
+TEST(CountryNames, ManufacturerCodesAreExactly900To998) {
+    CCountryNames names;
+    names.Parse(R"({"3166-1": [{"alpha_2": "ZA", "name": "South Africa", "numeric": "710"}]})");
+    const std::pair<int, const char*> rows[] = {
+        {710, "South Africa"}, {899, ""}, {900, "manufacturer code"}, {998, "manufacturer code"}, {999, ""}};
+    for (const auto& [code, name] : rows) {
+        EXPECT_EQ(names.Name(code), name) << code;
+    }
+}
+
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include "core/app/Prompt.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,6 +19,9 @@ public:
     void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
     bool YesNo(const std::string& text) override {
         questions.push_back(text);
+        if (whileAsking) {
+            whileAsking();
+        }
         if (answers.empty()) {
             return true;
         }
@@ -35,6 +41,7 @@ public:
     std::deque<bool> answers;
     std::deque<std::string> files;
     std::string proposed;
+    std::function<void()> whileAsking;  // what happens while the question is open
 
 private:
     std::string Next() {
@@ -61,6 +68,22 @@ struct TempDir {
         return n;
     }
     std::filesystem::path path;
+};
+
+// Files of this process cannot grow beyond bytes while it lives: a full disk, as ulimit -f makes one.
+struct DiskFullAfter {
+    explicit DiskFullAfter(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~DiskFullAfter() {
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, handler);
+    }
+    rlimit old{};
+    void (*handler)(int);
 };
 
 inline std::string ReadAll(const std::string& path) {
