@@ -509,11 +509,8 @@ void CAdditional::ShowRecord(ConfigRecord record) {
     m_controls.useBeeper = (record.ioFlags & 0x01) != 0;
     m_controls.useLeds = (record.ioFlags & 0x02) != 0;
     m_controls.highPower = (record.rfPower & 0x01) != 0;
-    // A level the page cannot show leaves the one it shows; the file or reader holding it is
-    // named where it was read.
-    if (record.accessLevel <= 2) {
-        m_controls.accessLevel = record.accessLevel;
-    }
+    // A level the page cannot show is shown as none, which Apply then refuses to write.
+    m_controls.accessLevel = record.accessLevel <= 2 ? record.accessLevel : -1;
     ShowDisplay(record.displayInfo);
     m_controls.doubleReads = Format("%d", record.doubleReadTime);
     Remember(m_reportedDoubleReads, m_controls.doubleReads, record.doubleReadTime);
