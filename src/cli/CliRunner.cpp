@@ -98,7 +98,7 @@ std::vector<std::pair<std::string, std::string>> Sections(const ConfigRecord& re
 CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
     : m_options(options), m_out(out), m_err(err), m_engine(m_serial, *this, *this) {
     // Data and the progress bar on one terminal: each piece of data first takes the bar away, so
-    // a line of data never starts behind it; the next tick draws it again below.
+    // a line of data never starts behind it, and the bar comes back below it.
     struct stat outNode {};
     struct stat errNode {};
     if (isatty(fileno(out)) != 0 && isatty(fileno(err)) != 0 && fstat(fileno(out), &outNode) == 0 &&
@@ -149,6 +149,10 @@ ssize_t CliRunner::WriteData(void* cookie, const char* bytes, size_t size) {
     self->ClearProgress();
     const size_t written = std::fwrite(bytes, 1, size, self->m_terminal);
     std::fflush(self->m_terminal);
+    // Back below the data at once, so that a stream of lines does not hide it.
+    if (size > 0 && bytes[size - 1] == '\n') {
+        self->DrawProgress();
+    }
     return static_cast<ssize_t>(written);
 }
 
