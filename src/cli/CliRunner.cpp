@@ -144,6 +144,20 @@ CliRunner::~CliRunner() {
     }
 }
 
+void CliRunner::RequestStop() {
+    g_stop = true;
+}
+
+void CliRunner::Error(const std::string& text) {
+    ClearProgress();
+    std::fprintf(m_err, "corvantelle-cli: %s\n", text.c_str());
+    std::fflush(m_err);
+}
+
+void CliRunner::Message(const std::string& text, const std::string& detail) {
+    Error(detail.empty() ? text : text + ": " + detail);
+}
+
 ssize_t CliRunner::WriteData(void* cookie, const char* bytes, size_t size) {
     auto* self = static_cast<CliRunner*>(cookie);
     self->ClearProgress();
@@ -164,26 +178,12 @@ void CliRunner::ClearProgress() {
     }
 }
 
-void CliRunner::RequestStop() {
-    g_stop = true;
-}
-
 void CliRunner::NoteInterrupt() {
     g_interrupted = true;
 }
 
 bool CliRunner::Interrupted() {
     return g_interrupted;
-}
-
-void CliRunner::Error(const std::string& text) {
-    ClearProgress();
-    std::fprintf(m_err, "corvantelle-cli: %s\n", text.c_str());
-    std::fflush(m_err);
-}
-
-void CliRunner::Message(const std::string& text, const std::string& detail) {
-    Error(detail.empty() ? text : text + ": " + detail);
 }
 
 void CliRunner::DrawProgress() {
