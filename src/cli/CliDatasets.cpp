@@ -4,6 +4,7 @@
 #include "core/util/LocalTime.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -37,6 +38,7 @@ bool CliDatasets::Start() {
     } else {
         m_dialog.SetFast(m_options.fast);
         m_dialog.m_newFilePerGroup = m_options.perGroup;
+        m_dialog.SetKeepExtension(true);
         m_dialog.SetLineObserver([this](const CDatabaseDlg::ReadAllLine& line) { OnLine(line); });
         if (m_options.csv) {
             if (!m_options.output.empty() && !m_csvFile.Open(m_options.output)) {
@@ -185,7 +187,13 @@ std::string CliDatasets::ProgressLine(double seconds) const {
         return "asking for the amount of datasets";
     }
     const int filled = std::clamp(done * kWidth / total, 0, kWidth);
-    return "[" + std::string(static_cast<size_t>(filled), '#') +
-           std::string(static_cast<size_t>(kWidth - filled), '.') +
-           Format("] %d/%d datasets  %.0f/s", done, total, seconds > 0 ? done / seconds : 0.0);
+    const double rate = seconds > 0 ? done / seconds : 0.0;
+    std::string line = "[" + std::string(static_cast<size_t>(filled), '#') +
+                       std::string(static_cast<size_t>(kWidth - filled), '.') +
+                       Format("] %d/%d datasets  %.0f/s", done, total, rate);
+    if (rate > 0 && done < total) {
+        const int left = static_cast<int>(std::ceil((total - done) / rate));
+        line += Format("  %d:%02d left", left / 60, left % 60);
+    }
+    return line;
 }

@@ -33,7 +33,7 @@ public:
     // Ctrl-C: the files keep what was read.
     void Stop();
     bool IsDownloading() const { return m_dialog.State() != CDatabaseDlg::kIdle; }
-    // "[#####.....] 1234/4095 datasets  312/s".
+    // "[#####.....] 1234/4095 datasets  312/s  0:09 left".
     std::string ProgressLine(double seconds) const;
 
     // IMainWindow: the window's requests on their way to the engine.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -45,8 +46,12 @@ constexpr const char* kMainHelp =
     "                               raw traffic, named frames\n"
     "  send HEX...                  one framed request; the answer as hex with its name\n"
     "\n"
+    "Options take their value as \"--port PATH\" or \"--port=PATH\"; a PATH without a slash is a\n"
+    "file in the current folder. \"-o -\" is standard output.\n"
+    "\n"
     "Exit status: 0 success; 1 the reader refused, did not answer, or a comparison differs;\n"
-    "2 usage error; 3 the port could not be opened (follow: no tool is running).\n";
+    "2 usage error; 3 the port could not be opened (follow: no tool is running);\n"
+    "130 stopped with Ctrl-C.\n";
 
 const std::map<std::string, std::string>& CommandHelp() {
     static const std::map<std::string, std::string> help = {
@@ -63,7 +68,7 @@ const std::map<std::string, std::string>& CommandHelp() {
          "  --seconds S   stop after S seconds\n"
          "  --feed        meanwhile offer the tags to other programs on the local tag feed, as the\n"
          "                window does (see follow)\n"
-         "Ctrl-C stops; the exit status is 0. A lost reader (unplugged, switched off) ends it with\n"
+         "Ctrl-C stops; the exit status is 130. A lost reader (unplugged, switched off) ends it with\n"
          "\"Connection lost\" and exit status 1.\n"},
         {"follow",
          "Usage: corvantelle-cli follow [--json] [--count N] [--seconds S] [--socket PATH]\n\n"
@@ -74,12 +79,13 @@ const std::map<std::string, std::string>& CommandHelp() {
          "  --seconds S     stop after S seconds\n"
          "  --socket PATH   a feed other than the first tool's ($XDG_RUNTIME_DIR/corvantelle/tags)\n"
          "A line that says \"N tags dropped\" on standard error means this reader fell behind.\n"
-         "Exit status: 0 done or Ctrl-C; 1 the tool went away; 3 no tool is running.\n"},
+         "Exit status: 0 done; 1 the tool went away; 130 Ctrl-C; 3 no tool is running.\n"},
         {"config",
          "Usage: corvantelle-cli [READER] config read [-o FILE.cfg]\n"
          "       corvantelle-cli [READER] config write [--allow-defaults] FILE.cfg\n"
          "       corvantelle-cli [READER] config diff [--allow-defaults] FILE.cfg\n\n"
-         "read   the whole configuration, as .cfg text to standard output or to FILE\n"
+         "read   the whole configuration, as .cfg text to standard output or to FILE (\".cfg\"\n"
+         "       added to a name without an extension)\n"
          "write  writes FILE to the reader, reads it back; exit 0 only when every value matches\n"
          "diff   lists the sections that differ; exit 0 when equal, 1 when not\n"
          "A file with a value the reader does not take is refused before anything is sent, and so\n"
@@ -94,13 +100,14 @@ const std::map<std::string, std::string>& CommandHelp() {
          "clear     erases every dataset in the reader; refused without --yes\n"
          "download  reads them all: the lines of the Database window's files (a header, a\n"
          "          \"Group n\" line at each group) to standard output, or to FILE.txt with -o\n"
-         "  -o FILE       write FILE; for text \".txt\" is added as the Database window does\n"
+         "  -o FILE       write FILE (- for standard output); for text \".txt\" is added to a name\n"
+         "                without an extension, as the Database window does\n"
          "  --csv         CSV with a header row: number,group,country_code,national_id,\n"
          "                tag_type,date,time (group markers give no row, they start the next group)\n"
          "  --per-group   one file per group, FILE_Group_001.txt, ... (needs -o, not with --csv)\n"
          "  --fast        the next request as soon as an answer arrives, not once per 100 ms tick\n"
          "A progress bar is drawn on standard error when it is a terminal. Ctrl-C stops; what\n"
-         "was read stays in FILE, and the exit status is 1.\n"},
+         "was read stays in FILE, and the exit status is 130.\n"},
         {"clock",
          "Usage: corvantelle-cli [READER] clock get | clock sync\n\n"
          "get   prints the reader's clock as YYYY-MM-DD hh:mm:ss\n"
@@ -109,7 +116,7 @@ const std::map<std::string, std::string>& CommandHelp() {
          "Usage: corvantelle-cli [READER] monitor [--ascii] [--timestamps] [--seconds S]\n\n"
          "Prints the raw traffic: each transmission as one line, received bytes as hex (or\n"
          "characters with --ascii), a line per frame labelled with the answered command.\n"
-         "Ctrl-C stops.\n"},
+         "Ctrl-C stops; the exit status is 130.\n"},
         {"send",
          "Usage: corvantelle-cli [READER] send HEX...\n\n"
          "Sends one framed request (command code first, at most 50 bytes, e.g. \"send 09\" or\n"
@@ -157,9 +164,32 @@ bool ParseHex(const std::string& token, std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+bool CliArgs::HasExtension(const std::string& path) {
+    const size_t name = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
+    const size_t dot = path.rfind('.');
+    // ".hidden" is a name, not an extension.
+    return dot != std::string::npos && dot > name && dot + 1 < path.size();
+}
+
 int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::string& message) {
     size_t i = 0;
+    // "--port=PATH" is "--port PATH": the value rides along with its option.
+    std::optional<std::string> inlineValue;
+    auto split = [&](const std::string& arg) {
+        const size_t equals = arg.find('=');
+        if (arg.rfind("--", 0) != 0 || equals == std::string::npos) {
+            inlineValue.reset();
+            return arg;
+        }
+        inlineValue = arg.substr(equals + 1);
+        return arg.substr(0, equals);
+    };
     auto value = [&](const std::string& name, std::string& out) {
+        if (inlineValue) {
+            out = *inlineValue;
+            inlineValue.reset();
+            return true;
+        }
         if (i + 1 >= args.size()) {
             message = Usage(name + " needs a value");
             return false;
@@ -167,19 +197,31 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
         out = args[++i];
         return true;
     };
-    bool linkGiven = false;
-    auto setLink = [&](CliOptions::Link link) {
-        if (linkGiven) {
+    std::string linkGiven;
+    auto setLink = [&](CliOptions::Link link, const std::string& name) {
+        if (linkGiven == name) {
+            message = Usage(name + " given twice; name one reader");
+            return false;
+        }
+        if (!linkGiven.empty()) {
             message = Usage("--port, --com and --simulate exclude each other");
             return false;
         }
-        linkGiven = true;
+        linkGiven = name;
         o.link = link;
+        return true;
+    };
+    // An option that takes no value must not swallow one silently.
+    auto noValue = [&](const std::string& name) {
+        if (inlineValue) {
+            message = Usage(name + " takes no value");
+            return false;
+        }
         return true;
     };
     // Options before the command.
     for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
-        const std::string& a = args[i];
+        const std::string a = split(args[i]);
         std::string v;
         if (a == "--help" || a == "-h") {
             message = kMainHelp;
@@ -190,15 +232,19 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
             return kPrinted;
         }
         if (a == "--simulate") {
-            if (!setLink(CliOptions::Link::kSimulate)) {
+            if (!noValue(a) || !setLink(CliOptions::Link::kSimulate, a)) {
                 return kUsage;
             }
         } else if (a == "--port") {
-            if (!setLink(CliOptions::Link::kPath) || !value(a, o.path)) {
+            if (!setLink(CliOptions::Link::kPath, a) || !value(a, o.path)) {
+                return kUsage;
+            }
+            if (o.path.empty()) {
+                message = Usage("--port needs a device path");
                 return kUsage;
             }
         } else if (a == "--com") {
-            if (!setLink(CliOptions::Link::kCom) || !value(a, v)) {
+            if (!setLink(CliOptions::Link::kCom, a) || !value(a, v)) {
                 return kUsage;
             }
             if (!ParseInt(v, o.com, 1, 128)) {
@@ -264,12 +310,17 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
         word += " " + args[i++];
     }
     o.command = word;
+    inlineValue.reset();
     std::vector<std::string> positional;
     for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
+        const std::string a = o.command == "send" ? args[i] : split(args[i]);
         std::string v;
         int n = 0;
         const bool tags = o.command == "listen" || o.command == "follow";
+        if (inlineValue && a != "--socket" && a != "--count" && a != "--seconds" && a != "--output") {
+            message = Usage("unknown option " + args[i] + " for " + o.command);
+            return kUsage;
+        }
         if (tags && a == "--json") {
             o.json = true;
         } else if (o.command == "listen" && a == "--feed") {
@@ -314,6 +365,10 @@ int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::str
                    (a == "-o" || a == "--output")) {
             if (!value(a, o.output)) {
                 return kUsage;
+            }
+            // "-o -" is standard output, as everywhere else.
+            if (o.output == "-") {
+                o.output.clear();
             }
         } else if (a.size() > 1 && a[0] == '-' && o.command != "send") {
             message = Usage("unknown option " + a + " for " + o.command);

@@ -4,6 +4,7 @@
 #include "core/app/NodeList.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/PropPageRTC.h"
+#include "core/link/CommandNames.h"
 #include "core/link/Commands.h"
 #include "core/link/PortDevice.h"
 #include "core/service/MonitorDlg.h"
@@ -16,14 +17,17 @@
 #include <QDateTime>
 #include <QString>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <sstream>
 
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<bool> g_interrupted{false};
 
 constexpr int kTickMs = 100;
 // Two repetitions 5 ticks apart, then a second more for a slow line.
@@ -40,6 +44,33 @@ std::string Hex(const uint8_t* bytes, int count) {
         text += Format(i == 0 ? "%02x" : " %02x", bytes[i]);
     }
     return text;
+}
+
+// The serial port reads a bare name as one under /dev; on a command line it is the file named.
+QString DevicePathOf(const std::string& path) {
+    const bool anchored = path.rfind('/', 0) == 0 || path.rfind("./", 0) == 0 || path.rfind("../", 0) == 0;
+    return QString::fromStdString(anchored ? path : "./" + path);
+}
+
+// The port reports a failed read or write by its number alone; a technician needs what to check.
+std::string WithWords(const std::string& comError) {
+    static constexpr std::pair<const char*, const char*> kWords[] = {
+        {"<CE-1>", "the device is not there"},
+        {"<CE-2>", "no permission for the device, or another program holds it"},
+        {"<CE-3>", "the device could not be opened"},
+        {"<CE-4>", "writing to the reader failed; check the cable and the adapter"},
+        {"<CE-5>", "reading from the reader failed; check the cable and the adapter"},
+        {"<CE-6>", "the port went away: adapter unplugged or reader switched off"},
+        {"<CE-8>", "the port reported an unknown failure"},
+        {"<CE-10>", "the port was not open"},
+    };
+    for (const auto& [code, words] : kWords) {
+        if (comError.size() >= std::strlen(code) &&
+            comError.compare(comError.size() - std::strlen(code), std::string::npos, code) == 0) {
+            return comError + ": " + words;
+        }
+    }
+    return comError;
 }
 
 // The sections of a .cfg text, header to value line, for comparing item by item.
@@ -66,13 +97,28 @@ std::vector<std::pair<std::string, std::string>> Sections(const ConfigRecord& re
 
 CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
     : m_options(options), m_out(out), m_err(err), m_engine(m_serial, *this, *this) {
+    // Data and the progress bar on one terminal: each piece of data first takes the bar away, so
+    // a line of data never starts behind it, and the bar comes back below it.
+    struct stat outNode {};
+    struct stat errNode {};
+    if (isatty(fileno(out)) != 0 && isatty(fileno(err)) != 0 && fstat(fileno(out), &outNode) == 0 &&
+        fstat(fileno(err), &errNode) == 0 && outNode.st_rdev == errNode.st_rdev) {
+        m_terminal = out;
+        const cookie_io_functions_t io{nullptr, &CliRunner::WriteData, nullptr, nullptr};
+        m_out = fopencookie(this, "w", io);
+        if (m_out == nullptr) {
+            m_out = out;
+        } else {
+            std::setvbuf(m_out, nullptr, _IOLBF, 0);
+        }
+    }
     m_engine.SetClock(&CLineTiming::SteadyNowMs);
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &CliRunner::OnTimerTick);
     m_serial.SetReceiver([this](const uint8_t* bytes, int count) { m_engine.OnRxBytes(bytes, count); });
     // A port error is told at the next tick, unless the port turns out lost meanwhile: then it
     // is the reason in the one line that says so.
-    m_serial.SetErrorHandler([this](const std::string& text) { m_comError = text; });
+    m_serial.SetErrorHandler([this](const std::string& text) { m_comError = WithWords(text); });
     // No reconnect here: a script sees the loss in the exit status and decides whether to run
     // the command again, and a partial listen is never mistaken for a complete one.
     m_serial.SetLostHandler([this] {
@@ -93,6 +139,9 @@ CliRunner::~CliRunner() {
     if (m_serial.IsOpen() != 0) {
         m_serial.Close();
     }
+    if (m_terminal != nullptr && m_out != m_terminal) {
+        std::fclose(m_out);
+    }
 }
 
 void CliRunner::RequestStop() {
@@ -100,16 +149,41 @@ void CliRunner::RequestStop() {
 }
 
 void CliRunner::Error(const std::string& text) {
-    if (m_progressShown) {
-        std::fprintf(m_err, "\r%78s\r", "");
-        m_progressShown = false;
-    }
+    ClearProgress();
     std::fprintf(m_err, "corvantelle-cli: %s\n", text.c_str());
     std::fflush(m_err);
 }
 
 void CliRunner::Message(const std::string& text, const std::string& detail) {
     Error(detail.empty() ? text : text + ": " + detail);
+}
+
+ssize_t CliRunner::WriteData(void* cookie, const char* bytes, size_t size) {
+    auto* self = static_cast<CliRunner*>(cookie);
+    self->ClearProgress();
+    const size_t written = std::fwrite(bytes, 1, size, self->m_terminal);
+    std::fflush(self->m_terminal);
+    // Back below the data at once, so that a stream of lines does not hide it.
+    if (size > 0 && bytes[size - 1] == '\n') {
+        self->DrawProgress();
+    }
+    return static_cast<ssize_t>(written);
+}
+
+void CliRunner::ClearProgress() {
+    if (m_progressShown) {
+        std::fprintf(m_err, "\r%78s\r", "");
+        std::fflush(m_err);
+        m_progressShown = false;
+    }
+}
+
+void CliRunner::NoteInterrupt() {
+    g_interrupted = true;
+}
+
+bool CliRunner::Interrupted() {
+    return g_interrupted;
 }
 
 void CliRunner::DrawProgress() {
@@ -159,6 +233,9 @@ int CliRunner::Run() {
             return now.toMSecsSinceEpoch() + static_cast<int64_t>(now.offsetFromUtc()) * 1000;
         });
         m_monitor->m_ascii = m_options.ascii;
+        m_monitor->SetFrameNamer([](const std::vector<uint8_t>& frame) {
+            return " " + CommandNames::OfAnswer(frame.data(), static_cast<int>(frame.size())) + " ";
+        });
         m_engine.Windows().Register(Caption::kMonitor, m_monitor.get());
     }
     m_engine.Windows().Register(Caption::kClient, this);
@@ -216,7 +293,7 @@ int CliRunner::OpenLink() {
         }
         m_serial.SetDevicePath(m_simulator->DevicePath());
     } else if (m_options.link == CliOptions::Link::kPath) {
-        m_serial.SetDevicePath(QString::fromStdString(m_options.path));
+        m_serial.SetDevicePath(DevicePathOf(m_options.path));
     }
     m_serial.SetBaudRate(m_options.baud);
     m_engine.OnNodeSelected(NodeList::AddressToIndex(m_options.node));
@@ -255,7 +332,7 @@ void CliRunner::StartCommand() {
             ConfigFile::Summary summary;
             std::string error;
             if (ConfigFile::LoadFile(m_options.file, m_fileRecord, summary, error) != 0) {
-                Error(error);
+                Error(m_options.file + ": " + error);
                 Finish(kFailed);
                 return;
             }
@@ -269,7 +346,7 @@ void CliRunner::StartCommand() {
         std::string error;
         ConfigFile::SetDefaults(m_fileRecord);
         if (ConfigFile::LoadFile(m_options.file, m_fileRecord, summary, error) != 0) {
-            Error(error);
+            Error(m_options.file + ": " + error);
             Finish(kFailed);
             return;
         }
@@ -343,7 +420,7 @@ void CliRunner::OnTimerTick() {
         return;
     }
     if (m_waitTicks > 0 && --m_waitTicks == 0) {
-        Error("no answer from the reader to " + CFrameParser::CommandName(m_awaited.code) +
+        Error("no answer from the reader to " + CommandNames::Of(m_awaited.code, m_awaited.sub) +
               Format(" (0x%02X)", m_awaited.code));
         Finish(kFailed);
     }
@@ -381,9 +458,11 @@ void CliRunner::OnSequenceEnd(int answer) {
     } else if (c == "config read") {
         std::string error;
         if (!m_options.output.empty()) {
-            const std::string path = ConfigFile::WithExtension(m_options.output);
+            const std::string path = CliArgs::HasExtension(m_options.output)
+                                         ? m_options.output
+                                         : ConfigFile::WithExtension(m_options.output);
             if (ConfigFile::SaveFile(path, read, error) != 0) {
-                Error(error);
+                Error("cannot save " + path + ": " + error);
                 Finish(kFailed);
                 return;
             }
@@ -449,7 +528,7 @@ void CliRunner::OnResponse(const uint8_t* frame, int length) {
     const std::string& c = m_options.command;
     if (c == "send") {
         std::fprintf(m_out, "%s  %s %s\n", Hex(frame, length).c_str(),
-                     CFrameParser::CommandName(frame[4]).c_str(),
+                     CommandNames::OfAnswer(frame, length).c_str(),
                      ack                ? "acknowledged"
                      : frame[3] == kNak ? "refused (non-acknowledge)"
                                         : "answered");
@@ -457,7 +536,7 @@ void CliRunner::OnResponse(const uint8_t* frame, int length) {
         return;
     }
     if (!ack) {
-        Error(CFrameParser::CommandName(frame[4]) + " was refused by the reader (non-acknowledge)");
+        Error(CommandNames::OfAnswer(frame, length) + " was refused by the reader (non-acknowledge)");
         Finish(kFailed);
         return;
     }

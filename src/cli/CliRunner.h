@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <sys/types.h>
 #include <cstdio>
 #include <memory>
 
@@ -26,7 +27,7 @@ class CliRunner final : public QObject, public IMainView, public IPrompt, public
     Q_OBJECT
 
 public:
-    enum ExitCode { kOk = 0, kFailed = 1, kUsage = 2, kNoPort = 3 };
+    enum ExitCode { kOk = 0, kFailed = 1, kUsage = 2, kNoPort = 3, kInterrupted = 130 };
 
     explicit CliRunner(const CliOptions& options, FILE* out = stdout, FILE* err = stderr);
     ~CliRunner() override;
@@ -34,6 +35,9 @@ public:
     int Run();
     // Ctrl-C: ends the run at the next tick, the port closed and what was written kept.
     static void RequestStop();
+    // SIGINT: the program ends with kInterrupted, as shells expect of a program stopped by Ctrl-C.
+    static void NoteInterrupt();
+    static bool Interrupted();
 
     // IMainView
     void ShowTagFields(const std::string& countryCode, const std::string& nationalId,
@@ -62,6 +66,9 @@ private:
     bool RefuseFile(const ConfigFile::Summary& summary);
     void OnTimerTick();
     void DrawProgress();
+    void ClearProgress();
+    // Standard output when it shares the terminal with the progress bar.
+    static ssize_t WriteData(void* cookie, const char* bytes, size_t size);
     void Finish(int code);
     void Error(const std::string& text);
     void SendRequest(const CTelegram& request);
@@ -92,5 +99,6 @@ private:
     std::unique_ptr<CMonitorDlg> m_monitor;
     size_t m_monitorPrinted = 0;
     bool m_progressShown = false;
-    std::string m_comError;  // told at the next tick
+    FILE* m_terminal = nullptr;  // the real standard output behind m_out, when both are one terminal
+    std::string m_comError;      // told at the next tick
 };

@@ -9,7 +9,10 @@
 
 namespace {
 
-void OnSignal(int) {
+void OnSignal(int signal) {
+    if (signal == SIGINT) {
+        CliRunner::NoteInterrupt();
+    }
     CliRunner::RequestStop();
     CliFollow::RequestStop();
 }
@@ -38,8 +41,11 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
     if (options.command == "follow") {
         CliFollow follow(options);
-        return follow.Run();
+        const int code = follow.Run();
+        return CliRunner::Interrupted() ? CliRunner::kInterrupted : code;
     }
     CliRunner runner(options);
-    return runner.Run();
+    const int code = runner.Run();
+    // Ctrl-C tells the calling shell or script that the run was cut short, whatever was done.
+    return CliRunner::Interrupted() ? CliRunner::kInterrupted : code;
 }

@@ -225,8 +225,15 @@ void TagFeed::OnResponse(const uint8_t* frame, int length) {
     }
     CTransponderId id;
     id.DecodeTagData(std::span<const uint8_t>(frame, static_cast<size_t>(length)));
-    m_lastLine = TagLine::Json(
-        Fields(id.GetCountryCode(), id.GetNationalId(), id.GetTagType(), id.GetEventText(), frame, length));
+    TagFields fields =
+        Fields(id.GetCountryCode(), id.GetNationalId(), id.GetTagType(), id.GetEventText(), frame, length);
+    const auto numbers =
+        CTransponderId::NumbersOfTagData(std::span<const uint8_t>(frame, static_cast<size_t>(length)));
+    TagLine::SetNumbers(fields, numbers.country, numbers.national, CTransponderId::TypeName(numbers.type));
+    // Named by the number, so that the name too is the same in every output format.
+    fields.countryName =
+        fields.countryNumber >= 0 ? IsoCountryName(std::to_string(fields.countryNumber)) : std::string();
+    m_lastLine = TagLine::Json(fields);
     if (IsListening()) {
         Publish(m_lastLine);
     }
@@ -237,12 +244,20 @@ TagFields TagFeed::Fields(const std::string& countryCode, const std::string& nat
                           int length) {
     const QDateTime now = QDateTime::currentDateTime();
     TagFields f;
-    f.time = TagLine::TimeText(now.toMSecsSinceEpoch() + static_cast<int64_t>(now.offsetFromUtc()) * 1000);
+    f.time = TagLine::TimeText(now.toMSecsSinceEpoch() + static_cast<int64_t>(now.offsetFromUtc()) * 1000,
+                               now.offsetFromUtc());
     f.countryCode = TagLine::FieldText(countryCode);
     f.countryName = IsoCountryName(f.countryCode);
     f.nationalId = TagLine::FieldText(nationalId);
     f.type = TagLine::FieldText(tagType);
     f.event = TagLine::FieldText(eventText);
+    // A plain tag line ("984 123456789012") carries both numbers in decimal and no type.
+    const auto decimal = [](const std::string& text) {
+        return !text.empty() && text.size() <= 12 && text.find_first_not_of("0123456789") == std::string::npos
+                   ? std::stoll(text)
+                   : -1LL;
+    };
+    TagLine::SetNumbers(f, static_cast<int>(decimal(f.countryCode)), decimal(f.nationalId), {});
     if (frame != nullptr && length > 0) {
         f.frame = TagLine::HexText(frame, static_cast<size_t>(length));
     }

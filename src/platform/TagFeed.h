@@ -60,7 +60,8 @@ public:
     std::string TakeLine() { return std::move(m_lastLine); }
 
     // A tag's fields as a line carries them: trimmed, UTF-8, the time now, the country's name and
-    // the message itself when there is one.
+    // the message itself when there is one; the numbers as a plain tag line gives them (a tag
+    // data message's own are set from the message).
     static TagFields Fields(const std::string& countryCode, const std::string& nationalId,
                             const std::string& tagType, const std::string& eventText,
                             const uint8_t* frame = nullptr, int length = 0);

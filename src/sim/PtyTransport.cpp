@@ -48,6 +48,21 @@ void PtyTransport::Close() {
     m_slavePath.clear();
 }
 
+void PtyTransport::ReleaseSlave() {
+    if (m_slave >= 0) {
+        ::close(m_slave);
+        m_slave = -1;
+    }
+}
+
+bool PtyTransport::HasClient() const {
+    if (m_master < 0) {
+        return false;
+    }
+    pollfd p{m_master, 0, 0};
+    return ::poll(&p, 1, 0) >= 0 && (p.revents & POLLHUP) == 0;
+}
+
 int PtyTransport::WaitMicros(int64_t timeoutUs) const {
     if (m_master < 0) {
         return -1;
@@ -66,7 +81,7 @@ int PtyTransport::WaitMicros(int64_t timeoutUs) const {
         return 1;
     }
     if ((p.revents & (POLLHUP | POLLERR)) != 0) {
-        // Should not happen while the slave is held open; wait instead of spinning.
+        // No client has the device open (the slave released): wait instead of spinning.
         ::ppoll(nullptr, 0, &timeout, nullptr);
         return 0;
     }

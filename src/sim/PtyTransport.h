@@ -6,7 +6,8 @@
 
 // The far end of a pseudo-terminal, for a simulated reader that a program opens like a serial
 // device. The transport keeps the slave side open itself, so the master never sees a hang-up
-// when a client closes the device, and the client can open it again.
+// when a client closes the device, and the client can open it again; ReleaseSlave lets the
+// hang-up through, for an owner that wants to know whether a client is there.
 class PtyTransport final {
 public:
     PtyTransport() = default;
@@ -19,6 +20,12 @@ public:
     void Close();
     bool IsOpen() const { return m_master >= 0; }
     const std::string& SlavePath() const { return m_slavePath; }
+    // Closes the transport's own hold on the slave: from now on HasClient tells whether a program
+    // has the device open. The terminal's settings stay, and a client can still open it.
+    void ReleaseSlave();
+    // False while no program has the device open (only known after ReleaseSlave). What is
+    // written meanwhile waits in the terminal for the next client, so an owner drops it instead.
+    bool HasClient() const;
     // For an event loop to watch: readable when the client has written.
     int MasterFd() const { return m_master; }
 

@@ -1,5 +1,7 @@
 #include "simhost/EmbeddedSimulator.h"
 
+#include "sim/HostClock.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -21,6 +23,7 @@ EmbeddedSimulator::EmbeddedSimulator(QObject* parent) : QObject(parent), m_wake(
     m_reader.SetTransponders({{984, 123456789012ULL, 5, "Vaccinate"}, {276, 98765432101ULL, 1, ""}});
     m_reader.SetTagForm(SimulatedReader::TagForm::kChar16);
     m_reader.SetTagInterval(kTagIntervalMs);
+    SetClockFromHost(m_reader);
 }
 
 EmbeddedSimulator::~EmbeddedSimulator() {

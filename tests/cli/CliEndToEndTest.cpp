@@ -1,5 +1,7 @@
 // The built program against corvantelle-sim as a process, over its pseudo-terminal.
 #include <QCoreApplication>
+#include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 
 namespace {
@@ -36,8 +41,9 @@ struct CliRun {
     QString out, err;
 };
 
-CliRun Cli(const QStringList& arguments, int deadlineMs = kDeadlineMs) {
+CliRun Cli(const QStringList& arguments, int deadlineMs = kDeadlineMs, const QString& folder = {}) {
     QProcess cli;
+    cli.setWorkingDirectory(folder);
     cli.start(QStringLiteral(CORVANTELLE_CLI_PATH), arguments);
     CliRun run;
     if (cli.waitForFinished(deadlineMs)) {
@@ -340,7 +346,7 @@ TEST(CliEndToEnd, CtrlCDuringADownloadKeepsWhatWasRead) {
     QThread::msleep(1500);
     ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
     ASSERT_TRUE(cli.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_EQ(cli.exitCode(), 130);
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     const auto stopped = QRegularExpression("stopped after (\\d+) of 250 datasets").match(err);
     ASSERT_TRUE(stopped.hasMatch()) << err.toStdString();
@@ -367,11 +373,103 @@ TEST(CliEndToEnd, MonitorLabelsFramesAndCtrlCEndsCleanly) {
     }
     ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
     ASSERT_TRUE(cli.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(cli.exitCode(), 0);
+    EXPECT_EQ(cli.exitCode(), 130);
     out += cli.readAllStandardOutput();
     // A tag data message: its own line from the frame start, labelled at its end.
     EXPECT_TRUE(QString::fromUtf8(out).contains(QRegularExpression("(^|\\n)02 01 f0 23 [0-9a-f ]+ tag data")))
         << out.toStdString() << cli.readAllStandardError().toStdString();
+}
+
+// The same animal in every output format of the reader gives the same numbers.
+TEST(CliEndToEnd, ListenJsonNumbersDoNotDependOnTheOutputFormat) {
+    const QJsonValue null(QJsonValue::Null);
+    const struct {
+        const char* form;
+        QJsonValue country, type;
+    } rows[] = {{"char16", 984, "H4002"}, {"char10", null, "H4002"}, {"bin8", 984, "H4002"},
+                {"bin5", null, "H4002"},  {"bin13", 984, "H4002"},   {"line", 984, null}};
+    const QRegularExpression time("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d$");
+    for (const auto& row : rows) {
+        Sim sim({"--tag-interval", "50", "--tag-form", row.form, "--tag", "984:123456789012:h4002"});
+        const CliRun run = CliOn(sim, {"listen", "--json", "--count", "1"});
+        const QJsonObject tag = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        EXPECT_EQ(tag.value("country_number"), row.country) << row.form << run.out.toStdString();
+        EXPECT_EQ(tag.value("national_number"), "123456789012") << row.form;
+        EXPECT_EQ(tag.value("type_name"), row.type) << row.form;
+        EXPECT_TRUE(time.match(tag.value("time").toString()).hasMatch()) << run.out.toStdString();
+    }
+}
+
+TEST(CliEndToEnd, NamesPathsAndFilesAsAScriptGivesThem) {
+    Sim sim({"--datasets", "3", "--refuse", "0x60:0x1a"});
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::link(sim.device, dir.filePath("r1")));
+    const struct {
+        QStringList args;
+        int code;
+        QString out, err;  // parts of each
+    } rows[] = {
+        {{"--port", "r1", "send", "53"}, 0, "  get clock acknowledged\n", ""},
+        {{"--port=" + sim.device, "send", "60", "1a"}, 1, "get output format refused", ""},
+        {{"--port", "r1", "config", "diff", "missing.cfg"}, 1, "", "missing.cfg: No such file or directory"},
+        {{"--port", "r1", "config", "read", "-o", "-"}, 0, "[Timeout]", ""},
+        {{"--port", "r1", "config", "read", "-o", "out.txt"}, 0, "", "saved to out.txt\n"},
+        {{"--port", "r1", "datasets", "download", "-o", "my.txt.backup"}, 0, "", "saved to my.txt.backup\n"},
+        {{"--simulate", "clock", "get"}, 0, QDate::currentDate().toString("yyyy-MM-dd "), ""},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = Cli(row.args, kDeadlineMs, dir.path());
+        const std::string name = row.args.join(' ').toStdString();
+        EXPECT_EQ(run.code, row.code) << name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(row.out)) << name << ": " << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(row.err)) << name << ": " << run.err.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"my.txt.backup", "out.txt", "r1"}));
+}
+
+// Data and progress on one terminal, as a person sees them: each line of data whole, the bar
+// with its time estimate only in between.
+TEST(CliEndToEnd, ProgressNeverSharesATerminalLineWithData) {
+    Sim sim({"--datasets", "30"});
+    const QByteArray device = sim.device.toLocal8Bit();
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(CORVANTELLE_CLI_PATH, "corvantelle-cli", "--port", device.constData(), "datasets", "download",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string raw;
+    char buffer[4096];
+    for (ssize_t n = 0; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+        raw.append(buffer, static_cast<size_t>(n));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(terminal);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << raw;
+    EXPECT_NE(raw.find(" left"), std::string::npos) << raw;
+    QStringList shown;
+    std::string line;
+    size_t column = 0;
+    for (const char c : raw + "\n") {
+        if (c == '\n') {
+            shown << QString::fromStdString(line).remove(QRegularExpression("\\s+$"));
+            line.clear();
+            column = 0;
+        } else if (c == '\r') {
+            column = 0;
+        } else {
+            line.resize(std::max(line.size(), column + 1), ' ');
+            line[column++] = c;
+        }
+    }
+    const QStringList data = shown.filter("0276,");
+    EXPECT_EQ(data.size(), 30) << raw;
+    for (const QString& text : data) {
+        EXPECT_TRUE(text.startsWith("0276,")) << text.toStdString();
+    }
 }
 
 }  // namespace

@@ -41,6 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"--bogus info", CliArgs::kUsage, "unknown option --bogus"},
         ParseCase{"info", CliArgs::kUsage, "choose the reader"},
         ParseCase{"--simulate --port /dev/x info", CliArgs::kUsage, "exclude each other"},
+        ParseCase{"--port /dev/x --port=/dev/y info", CliArgs::kUsage, "--port given twice"},
+        ParseCase{"--port= info", CliArgs::kUsage, "--port needs a device path"},
+        ParseCase{"--simulate=1 info", CliArgs::kUsage, "--simulate takes no value"},
+        ParseCase{"--simulate listen --json=1", CliArgs::kUsage, "unknown option --json=1 for listen"},
         ParseCase{"--port", CliArgs::kUsage, "--port needs a value"},
         ParseCase{"--com 0 info", CliArgs::kUsage, "from 1 to 128"},
         ParseCase{"--com 3x info", CliArgs::kUsage, "from 1 to 128"},
@@ -101,6 +105,11 @@ TEST(CliParseValues, ReaderAndCommandOptionsLand) {
     EXPECT_TRUE(o.json);
     EXPECT_EQ(o.count, 3);
     EXPECT_EQ(o.seconds, 9);
+    o = CliOptions{};
+    ASSERT_EQ(CliArgs::Parse(Split("--port=r1 --baud=19200 config read -o -"), o, message), CliArgs::kRun);
+    EXPECT_EQ(o.path, "r1");
+    EXPECT_EQ(o.baud, 19200u);
+    EXPECT_EQ(o.output, "");
 }
 
 }  // namespace

@@ -86,6 +86,43 @@ TEST(SimProcess, AnswersAgainAfterAReconnectAndEndsCleanlyRemovingItsLink) {
     EXPECT_FALSE(QFileInfo(link).isSymLink() || QFileInfo::exists(link));
 }
 
+// Tags reported while nobody has the line open are gone, as a real reader's are; a second
+// simulator leaves the first one's link alone; SIGHUP ends the first cleanly.
+TEST(SimProcess, NoStaleTagsNoStolenLinkAndAHangUpRemovesTheLink) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("reader"));
+    SimProcess sim({"--link", link, "--tag-interval", "20", "--tag", "276:4711:hdx"});
+    while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {
+    }
+    const QString device = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
+    QTest::qWait(1000);  // some 50 reports with no one listening
+    CSerialPort port;
+    CFrameParser parser;
+    int tags = 0;
+    port.SetDevicePath(link);
+    port.SetReceiver([&](const uint8_t* bytes, int count) {
+        for (int i = 0; i < count; ++i) {
+            tags += parser.PutByte(bytes[i]) == CFrameParser::kGood && parser.Frame()[3] == 0x23 ? 1 : 0;
+        }
+    });
+    ASSERT_EQ(port.Open(), 1);
+    QTest::qWait(100);
+    port.Close();
+    EXPECT_LE(tags, 8) << "reports from before the port was opened came through";
+
+    SimProcess second({"--link", link});
+    ASSERT_TRUE(second.process.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(second.process.exitCode(), 1);
+    EXPECT_TRUE(second.process.readAllStandardError().contains("another running simulator"));
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
+
+    ::kill(static_cast<pid_t>(sim.process.processId()), SIGHUP);
+    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.process.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
 TEST(SimProcess, RefuseOptionAnswersWithANonAcknowledge) {
     SimProcess sim({QStringLiteral("--refuse"), QStringLiteral("0x09")});
     while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {

@@ -30,6 +30,10 @@ fi
 version=$(env -u DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvantelle" --version)
 [[ "$version" == *"$(dpkg-deb -f "$deb" Version)"* ]] || fail "corvantelle --version said '$version'"
 "$root/usr/bin/corvantelle-sim" --help >/dev/null || fail "corvantelle-sim --help failed"
+sim_man=$(zcat "$root/usr/share/man/man1/corvantelle-sim.1.gz" | sed 's/\\-/-/g')
+for option in $("$root/usr/bin/corvantelle-sim" --help | grep -o -- '^  --[a-z-]*'); do
+    grep -Eq -- "^\.B[IR]? ${option}( |\"|$)" <<<"$sim_man" || fail "the corvantelle-sim man page lacks $option"
+done
 dpkg-deb -f "$deb" Depends | grep -q libqt6serialport6 || fail "dependencies not computed from the binaries"
 zcat "$root/usr/share/man/man1/corvantelle.1.gz" | grep -q dialout || fail "the man page does not explain dialout"
 

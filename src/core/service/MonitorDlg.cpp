@@ -107,6 +107,9 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
             if (m_parser.PutByte(b) == CFrameParser::kGood) {
                 std::string name;
                 const uint8_t code = m_parser.GetAnswerName(name);
+                if (m_frameNamer && code != 0xFF) {
+                    name = m_frameNamer(m_parser.Frame());
+                }
                 mark = LineMark(code == 0xFF ? kReceived : kReceivedFrame, code);
                 Emit(pending, stamp, mark, name);
             }

@@ -34,6 +34,12 @@ public:
     bool m_ascii = true;
     bool m_newLine = true;
 
+    // Names a good answer frame (STX up to the CRC) in place of the reader's own table, for a
+    // view that wants every command named; the window keeps the table.
+    void SetFrameNamer(std::function<std::string(const std::vector<uint8_t>& frame)> namer) {
+        m_frameNamer = std::move(namer);
+    }
+
     void OnClear();
     void OnQuit();
     // Holds the list still; what arrives meanwhile is counted and summed up in one line on resume.
@@ -87,6 +93,7 @@ private:
 
     IMainWindow& m_main;
     std::function<int64_t()> m_clock;
+    std::function<std::string(const std::vector<uint8_t>&)> m_frameNamer;
     CFrameParser m_parser;
     LineList m_lines{kMaxLines};
     bool m_lastIsTransmit = false;

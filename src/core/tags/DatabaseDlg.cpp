@@ -135,8 +135,17 @@ void CDatabaseDlg::OnGetAll() {
     std::string path = m_prompt.SaveFileNameProposing(kFilter, proposed);
     m_fileCounter = 1;
     if (!path.empty()) {
-        for (auto at = path.find(".txt"); at != std::string::npos; at = path.find(".txt")) {
-            path.erase(at, 4);
+        const size_t slash = path.find_last_of('/');
+        const size_t dot = path.rfind('.');
+        const size_t name = slash == std::string::npos ? 0 : slash + 1;
+        m_extension = ".txt";
+        if (m_keepExtension && dot != std::string::npos && dot > name && dot + 1 < path.size()) {
+            m_extension = path.substr(dot);
+            path.erase(dot);
+        } else {
+            for (auto at = path.find(".txt"); at != std::string::npos; at = path.find(".txt")) {
+                path.erase(at, 4);
+            }
         }
         m_baseName = path;
         OpenOutput();
@@ -157,7 +166,7 @@ bool CDatabaseDlg::OpenOutput() {
     if (m_newFilePerGroup) {
         name += "_" + Cut(m_separation) + Format("_%03d", m_fileCounter++);
     }
-    name += ".txt";
+    name += m_extension;
     if (!m_output.Open(name)) {
         m_prompt.Message("Datasets are read without a file", m_output.Error());
         return false;

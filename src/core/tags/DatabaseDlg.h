@@ -55,6 +55,9 @@ public:
     // Fast read-all: the next request goes out as soon as an answer arrives instead of at the next
     // tick; a lost answer is still repeated by the tick.
     void SetFast(bool fast) { m_fast = fast; }
+    // A name given with an extension of its own ("day.log", "my.txt.backup") is kept as it is,
+    // group numbers going before the extension, instead of the dialog's ".txt" rule.
+    void SetKeepExtension(bool keep) { m_keepExtension = keep; }
     void SetLineObserver(LineObserver observer) { m_lineObserver = std::move(observer); }
 
     // Buttons.
@@ -146,5 +149,7 @@ private:
     int m_fileCounter = 1;
     std::string m_baseName;
     std::string m_partialPath;
+    std::string m_extension = ".txt";
+    bool m_keepExtension = false;
     std::ifstream m_input;
 };

@@ -43,6 +43,14 @@ void AppendString(std::string& out, const char* key, const std::string& value) {
     out += "\",";
 }
 
+void AppendStringOrNull(std::string& out, const char* key, const std::string& value) {
+    if (value.empty()) {
+        out += Format("\"%s\":null,", key);
+    } else {
+        AppendString(out, key, value);
+    }
+}
+
 class JsonReader {
 public:
     explicit JsonReader(std::string_view text) : m_text(text) {}
@@ -160,14 +168,16 @@ private:
             if (!String(value)) {
                 return false;
             }
-            std::string* target = key == "time"           ? &fields.time
-                                  : key == "country_code" ? &fields.countryCode
-                                  : key == "country_name" ? &fields.countryName
-                                  : key == "national_id"  ? &fields.nationalId
-                                  : key == "type"         ? &fields.type
-                                  : key == "event"        ? &fields.event
-                                  : key == "frame"        ? &fields.frame
-                                                          : nullptr;
+            std::string* target = key == "time"              ? &fields.time
+                                  : key == "country_code"    ? &fields.countryCode
+                                  : key == "country_name"    ? &fields.countryName
+                                  : key == "national_id"     ? &fields.nationalId
+                                  : key == "type"            ? &fields.type
+                                  : key == "event"           ? &fields.event
+                                  : key == "frame"           ? &fields.frame
+                                  : key == "national_number" ? &fields.nationalNumber
+                                  : key == "type_name"       ? &fields.typeName
+                                                             : nullptr;
             if (target != nullptr) {
                 *target = std::move(value);
             }
@@ -191,10 +201,14 @@ private:
         if (m_pos == digits) {
             return false;
         }
+        const char* first = m_text.data() + start;
+        const char* last = m_text.data() + m_pos;
         if (key == "dropped") {
-            const char* first = m_text.data() + start;
-            const char* last = m_text.data() + m_pos;
             const auto [end, error] = std::from_chars(first, last, fields.dropped);
+            return error == std::errc() && end == last;
+        }
+        if (key == "country_number") {
+            const auto [end, error] = std::from_chars(first, last, fields.countryNumber);
             return error == std::errc() && end == last;
         }
         return true;
@@ -218,16 +232,26 @@ std::string TagLine::FieldText(const std::string& latin1) {
     return out;
 }
 
-std::string TagLine::TimeText(int64_t localMs) {
+std::string TagLine::TimeText(int64_t localMs, int offsetSeconds) {
     const int64_t days = (localMs >= 0 ? localMs : localMs - 86399999) / 86400000;
     const int64_t ms = localMs - days * 86400000;
     int year = 0;
     int month = 0;
     int day = 0;
     CivilFromDays(days, year, month, day);
-    return Format("%04d-%02d-%02dT%02d:%02d:%02d.%03d", year, month, day, static_cast<int>(ms / 3600000),
-                  static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
-                  static_cast<int>(ms % 1000));
+    const int offset = offsetSeconds < 0 ? -offsetSeconds : offsetSeconds;
+    return Format("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", year, month, day,
+                  static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+                  static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000),
+                  offsetSeconds < 0 ? '-' : '+', offset / 3600, offset / 60 % 60);
+}
+
+void TagLine::SetNumbers(TagFields& fields, int country, int64_t national, const std::string& typeName) {
+    fields.countryNumber = country >= 0 && country <= 1023 ? country : -1;
+    fields.nationalNumber = national >= 0 && national <= 0x3FFFFFFFFFLL
+                                ? Format("%012lld", static_cast<long long>(national))
+                                : std::string();
+    fields.typeName = typeName;
 }
 
 std::string TagLine::HexText(const uint8_t* bytes, size_t count) {
@@ -251,6 +275,10 @@ std::string TagLine::Json(const TagFields& f) {
     AppendString(out, "national_id", f.nationalId);
     AppendString(out, "type", f.type);
     AppendString(out, "event", f.event);
+    out += f.countryNumber >= 0 ? Format("\"country_number\":%d,", f.countryNumber)
+                                : std::string("\"country_number\":null,");
+    AppendStringOrNull(out, "national_number", f.nationalNumber);
+    AppendStringOrNull(out, "type_name", f.typeName);
     if (!f.frame.empty()) {
         AppendString(out, "frame", f.frame);
     }

@@ -144,6 +144,76 @@ void CTransponderId::DecodeTagData(std::span<const uint8_t> frame) {
     }
 }
 
+CTransponderId::Numbers CTransponderId::NumbersOfTagData(std::span<const uint8_t> frame) {
+    Numbers out;
+    if (frame.size() <= kFieldStart + 1) {
+        return out;
+    }
+    const auto f = frame.subspan(kFieldStart, frame.size() - 1 - kFieldStart);
+    const size_t n = f[0];
+    if (n < 2 || n >= f.size()) {
+        return out;
+    }
+    const size_t length = n - 1;
+    const uint8_t* id = f.data() + 1;
+    // Big-endian bytes, or digits in the given base; -1 for anything else.
+    const auto number = [](const uint8_t* bytes, size_t count, int base) {
+        int64_t value = 0;
+        for (size_t i = 0; i < count; ++i) {
+            int digit = base == 256 ? bytes[i] : -1;
+            if (base != 256 && IsHexDigit(static_cast<char>(bytes[i]))) {
+                digit = bytes[i] <= '9' ? bytes[i] - '0' : (bytes[i] | 0x20) - 'a' + 10;
+            }
+            if (digit < 0 || digit >= base) {
+                return int64_t{-1};
+            }
+            value = value * base + digit;
+        }
+        return value;
+    };
+    const bool characterForm = length == 16 || length == 10;
+    if (length == 16) {
+        out.country = static_cast<int>(number(id, 4, 10));
+        out.national = number(id + 4, 12, 10);
+    } else if (length == 10) {
+        out.national = number(id, 10, 16);
+    } else if (length == 8 && id[0] != 0xFF) {
+        out.country = static_cast<int>(number(id, 2, 256));
+        out.national = number(id + 2, 6, 256);
+    } else if (length == 5) {
+        out.national = number(id, 5, 256);
+    } else if (length == 13) {
+        out.country = id[5] * 4 + (id[4] >> 6);
+        out.national = (static_cast<int64_t>(id[4] & 0x3F) << 32) | (static_cast<int64_t>(id[3]) << 24) |
+                       (id[2] << 16) | (id[1] << 8) | id[0];
+    } else {
+        return out;
+    }
+    if (out.country > 1023) {
+        out.country = -1;
+    }
+    if (out.national > 0x3FFFFFFFFFLL) {
+        out.national = -1;
+    }
+    if (n + 2 < f.size()) {
+        out.type = characterForm ? static_cast<int>(number(f.data() + n + 1, 2, 10)) : f[n + 2];
+    }
+    return out;
+}
+
+std::string CTransponderId::TypeName(int type) {
+    switch (type) {
+        case kTypeHdx:
+            return "HDX";
+        case kTypeH4002:
+            return "H4002";
+        case kTypeFdxB:
+            return "FDX-B";
+        default:
+            return {};
+    }
+}
+
 int CTransponderId::EncodeTagText(const std::string& input, std::array<uint8_t, 8>& code) {
     std::array<uint8_t, 8> out{};
     out[7] = 0x80;

@@ -32,6 +32,17 @@ public:
     static std::array<uint8_t, 5> NationalIdToBytes(const std::string& text);
     static bool IsHexDigit(char c);
 
+    // The tag in numbers, whatever output format the reader sends it in; what the format does
+    // not carry stays unknown (-1).
+    struct Numbers {
+        int country = -1;       // 0..1023
+        int64_t national = -1;  // 0..274877906943
+        int type = -1;          // kTypeHdx, kTypeH4002, kTypeFdxB or another code
+    };
+    static Numbers NumbersOfTagData(std::span<const uint8_t> frame);
+    // "HDX", "H4002", "FDX-B"; empty for another code.
+    static std::string TypeName(int type);
+
     static constexpr uint8_t kTypeHdx = 1;
     static constexpr uint8_t kTypeH4002 = 2;
     static constexpr uint8_t kTypeFdxB = 5;

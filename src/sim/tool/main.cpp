@@ -1,9 +1,11 @@
 // corvantelle-sim: a simulated reader behind a pseudo-terminal, for trying the tool, demonstrations
 // and end-to-end tests without hardware.
 
+#include "core/link/CommandNames.h"
 #include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
 #include "core/util/Format.h"
+#include "sim/HostClock.h"
 #include "sim/LinePacer.h"
 #include "sim/PtyTransport.h"
 #include "sim/SimulatedReader.h"
@@ -39,9 +41,11 @@ constexpr size_t kMaxUnsent = 64 * 1024;
 constexpr const char* kHelp =
     "Usage: corvantelle-sim [options]\n"
     "A simulated Corvantelle reader on a pseudo-terminal. The first line written to standard\n"
-    "output is the device path to open; the program runs until SIGINT or SIGTERM.\n"
+    "output is the device path to open; the program runs until SIGINT, SIGTERM or SIGHUP.\n"
+    "While no program has the device open, what the reader sends is lost, as on a real line.\n"
     "\n"
-    "  --link PATH          also make PATH a symbolic link to the device (removed at exit)\n"
+    "  --link PATH          also make PATH a symbolic link to the device (removed at exit); a\n"
+    "                       link another running simulator serves is refused\n"
     "  --node N             node address of the reader, decimal or 0x.. (default 1)\n"
     "  --tag-interval MS    report the next transponder every MS milliseconds (default 0 = off)\n"
     "  --tag-form FORM      char16, char10, bin8, bin5, bin13 or line (default char16)\n"
@@ -337,21 +341,30 @@ bool MakeLink(const std::string& link, const std::string& target) {
     return true;
 }
 
+// True when link names the pseudo-terminal of another running simulator: that one still serves
+// it, and taking the name over would cut its clients off. A link left by a killed instance names
+// a device that is gone, or one made after the link for another program (pseudo-terminal numbers
+// are handed out again at once), which the device's change time tells.
+bool ServedByAnother(const std::string& link, const std::string& own) {
+    char buffer[4096] = {};
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof(buffer) - 1);
+    const std::string target = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+    struct stat linkNode {};
+    struct stat device {};
+    if (target == own || target.rfind("/dev/pts/", 0) != 0 || ::lstat(link.c_str(), &linkNode) != 0 ||
+        ::stat(target.c_str(), &device) != 0) {
+        return false;
+    }
+    const auto ns = [](const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return ns(device.st_ctim) <= ns(linkNode.st_mtim);
+}
+
 // Only our own link goes: another instance may have taken the name over meanwhile.
 void RemoveLink(const std::string& link, const std::string& target) {
     char buffer[4096] = {};
     const ssize_t n = ::readlink(link.c_str(), buffer, sizeof(buffer) - 1);
     if (n > 0 && std::string(buffer, static_cast<size_t>(n)) == target) {
         ::unlink(link.c_str());
-    }
-}
-
-void SetClockFromHost(SimulatedReader& reader) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) != nullptr) {
-        reader.SetClock(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                        local.tm_sec);
     }
 }
 
@@ -377,7 +390,8 @@ int main(int argc, char** argv) {
                               reader.DatasetStamp());
     if (options.verbose) {
         reader.SetRequestObserver([](uint8_t address, const std::vector<uint8_t>& payload) {
-            Print(stderr, Format("request %02x%s%s\n", address, CFrameParser::CommandName(payload[0]).c_str(),
+            const int sub = Cmd::IsMultiFunction(payload[0]) && payload.size() > 1 ? payload[1] : -1;
+            Print(stderr, Format("request %02x %s: %s\n", address, CommandNames::Of(payload[0], sub).c_str(),
                                  HexBytes(payload).c_str()));
         });
     }
@@ -388,6 +402,8 @@ int main(int argc, char** argv) {
     action.sa_flags = 0;  // no SA_RESTART: a signal must end the wait in poll at once
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // The terminal it was started from closed: end as cleanly, the link removed.
+    sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     PtyTransport pty;
@@ -396,6 +412,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string device = pty.SlavePath();
+    // A reader's bytes on a line no program listens to are gone; held back, they would reach the
+    // next client as a flood of stale tags.
+    pty.ReleaseSlave();
+    if (!options.link.empty() && ServedByAnother(options.link, device)) {
+        Print(stderr, "corvantelle-sim: " + options.link +
+                          " is the link of another running simulator; stop it or choose another --link\n");
+        return 1;
+    }
     if (!options.link.empty() && !MakeLink(options.link, device)) {
         Print(stderr, "corvantelle-sim: cannot make the link " + options.link + "\n");
         return 1;
@@ -446,6 +470,12 @@ int main(int argc, char** argv) {
         if (elapsed.count() > 0) {
             last += elapsed;
             reader.Advance(static_cast<int>(elapsed.count()));
+        }
+        if (!pty.HasClient()) {
+            reader.TakeBatches();
+            unsent.clear();
+            unsentDue.clear();
+            unsentBytes = 0;
         }
         for (auto& batch : reader.TakeBatches()) {
             unsentBytes += batch.size();

@@ -22,7 +22,7 @@ std::string Feed(FeedReader& reader, const std::string& bytes, size_t piece, std
 
 TEST(TagLine, FieldsBecomeOneEscapedUtf8LineThatReadsBack) {
     TagFields f;
-    f.time = TagLine::TimeText(((20518LL * 24 + 5) * 60 + 6) * 60000 + 7089);  // 2026-03-06
+    f.time = TagLine::TimeText(((20518LL * 24 + 5) * 60 + 6) * 60000 + 7089, -(3 * 3600 + 30 * 60));
     f.countryCode = TagLine::FieldText("  276 ");
     f.countryName = "Germany";
     f.nationalId = TagLine::FieldText("098765432101");
@@ -30,12 +30,22 @@ TEST(TagLine, FieldsBecomeOneEscapedUtf8LineThatReadsBack) {
     f.event = TagLine::FieldText("K\xFChe \"A\\B\"\t");  // Latin-1 ü, quotes, backslash, tab
     const uint8_t frame[] = {0x00, 0x00, 0x02, 0x23, 0x0A, 0xFF};
     f.frame = TagLine::HexText(frame, sizeof frame);
+    TagLine::SetNumbers(f, 276, 98765432101, "HDX");
     const std::string line = TagLine::Json(f);
     EXPECT_EQ(
         line,
-        "{\"time\":\"2026-03-06T05:06:07.089\",\"country_code\":\"276\",\"country_name\":\"Germany\","
+        "{\"time\":\"2026-03-06T05:06:07.089-03:30\",\"country_code\":\"276\",\"country_name\":\"Germany\","
         "\"national_id\":\"098765432101\",\"type\":\"HDX\",\"event\":\"K\xC3\xBChe \\\"A\\\\B\\\"\\u0009\","
+        "\"country_number\":276,\"national_number\":\"098765432101\",\"type_name\":\"HDX\","
         "\"frame\":\"000002230aff\"}\n");
+    // What a format does not carry is null, and reads back as unknown.
+    TagFields unknown = f;
+    TagLine::SetNumbers(unknown, -1, 274877906944, "");
+    const std::string nulls = TagLine::Json(unknown);
+    EXPECT_NE(nulls.find("\"country_number\":null,\"national_number\":null,\"type_name\":null,"),
+              std::string::npos);
+    ASSERT_TRUE(TagLine::Parse(nulls, unknown));
+    EXPECT_EQ(TagLine::Json(unknown), nulls);
     TagFields back;
     ASSERT_TRUE(TagLine::Parse(line, back));
     EXPECT_EQ(TagLine::Json(back), line);
