@@ -86,6 +86,7 @@ void CDatabaseDlg::Send(uint8_t subCode, int number, bool now) {
         request.AppendWord(static_cast<uint16_t>(number));
     }
     request.ClearRepeat();
+    m_lastRequest = request;
     if (now) {
         m_mainWindow.OnSendNow(request);
     } else {
@@ -259,6 +260,12 @@ void CDatabaseDlg::OnTick() {
         return;
     }
     if (m_readState == kIdle) {
+        return;
+    }
+    // A request still waiting in the queue, or on a line slower than the tick's pace, is neither
+    // asked again nor given up yet.
+    const IRequestTiming* timing = m_mainWindow.Timing();
+    if (timing != nullptr && timing->HoldsRepeat(m_lastRequest, m_retries == 0)) {
         return;
     }
     if (m_retries == 0) {

@@ -149,6 +149,7 @@ private:
     int m_fileCounter = 1;
     std::string m_baseName;
     std::string m_partialPath;
+    CTelegram m_lastRequest;  // what the tick asks again when no answer came
     std::string m_extension = ".txt";
     bool m_keepExtension = false;
     std::ifstream m_input;

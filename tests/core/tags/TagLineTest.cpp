@@ -55,7 +55,7 @@ TEST(TagLine, FieldsBecomeOneEscapedUtf8LineThatReadsBack) {
     f.dropped = 12;
     EXPECT_EQ(TagLine::WithDropped(line, 12), TagLine::Json(f));
     // A plain tag line has no message, an empty type and event leave no blanks.
-    EXPECT_EQ(TagLine::Plain(TagFields{"", "0984", "", "123456789012", "", "", "", 0}),
+    EXPECT_EQ(TagLine::Plain(TagFields{"", "0984", "", "123456789012", "", "", "", 0, -1, {}, {}}),
               "0984 123456789012\n");
 
     for (const char* bad :
@@ -68,7 +68,8 @@ TEST(TagLine, FieldsBecomeOneEscapedUtf8LineThatReadsBack) {
 }
 
 TEST(FeedReader, PrintsTheSameWhereverTheBytesAreCut) {
-    TagFields f{"2026-03-06T05:06:07.089", "0276", "Germany", "098765432101", "HDX", "", "0223", 0};
+    TagFields f{
+        "2026-03-06T05:06:07.089", "0276", "Germany", "098765432101", "HDX", "", "0223", 0, -1, {}, {}};
     const std::string first = TagLine::Json(f);
     f.nationalId = "000000001002";
     const std::string second = TagLine::WithDropped(TagLine::Json(f), 40);
