@@ -7,15 +7,6 @@
 
 namespace {
 
-class MessagePrompt final : public IPrompt {
-public:
-    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
-    bool YesNo(const std::string&) override { return true; }
-    std::string OpenFileName(const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&) override { return {}; }
-    std::vector<std::string> messages;
-};
-
 class PageTest : public ::testing::Test {
 protected:
     PageTest() {
@@ -26,7 +17,7 @@ protected:
         }
     }
     FakeMainWindow main;
-    MessagePrompt prompt;
+    FakePrompt prompt;
     CAdditional add{main};
     CPropPageOutputFormat out{main};
     CPropPageBluetooth bt{main};

@@ -47,7 +47,9 @@ public:
 
 class FakePrompt final : public IPrompt {
 public:
-    void Message(const std::string& /*text*/, const std::string& /*detail*/) override {}
+    void Message(const std::string& text, const std::string& /*detail*/) override {
+        messages.push_back(text);
+    }
     bool YesNo(const std::string& text) override {
         questions.push_back(text);
         return answer;
@@ -57,6 +59,7 @@ public:
 
     bool answer = true;
     std::vector<std::string> questions;
+    std::vector<std::string> messages;
 };
 
 // As the frame receiver delivers it: STX, node, marker, status, command, data, CRC (no ETX, no escapes).

@@ -32,15 +32,6 @@ TEST(LcdPageTest, SpinSendsTheProposedContrast) {
     }
 }
 
-class MessagePrompt final : public IPrompt {
-public:
-    void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
-    bool YesNo(const std::string&) override { return true; }
-    std::string OpenFileName(const std::string&) override { return {}; }
-    std::string SaveFileName(const std::string&) override { return {}; }
-    std::vector<std::string> messages;
-};
-
 class RtcPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,7 +71,7 @@ TEST_F(RtcPageTest, SetRefusesAnImpossibleTimeAndARefusalIsNotRepeated) {
         {{"07", "", "05", "02", "05", "12", "26"}, "Minutes 00 to 59"},
     };
     // clang-format on
-    MessagePrompt prompt;
+    FakePrompt prompt;
     page.SetPrompt(&prompt);
     for (const auto& [fields, message] : rows) {
         page.Fields() = fields;
