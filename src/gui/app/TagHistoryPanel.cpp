@@ -303,7 +303,9 @@ void TagHistoryPanel::ShowSummary() {
     if (!m_saved.isEmpty()) {
         text += QStringLiteral("  \u2014  ") + m_saved;
     }
-    m_summary->setText(text);
+    if (m_summary->text() != text) {
+        m_summary->setText(text);
+    }
 }
 
 void TagHistoryPanel::OnClear() {
