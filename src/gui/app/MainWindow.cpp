@@ -429,7 +429,9 @@ void MainWindow::ShowStatusLine(const std::string& text) {
     // Every frame changes the line twice ("connected", then "tag data received"); only the last
     // text of a turn can be seen, so the label follows at the pace of the other views.
     m_statusText = text;
-    m_statusPacer->Request();
+    if (m_statusText != m_statusShown) {
+        m_statusPacer->Request();
+    }
     if (isSignalConnected(QMetaMethod::fromSignal(&MainWindow::statusLineChanged))) {
         emit statusLineChanged(QString::fromStdString(text));
     }

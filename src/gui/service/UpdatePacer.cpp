@@ -50,6 +50,8 @@ private:
         if (m_timer == nullptr) {
             m_timer = new QTimer(QCoreApplication::instance());
             m_timer->setSingleShot(true);
+            // A coarse timer may fire 5 % late: the newest tag is promised within 100 ms.
+            m_timer->setTimerType(Qt::PreciseTimer);
             QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] { Fire(); });
         }
         return m_timer;
