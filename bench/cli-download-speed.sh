@@ -4,9 +4,10 @@
 # is what a technician would wait and the share of the line rate shows what the tool loses
 # between an answer and its next request.
 #
-# Usage: [RUNS=3] bench/cli-download-speed.sh [BUILD_DIR] [COUNT@BAUD ...]
+# Usage: [RUNS=3] [SIM_ARGS=...] bench/cli-download-speed.sh [BUILD_DIR] [COUNT@BAUD ...]
 #        default: build 4095@115200 1000@9600, each RUNS times: other programs on the machine
 #        delay the wake-ups of both processes, so the best run is the one to compare.
+#        SIM_ARGS go to the simulator, e.g. "--latency-timer 16" for a USB adapter's timer.
 set -eu
 runs=${RUNS:-3}
 
@@ -23,7 +24,8 @@ measure() {
     count=$1
     baud=$2
     work=$(mktemp -d)
-    "$sim" --datasets "$count" --baud "$baud" --verbose >"$work/sim" 2>"$work/sim-log" &
+    # shellcheck disable=SC2086
+    "$sim" --datasets "$count" --baud "$baud" ${SIM_ARGS:-} --verbose >"$work/sim" 2>"$work/sim-log" &
     simulator=$!
     tries=0
     while [ ! -s "$work/sim" ] && [ $tries -lt 50 ]; do

@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 
 Q_LOGGING_CATEGORY(lcSerialPort, "corvantelle.serial", QtInfoMsg)
 
@@ -102,7 +105,46 @@ int CSerialPort::Open() {
     m_port->clearError();
     m_open = true;
     RememberName(device);
+    RequestLowLatency();
     return 1;
+}
+
+void CSerialPort::RequestLowLatency() {
+    m_flagsBefore = -1;
+    const int fd = static_cast<int>(m_port->handle());
+    serial_struct serial{};
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0) {
+        // A pseudo-terminal, Bluetooth RFCOMM or a CDC-ACM device: no latency timer to speak of.
+        m_lowLatencyNote = QStringLiteral("low latency: not offered by this device's driver");
+    } else if ((serial.flags & ASYNC_LOW_LATENCY) != 0) {
+        m_lowLatencyNote = QStringLiteral("low latency: already on");
+    } else {
+        const int before = serial.flags;
+        serial.flags |= ASYNC_LOW_LATENCY;
+        if (::ioctl(fd, TIOCSSERIAL, &serial) != 0) {
+            m_lowLatencyNote = QStringLiteral("low latency: refused by the driver (%1)")
+                                   .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        } else {
+            m_flagsBefore = before;
+            m_lowLatencyNote = QStringLiteral("low latency: set (ASYNC_LOW_LATENCY), put back on close");
+        }
+    }
+    qCDebug(lcSerialPort).noquote() << m_port->portName() + QStringLiteral(": ") + m_lowLatencyNote;
+}
+
+void CSerialPort::RestoreLatency() {
+    if (m_flagsBefore < 0) {
+        return;
+    }
+    const int fd = static_cast<int>(m_port->handle());
+    serial_struct serial{};
+    // Only our own flag goes back: whatever else changed meanwhile stays.
+    if (fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags =
+            (serial.flags & ~ASYNC_LOW_LATENCY) | (static_cast<int>(m_flagsBefore) & ASYNC_LOW_LATENCY);
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+    m_flagsBefore = -1;
 }
 
 void CSerialPort::RememberName(const QString& device) {
@@ -133,6 +175,7 @@ int CSerialPort::Reopen() {
 int CSerialPort::Close() {
     m_open = false;
     if (m_port->isOpen()) {
+        RestoreLatency();
         m_port->clear(QSerialPort::AllDirections);
         m_port->close();
     }

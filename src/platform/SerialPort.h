@@ -60,6 +60,11 @@ public:
     // when the error handler hears of the failure.
     void SetLostHandler(LostHandler handler) { m_lostHandler = std::move(handler); }
 
+    // What the driver was asked about its receive latency when the port opened, for --verbose:
+    // a USB adapter otherwise holds what it receives up to its latency timer (often 16 ms), which
+    // every request-and-answer exchange waits for.
+    const QString& LowLatencyNote() const { return m_lowLatencyNote; }
+
     OpenError LastOpenError() const { return m_openError; }
     // Why the last Open failed, in words a user can act on.
     QString LastOpenErrorText() const { return m_openErrorText; }
@@ -69,6 +74,8 @@ private:
     void OnError(QSerialPort::SerialPortError error);
     void ReportComError(unsigned code);
     void RememberName(const QString& device);
+    void RequestLowLatency();
+    void RestoreLatency();
 
     QSerialPort* m_port;
     bool m_open = false;
@@ -85,4 +92,8 @@ private:
     bool m_openedPty = false;
     uint64_t m_nameDevice = 0;
     uint64_t m_nameInode = 0;
+    // The driver's flags before we asked for low latency, to be put back on close; -1 when
+    // nothing was changed.
+    long long m_flagsBefore = -1;
+    QString m_lowLatencyNote;
 };

@@ -157,6 +157,7 @@ TEST(SimProcess, RefusesBadOptionsNamingTheOption) {
         {{"--refuse", "0x28:1"}, "--refuse"},
         {{"--refuse", "0x60:0x100"}, "--refuse"},
         {{"--refuse-percent", "101"}, "--refuse-percent"},
+        {{"--latency-timer", "256"}, "--latency-timer"},
         {{"--frobnicate"}, "--frobnicate"},
     };
     for (const auto& row : rows) {

@@ -4,6 +4,7 @@
 
 #include "core/link/Commands.h"
 #include "gui/app/MainWindow.h"
+#include "gui/service/UpdatePacer.h"
 #include "sim/SimLink.h"
 
 #include <QLabel>
@@ -130,7 +131,7 @@ TEST_F(ConfigThroughMainWindow, LongStatusTextsKeepTheirWindowsWidth) {
     const std::string longText = "Loaded garbage.cfg: 0 settings, defaults for " + std::string(400, 'x');
     window.Pages().Reader().ShowMainStatus(longText);
     window.ShowStatusLine(longText);
-    QCoreApplication::processEvents();
+    QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000);
     EXPECT_EQ(sheet->width(), sheetWidth);
     EXPECT_EQ(window.width(), mainWidth);
     EXPECT_EQ(InSheet<QLabel>("pageStatus")->toolTip().toStdString(), "      " + longText);

@@ -3,6 +3,7 @@
 #include "core/app/DeveloperTools.h"
 #include "core/link/Commands.h"
 #include "gui/app/MainWindow.h"
+#include "gui/service/UpdatePacer.h"
 #include "sim/SimLink.h"
 
 #include <QAction>
@@ -43,7 +44,11 @@ protected:
         return widget;
     }
     QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
-    QString Status() { return Find<QLabel>("statusLine")->text(); }
+    // The line follows its texts at the views' pace: what the last of them said, once shown.
+    QString Status() {
+        QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000);
+        return Find<QLabel>("statusLine")->text();
+    }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
             link.Advance(100);

@@ -3,10 +3,12 @@
 
 #include "gui/app/MainWindow.h"
 #include "gui/app/TagHistoryPanel.h"
+#include "gui/service/UpdatePacer.h"
 #include "sim/SimLink.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -70,6 +72,49 @@ TEST(TagHistoryPanel, OpensCountsRepeatsExportsAndClears) {
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("historyClear")), Qt::LeftButton);
     EXPECT_EQ(model->rowCount(), 0);
+}
+
+// A reader streaming at 115200 baud: batches of 64 bytes, each handled in a turn of its own.
+// The views follow at ten updates a second, yet no read is lost and the newest one shows at the
+// next update, which is never more than 100 ms away.
+TEST(TagHistoryPanel, BusyLineShowsEveryReadAndTheLastOneSoon) {
+    SimLink link(1, 3);
+    FakePrompt prompt;
+    MainWindow window(link, prompt, MainWindowOptions{});
+    window.Start(AppSettings{1, 9600, 1, 0});
+    window.show();
+    window.History()->SetOpen(true);
+    auto* id = window.findChild<QLineEdit*>(QStringLiteral("nationalId"));
+    std::vector<uint8_t> wire;
+    constexpr int kTags = 400;
+    for (uint64_t n = 0; n < kTags; ++n) {
+        const auto frame = SimulatedReader::BuildAnswerFrame(
+            1, SimulatedReader::BuildTagReport({276, 5000 + n, 5, "Stall 3"},
+                                               SimulatedReader::TagForm::kChar16));
+        wire.insert(wire.end(), frame.begin(), frame.end());
+    }
+    int stale = 0;
+    for (size_t at = 0; at < wire.size(); at += 64) {
+        window.OnRxBytes(wire.data() + at, static_cast<int>(std::min<size_t>(64, wire.size() - at)));
+        QApplication::processEvents();
+        const std::string shown =
+            window.History()->History().Size() > 0
+                ? window.History()->History().At(window.History()->History().Size() - 1).nationalId
+                : std::string();
+        if (id->text().toStdString() != shown) {
+            ++stale;
+            const int due = UpdatePacer::MsUntilNextUpdate();
+            ASSERT_GE(due, 0) << "a newer tag than the one shown, and no update coming";
+            ASSERT_LE(due, UpdatePacer::kBusyIntervalMs);
+        }
+    }
+    EXPECT_GT(stale, 0) << "a busy line is followed at a pace, not on every batch";
+    ASSERT_TRUE(QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000));
+    EXPECT_EQ(id->text(), QStringLiteral("%1").arg(5000 + kTags - 1, 12, 10, QLatin1Char('0')));
+    EXPECT_EQ(window.History()->History().Reads(), kTags);
+    EXPECT_EQ(window.History()->Model().rowCount(), kTags);
+    EXPECT_EQ(window.History()->Model().index(kTags - 1, TagHistoryModel::kNationalId).data().toString(),
+              id->text());
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenuBar>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -172,6 +173,7 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
     layout->addWidget(BuildTagGroup());
     m_history = new TagHistoryPanel(prompt, &m_countryNames, central);
     m_tagPacer = std::make_unique<UpdatePacer>(this, [this] { PaintTagFields(); });
+    m_statusPacer = std::make_unique<UpdatePacer>(this, [this] { PaintStatusLine(); });
     layout->addWidget(m_history, 1);
 
     // The node selection: hidden unless the tool runs for a developer; "Global" reaches any reader.
@@ -401,22 +403,44 @@ void MainWindow::ShowTagFields(const std::string& countryCode, const std::string
 
 void MainWindow::PaintTagFields() {
     // The reader's texts are single bytes of Latin-1 ("K\xE4lber"), not UTF-8.
-    auto latin1 = [](const std::string& text) {
-        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    auto show = [](QLineEdit* field, const std::string& text) {
+        const QString latin1 = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        // Setting a line edit's text redraws it even when nothing changed; a reader repeating one
+        // animal changes nothing.
+        if (field->text() != latin1) {
+            field->setText(latin1);
+            return true;
+        }
+        return false;
     };
     const auto& [countryCode, nationalId, tagType, eventText] = m_lastTag;
-    m_countryCode->setText(latin1(countryCode));
-    m_nationalId->setText(latin1(nationalId));
-    m_tagType->setText(latin1(tagType));
-    m_eventText->setText(latin1(eventText));
-    bool numeric = false;
-    const int code = QString::fromStdString(countryCode).trimmed().toInt(&numeric);
-    m_countryCode->setToolTip(numeric ? QString::fromStdString(m_countryNames.Name(code)) : QString());
+    if (show(m_countryCode, countryCode)) {
+        bool numeric = false;
+        const int code = QString::fromStdString(countryCode).trimmed().toInt(&numeric);
+        m_countryCode->setToolTip(numeric ? QString::fromStdString(m_countryNames.Name(code)) : QString());
+    }
+    show(m_nationalId, nationalId);
+    show(m_tagType, tagType);
+    show(m_eventText, eventText);
 }
 
 void MainWindow::ShowStatusLine(const std::string& text) {
-    m_statusLine->SetFullText(QString::fromStdString(text));
-    emit statusLineChanged(m_statusLine->text());
+    // Every frame changes the line twice ("connected", then "tag data received"); only the last
+    // text of a turn can be seen, so the label follows at the pace of the other views.
+    m_statusText = text;
+    if (m_statusText != m_statusShown) {
+        m_statusPacer->Request();
+    }
+    if (isSignalConnected(QMetaMethod::fromSignal(&MainWindow::statusLineChanged))) {
+        emit statusLineChanged(QString::fromStdString(text));
+    }
+}
+
+void MainWindow::PaintStatusLine() {
+    if (m_statusText != m_statusShown) {
+        m_statusShown = m_statusText;
+        m_statusLine->SetFullText(QString::fromStdString(m_statusShown));
+    }
 }
 
 void MainWindow::ShowConnectCaption(const std::string& caption) {

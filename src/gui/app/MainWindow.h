@@ -117,6 +117,7 @@ private:
     QWidget* BuildDeveloperControls();
     void OnComport();
     void PaintTagFields();
+    void PaintStatusLine();
     void OnInfo();
     void OnBuildCountryCodes(bool thirtyTwo);
     void OnLoadEvents();
@@ -158,6 +159,9 @@ private:
     std::array<std::string, 4> m_lastTag;
     std::unique_ptr<UpdatePacer> m_tagPacer;
     ElidedLabel* m_statusLine = nullptr;
+    std::string m_statusText;
+    std::string m_statusShown;
+    std::unique_ptr<UpdatePacer> m_statusPacer;
     QPushButton* m_connect = nullptr;
     QPushButton* m_configuration = nullptr;
     QComboBox* m_nodeList = nullptr;

@@ -1,5 +1,7 @@
 #include "gui/app/TagHistoryPanel.h"
 
+#include "gui/service/PlainTextDelegate.h"
+
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -153,6 +155,7 @@ TagHistoryPanel::TagHistoryPanel(IPrompt& prompt, const CCountryNames* names, QW
     m_table = new QTableView(m_body);
     m_table->setObjectName(QStringLiteral("historyTable"));
     m_table->setModel(&m_model);
+    m_table->setItemDelegate(new PlainTextDelegate(m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setAlternatingRowColors(true);
     m_table->setWordWrap(false);
@@ -303,7 +306,9 @@ void TagHistoryPanel::ShowSummary() {
     if (!m_saved.isEmpty()) {
         text += QStringLiteral("  \u2014  ") + m_saved;
     }
-    m_summary->setText(text);
+    if (m_summary->text() != text) {
+        m_summary->setText(text);
+    }
 }
 
 void TagHistoryPanel::OnClear() {

@@ -64,15 +64,27 @@ void LineListView::Sync() {
         if (drop >= static_cast<size_t>(m_list->count())) {
             m_list->clear();
         } else {
-            for (size_t i = 0; i < drop; ++i) {
-                delete m_list->takeItem(0);
-            }
+            // One removal for the lot: item by item, the view hears of every row and shifts the
+            // rest each time.
+            m_list->model()->removeRows(0, static_cast<int>(drop));
         }
         m_shownFirst = first;
     }
     const size_t from = m_shownFirst + static_cast<size_t>(m_list->count());
-    for (size_t n = from; n < m_lines.EndNumber(); ++n) {
-        Append(n - first);
+    if (from < m_lines.EndNumber()) {
+        // One insertion for every line of the update, decorated once they are in.
+        QStringList texts;
+        texts.reserve(static_cast<qsizetype>(m_lines.EndNumber() - from));
+        for (size_t n = from; n < m_lines.EndNumber(); ++n) {
+            texts.push_back(m_textOf(m_lines, n - first));
+        }
+        const int firstRow = m_list->count();
+        m_list->addItems(texts);
+        if (m_decorate) {
+            for (size_t n = from; n < m_lines.EndNumber(); ++n) {
+                m_decorate(m_list->item(firstRow + static_cast<int>(n - from)), n - first);
+            }
+        }
     }
     m_lines.MarkSeen();
     if (m_list->count() > 0 && m_follow) {

@@ -2,6 +2,7 @@
 
 #include "core/app/WindowRegistry.h"
 #include "core/util/TextFile.h"
+#include "gui/service/PlainTextDelegate.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,6 +46,7 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setUniformItemSizes(true);
+    m_list->setItemDelegate(new PlainTextDelegate(m_list));
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* format = new QGroupBox(QStringLiteral("Format"), this);

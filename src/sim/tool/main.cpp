@@ -70,6 +70,11 @@ constexpr const char* kHelp =
     "  --group-every M      make every M-th of them a group marker (default 0 = none)\n"
     "  --baud B             carry bytes both ways as a serial line at B baud, 8N1, would (default:\n"
     "                       as fast as the pseudo-terminal takes them)\n"
+    "  --latency-timer MS   hold what the reader sends as a USB-serial adapter with this latency\n"
+    "                       timer does: bytes are handed on when MS milliseconds have passed\n"
+    "                       since the first one held, or at once when 62 are held (default 0 = no\n"
+    "                       adapter; 16 is the usual setting, 1 what a driver asked for low\n"
+    "                       latency sets)\n"
     "  --bt-silent          the Bluetooth module never answers\n"
     "  --bt-register N=V    the module's S register N reads back V, whatever was written\n"
     "  --verbose            log every request on standard error, at the end the bytes carried\n"
@@ -196,12 +201,13 @@ struct Options {
     int datasets = 0;
     int groupEvery = 0;
     int baud = 0;
+    int latencyTimerMs = 0;
 };
 
 constexpr std::string_view kValueOptions[] = {
-    "--link",     "--node",        "--tag-interval", "--tag-form",   "--tag",    "--seed",
-    "--drop",     "--corrupt",     "--delay",        "--jitter",     "--refuse", "--refuse-percent",
-    "--datasets", "--group-every", "--baud",         "--bt-register"};
+    "--link",     "--node",        "--tag-interval", "--tag-form",    "--tag",          "--seed",
+    "--drop",     "--corrupt",     "--delay",        "--jitter",      "--refuse",       "--refuse-percent",
+    "--datasets", "--group-every", "--baud",         "--bt-register", "--latency-timer"};
 
 // 0 to run, 1 after --help, -1 for bad options (reported on one line).
 int ParseOptions(int argc, char** argv, Options& o) {
@@ -295,6 +301,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
         } else if (arg == "--baud") {
             wanted = "a baud rate 300..4000000";
             ok = ParseRange(v, 300, 4000000, o.baud);
+        } else if (arg == "--latency-timer") {
+            wanted = "milliseconds 0..255";
+            ok = ParseRange(v, 0, 255, o.latencyTimerMs);
         } else if (arg == "--bt-register") {
             wanted = "N=VALUE with a register number 0..999";
             const size_t equals = v.find('=');
@@ -438,6 +447,7 @@ int main(int argc, char** argv) {
     uint8_t buffer[4096];
     int result = 0;
     LinePacer line(static_cast<uint32_t>(options.baud));
+    line.SetLatencyTimer(std::chrono::milliseconds(options.latencyTimerMs));
     unsigned long long bytesIn = 0;
     unsigned long long bytesOut = 0;
     if (line.IsPaced()) {
@@ -479,7 +489,13 @@ int main(int argc, char** argv) {
         }
         for (auto& batch : reader.TakeBatches()) {
             unsentBytes += batch.size();
-            unsentDue.push_back(line.IsPaced() ? line.Send(now, batch.size()) : now);
+            const auto due = line.IsPaced() ? line.Send(now, batch.size()) : now;
+            // An adapter whose buffer filled hands on everything it held before, too.
+            for (auto earlier = unsentDue.rbegin(); earlier != unsentDue.rend() && *earlier > due;
+                 ++earlier) {
+                *earlier = due;
+            }
+            unsentDue.push_back(due);
             unsent.push_back(std::move(batch));
         }
         // Nobody reading: keep the newest output only.
