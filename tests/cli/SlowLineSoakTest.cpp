@@ -47,8 +47,12 @@ struct SlowRig : TagRig {
     explicit SlowRig(const Cell& cell, uint32_t seed) {
         link.Reader().Seed(seed);
         engine.SetClock([this] { return link.Reader().Now(); });
+        MakeLine(cell);
+    }
+    void MakeLine(const Cell& cell) {
         if (cell.tags) {
-            link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
+            link.Reader().SetTransponders(
+                {{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
             link.Reader().SetTagInterval(300);
         }
         link.Reader().SetFaults(LineOf(cell));
@@ -123,12 +127,7 @@ void PageReads(const Cell& cell, Tally& reader, Tally& additional) {
     const auto additionalExpected = AdditionalShown(additionalPage);
     EXPECT_EQ(std::get<5>(additionalExpected), "1.96");
 
-    rig.link.Reader().SetFaults(LineOf(cell));
-    if (cell.tags) {
-        rig.link.Reader().SetTransponders({{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
-        rig.link.Reader().SetTagInterval(300);
-    }
-    rig.engine.SetClock([&rig] { return rig.link.Reader().Now(); });
+    rig.MakeLine(cell);
     for (int run = 0; run < 4; ++run) {
         readerPage.OnCreate();
         readAll();

@@ -252,6 +252,21 @@ TEST(DatasetsSim, TestToolsStoreRuns) {
     EXPECT_EQ(rig.link.Reader().Datasets().Count(), 6u);
 }
 
+// The service buttons and the Database's Clear, as the reader receives them.
+TEST(DatasetsSim, ServiceButtonsAndClearSendTheirBytes) {
+    ToolsRig rig;
+    rig.tools.OnGetVoltage();
+    rig.tools.OnReset();
+    rig.tools.OnBoot();
+    rig.Tick(12);
+    EXPECT_EQ(rig.requests, (std::vector<std::vector<uint8_t>>{{0x83}, {0x95}, {0xA5}}));
+    rig.requests.clear();
+    CDatabaseDlg db(rig.engine, rig.prompt);
+    db.OnClear();
+    rig.Tick(3);
+    EXPECT_EQ(rig.requests, (std::vector<std::vector<uint8_t>>{{0x58, 0x06}}));
+}
+
 TEST(DatasetsSim, TestToolsRunEndsOnARefusalOrABadCountry) {
     ToolsRig rig;
     rig.link.Reader().Datasets().Preload(DatasetMemory::kCapacity - 2, 0, 0);

@@ -138,6 +138,23 @@ TEST(EventsPageSim, GetSaveLoadAndSetTheWholeList) {
     EXPECT_FALSE(tables.DatasetAt(2).used);
 }
 
+// An event string goes to the reader as number, length and text, and comes back the same way.
+TEST(EventsPageSim, EventStringAssignedAndReadBack) {
+    EventsRig rig;
+    rig.page().m_strings[1] = "Weigh";
+    rig.page().OnAssignString(2);
+    rig.Tick(5);
+    EXPECT_EQ(rig.With(Cmd::kService, Sub9F::kAssignEventString).back(),
+              (B{0x9F, 0x11, 0x00, 0x02, 0x05, 'W', 'e', 'i', 'g', 'h'}));
+    EXPECT_EQ(rig.link.Reader().Events().String(2), "Weigh");
+    rig.page().m_strings[1].clear();
+    rig.page().OnReadString(2);
+    rig.Tick(5);
+    EXPECT_EQ(rig.With(Cmd::kService, Sub9F::kReadEventString).back(), (B{0x9F, 0x0F, 0x00, 0x02}));
+    EXPECT_EQ(rig.page().m_strings[1], "Weigh");
+    EXPECT_EQ(rig.page().Message(), "Read event string 2 success");
+}
+
 // On a prompt reader, "Get" takes one dataset every 6 ticks, "Clear" and "Set" every 9.
 TEST(EventsPageSim, ListSequencesArePacedTickByTick) {
     for (const auto& [sub, spacing] : {std::pair<uint8_t, int>{Sub9F::kReadEventDataset, 6},

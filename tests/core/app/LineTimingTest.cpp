@@ -88,32 +88,4 @@ TEST(LineTimingTest, RepeatsAnswersAreOwedAndNeverTakenByTheNextRead) {
     EXPECT_FALSE(line.Holds(kReadFormat, false, 1750));
 }
 
-TEST(LineTimingTest, LostAnswersStopBeingOwed) {
-    Line line;
-    // In order: an answer to a later request tells that the earlier one's was lost.
-    line.Send(kReadFormat, 0);
-    line.Send({0x09}, 100);
-    EXPECT_TRUE(line.Blocks(kReadTimeout, 150));
-    EXPECT_EQ(line.Receive(Answer(0x06, {0x09, 'V'}), 150), Fate::kAnswer);
-    EXPECT_FALSE(line.Blocks(kReadTimeout, 160));
-
-    // Silence: owed for twice the time-out, a second at least, then not any more.
-    line.Send(kReadFormat, 1000);
-    EXPECT_TRUE(line.Blocks(kReadTimeout, 1999));
-    EXPECT_FALSE(line.Blocks(kReadTimeout, 2000));
-    EXPECT_EQ(line.Receive(Answer(0x06, {0x29, 0x05}), 2100), Fate::kUnclaimed);
-    EXPECT_TRUE(line.timing.AnsweredRequest().empty());
-}
-
-TEST(LineTimingTest, AFirstRequestIsGivenUpOnlyAfterTheFirstAnswerTime) {
-    Line line;
-    line.Send(kReadFormat, 0);
-    line.Send(kReadFormat, 200);
-    line.Send(kReadFormat, 400);
-    EXPECT_TRUE(line.Holds(kReadFormat, true, 600));
-    EXPECT_FALSE(line.Holds(kReadFormat, true, 1000));
-    EXPECT_EQ(line.Receive(Answer(0x15, {0x29}), 900), Fate::kAnswer);
-    EXPECT_FALSE(line.Holds(kReadFormat, true, 900)) << "a refusal is an answer: nothing left to wait for";
-}
-
 }  // namespace

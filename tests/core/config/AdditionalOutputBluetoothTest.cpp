@@ -210,6 +210,10 @@ TEST_F(PageTest, BluetoothRequests) {
     EXPECT_FALSE(main.sent.back().IsRepeat());
     Answer(bt, Ack(0x9F, {0x2A, 200, 'N', 'a', 'm', 'e'}));  // announces more than it holds
     EXPECT_EQ(bt.Fields().friendlyName, "Name");
+    bt.OnReadPeerAddress();
+    EXPECT_EQ(main.Last(), (Bytes{0x9F, 0x15}));
+    Answer(bt, Ack(0x9F, {0x15, '0', '0', '1', '1', '2', '2', 'a', 'b', 'c', 'd', 'e', 'f'}));
+    EXPECT_EQ(bt.Fields().peerAddress, "001122abcdef");
 
     // Disable: the first repetition after 50 ticks, then every 4; neither radio: every 4 from the start.
     for (const auto& [enable, first] :
