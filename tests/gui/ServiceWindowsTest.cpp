@@ -161,6 +161,38 @@ TEST_F(ServiceWindowsTest, LcdMemoryAndMax884Dialogs) {
     EXPECT_EQ(max.findChild<QPushButton*>("cancel")->text(), "Cancel");
 }
 
+// Following the line marks no row as selected, a long line is neither cut nor out of the scroll
+// range, and what arrives while paused is shown on resume.
+TEST_F(ServiceWindowsTest, MonitorFollowsWithoutSelectingAndPauseHolds) {
+    window.Action(MainWindow::kMonitor)->trigger();
+    auto* monitor = Top<MonitorWindow>("Monitor");
+    ASSERT_NE(monitor, nullptr);
+    auto* list = monitor->findChild<QListWidget*>("lines");
+    monitor->findChild<QCheckBox*>("stamps")->setChecked(true);
+    for (int i = 0; i < 5; ++i) {
+        window.Logic().OnSendNow(CTelegram(Cmd::kVersion, Desc::kVersion));
+        Tick(2);
+        QTest::qWait(120);
+    }
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    QListWidgetItem* last = list->item(list->count() - 2);
+    EXPECT_GE(list->visualItemRect(last).width(), list->fontMetrics().horizontalAdvance(last->text()));
+
+    auto* pause = monitor->findChild<QPushButton*>("pause");
+    pause->click();
+    EXPECT_EQ(pause->text(), "Resume");
+    const int before = list->count();
+    window.Logic().OnSendNow(CTelegram(Cmd::kGetSnr, Desc::kGetSnr));
+    Tick(2);
+    QTest::qWait(120);
+    EXPECT_EQ(list->count(), before);
+    pause->click();
+    EXPECT_EQ(pause->text(), "Pause");
+    QTest::qWait(120);
+    EXPECT_GT(list->count(), before);
+    EXPECT_TRUE(list->findItems(" Get snr request ", Qt::MatchEndsWith).size() == 1);
+}
+
 TEST_F(ServiceWindowsTest, MonitorSearchStepsAndFilterHides) {
     window.Action(MainWindow::kMonitor)->trigger();
     auto* monitor = Top<MonitorWindow>("Monitor");

@@ -60,17 +60,12 @@ void CMonitorDlg::Emit(std::string& pending, int64_t& stamp, uint16_t& mark, con
 void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
     count = std::clamp(count, 0, kMaxBatch);
     if (m_paused) {
-        // The receiver keeps step, so a frame that straddles the pause is still named after it.
-        for (int i = 0; i < count; ++i) {
-            if (!(bytes[i] == kLf && m_newLine && m_parser.IsInFrame() == 0)) {
-                m_parser.PutByte(bytes[i]);
-            }
-        }
         m_pausedBytes += count;
+        Hold(false, std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count)));
         return;
     }
     const bool ascii = m_ascii;
-    const int64_t now = m_clock();
+    const int64_t now = Now();
     int64_t stamp = -1;
     // A line that named a frame keeps its kind when it is taken back to be continued.
     uint16_t mark = LineMark(kReceived, kNoCommand);
@@ -127,9 +122,10 @@ void CMonitorDlg::OnRxBytes(const uint8_t* bytes, int count) {
 void CMonitorDlg::OnTxBytes(const std::string& text) {
     if (m_paused) {
         ++m_pausedTx;
+        Hold(true, text);
         return;
     }
-    m_lines.Add(text, m_clock(), LineMark(kTransmitted, TransmittedCommand(text)));
+    m_lines.Add(text, Now(), LineMark(kTransmitted, TransmittedCommand(text)));
     m_lastIsTransmit = true;
     if (m_lines.Size() > kTransmitTrimAbove) {
         m_lines.DropFront(kTransmitTrim);
@@ -139,6 +135,10 @@ void CMonitorDlg::OnTxBytes(const std::string& text) {
 void CMonitorDlg::OnClear() {
     m_lines.Clear();
     m_lastIsTransmit = false;
+    m_held.clear();
+    m_heldBytes = 0;
+    m_droppedBytes = 0;
+    m_droppedTx = 0;
 }
 
 void CMonitorDlg::OnQuit() {
@@ -155,11 +155,55 @@ void CMonitorDlg::SetPaused(bool paused) {
         m_pausedTx = 0;
         return;
     }
-    if (m_pausedBytes != 0 || m_pausedTx != 0) {
-        m_lines.Add(Format("... paused: %lld bytes received, %d requests sent", m_pausedBytes, m_pausedTx),
-                    m_clock(), LineMark(kNote, kNoCommand));
+    // In the order it came, each at the time it came; the parser meets the bytes as it would have.
+    std::deque<Held> held = std::move(m_held);
+    m_held.clear();
+    m_heldBytes = 0;
+    if (m_droppedBytes != 0 || m_droppedTx != 0) {
+        m_lines.Add(Format("... paused: the first %lld bytes received and %d requests sent did not fit and "
+                           "are not shown",
+                           m_droppedBytes, m_droppedTx),
+                    held.empty() ? m_clock() : held.front().stamp, LineMark(kNote, kNoCommand));
         m_lastIsTransmit = true;
+        m_droppedBytes = 0;
+        m_droppedTx = 0;
     }
+    for (const Held& h : held) {
+        m_replayStamp = h.stamp;
+        if (h.transmit) {
+            OnTxBytes(h.data);
+        } else {
+            OnRxBytes(reinterpret_cast<const uint8_t*>(h.data.data()), static_cast<int>(h.data.size()));
+        }
+    }
+    m_replayStamp = -1;
+}
+
+void CMonitorDlg::Hold(bool transmit, std::string data) {
+    m_heldBytes += data.size();
+    m_held.push_back({transmit, std::move(data), m_clock()});
+    while (m_heldBytes > kMaxHeldBytes && !m_held.empty()) {
+        const Held& oldest = m_held.front();
+        if (oldest.transmit) {
+            ++m_droppedTx;
+        } else {
+            m_droppedBytes += static_cast<long long>(oldest.data.size());
+        }
+        m_heldBytes -= oldest.data.size();
+        m_held.pop_front();
+    }
+}
+
+std::string CMonitorDlg::SaveName(const std::tm& time) {
+    return Format("monitor-%04d%02d%02d-%02d%02d%02d.txt", time.tm_year + 1900, time.tm_mon + 1, time.tm_mday,
+                  time.tm_hour, time.tm_min, time.tm_sec);
+}
+
+std::string CMonitorDlg::WithTextExtension(const std::string& path) {
+    const size_t name = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1);
+    return path.empty() || hasExtension ? path : path + ".txt";
 }
 
 std::string CMonitorDlg::StampedLine(const std::string& text, int64_t stamp) {

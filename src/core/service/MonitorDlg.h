@@ -5,6 +5,8 @@
 #include "core/service/LineList.h"
 
 #include <cstdint>
+#include <ctime>
+#include <deque>
 #include <functional>
 #include <string>
 #include <utility>
@@ -22,6 +24,7 @@ public:
     // Received bytes alone must not grow the list without end: a reader streaming tags for hours
     // would otherwise eat memory and slow every view of it.
     static constexpr size_t kMaxLines = 5000;
+    static constexpr size_t kMaxHeldBytes = 256 * 1024;
 
     // clock: milliseconds for the optional time stamps; a steady clock when none is given.
     explicit CMonitorDlg(IMainWindow& main, std::function<int64_t()> clock = {});
@@ -42,7 +45,8 @@ public:
 
     void OnClear();
     void OnQuit();
-    // Holds the list still; what arrives meanwhile is counted and summed up in one line on resume.
+    // Holds the list still; what arrives meanwhile is kept, in order and with its time, and shown
+    // on resume. Past kMaxHeldBytes the oldest goes, and a line on resume says how much.
     void SetPaused(bool paused);
     bool IsPaused() const { return m_paused; }
     long long PausedBytes() const { return m_pausedBytes; }
@@ -54,6 +58,10 @@ public:
     static std::string StampedLine(const std::string& text, int64_t stamp);
     // The lines [from, to) as one text, one line each, for saving or copying.
     std::string Text(size_t from, size_t to, bool stamps) const;
+    // "monitor-20261207-091502.txt": the name Save proposes for a save at that local time.
+    static std::string SaveName(const std::tm& time);
+    // A chosen path whose file name has no extension gets ".txt".
+    static std::string WithTextExtension(const std::string& path);
 
     static std::string ByteText(uint8_t b, bool ascii);
 
@@ -90,6 +98,15 @@ public:
 
 private:
     void Emit(std::string& pending, int64_t& stamp, uint16_t& mark, const std::string& suffix = {});
+    // The time of what is being shown: its arrival, when it was held during a pause.
+    int64_t Now() const { return m_replayStamp >= 0 ? m_replayStamp : m_clock(); }
+    void Hold(bool transmit, std::string data);
+
+    struct Held {
+        bool transmit = false;
+        std::string data;
+        int64_t stamp = 0;
+    };
 
     IMainWindow& m_main;
     std::function<int64_t()> m_clock;
@@ -100,6 +117,11 @@ private:
     bool m_paused = false;
     long long m_pausedBytes = 0;
     int m_pausedTx = 0;
+    std::deque<Held> m_held;
+    size_t m_heldBytes = 0;
+    long long m_droppedBytes = 0;
+    int m_droppedTx = 0;
+    int64_t m_replayStamp = -1;
     Filter m_filter = Filter::kAll;
     uint8_t m_filterCommand = kNoCommand;
     std::string m_needle;       // lower-case text, or the hex form "02 01 f0"

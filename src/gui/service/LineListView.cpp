@@ -24,7 +24,8 @@ void LineListView::Rebuild() {
         Append(i);
     }
     if (m_list->count() > 0 && m_follow) {
-        m_list->setCurrentRow(m_list->count() - 1);
+        // Current, not selected: the user's own selection for copying stays as it is.
+        m_list->setCurrentRow(m_list->count() - 1, QItemSelectionModel::NoUpdate);
     }
 }
 
@@ -88,7 +89,8 @@ void LineListView::Sync() {
     }
     m_lines.MarkSeen();
     if (m_list->count() > 0 && m_follow) {
-        m_list->setCurrentRow(m_list->count() - 1);
+        // Current, not selected: the user's own selection for copying stays as it is.
+        m_list->setCurrentRow(m_list->count() - 1, QItemSelectionModel::NoUpdate);
         // The last line may be one a filter hides: the list still shows its end.
         m_list->scrollToBottom();
     }

@@ -1,6 +1,7 @@
 #include "gui/service/MonitorWindow.h"
 
 #include "core/app/WindowRegistry.h"
+#include "core/util/LocalTime.h"
 #include "core/util/TextFile.h"
 #include "gui/service/PlainTextDelegate.h"
 
@@ -46,7 +47,13 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setUniformItemSizes(true);
-    m_list->setItemDelegate(new PlainTextDelegate(m_list));
+    // The longest line: a time stamp, 50 bytes sent as hex with their description, or 100
+    // received characters with the answer's name; 3000 pixels at the least.
+    auto* delegate = new PlainTextDelegate(m_list);
+    constexpr int kLongestLine = 240;
+    delegate->SetMinimumWidth(
+        std::max(3000, m_list->fontMetrics().horizontalAdvance(QString(kLongestLine, u'0'))));
+    m_list->setItemDelegate(delegate);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* format = new QGroupBox(QStringLiteral("Format"), this);
@@ -126,6 +133,7 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     connect(m_newLine, &QCheckBox::toggled, this, [this](bool on) { m_logic.m_newLine = on; });
     connect(m_stamps, &QCheckBox::toggled, this, [this] { m_view->Rebuild(); });
     connect(m_pause, &QPushButton::toggled, this, [this](bool on) {
+        m_pause->setText(on ? QStringLiteral("Resume") : QStringLiteral("Pause"));
         m_logic.SetPaused(on);
         ShowPauseCount();
         m_view->ScheduleSync();
@@ -314,7 +322,8 @@ void MonitorWindow::ShowMatchCount() {
 }
 
 void MonitorWindow::OnSave() {
-    const std::string path = m_prompt.SaveFileName("Text files (*.txt)");
+    const std::string path = CMonitorDlg::WithTextExtension(
+        m_prompt.SaveFileNameProposing("Text files (*.txt)", CMonitorDlg::SaveName(LocalTimeNow())));
     if (path.empty()) {
         return;
     }

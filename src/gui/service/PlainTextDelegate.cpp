@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 void PlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
     const bool selected = (option.state & QStyle::State_Selected) != 0;
@@ -30,4 +32,10 @@ void PlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setFont(option.font);
     painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(rect, static_cast<int>(align) | Qt::TextSingleLine, text);
+}
+
+QSize PlainTextDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setWidth(std::max(size.width(), m_minimumWidth));
+    return size;
 }

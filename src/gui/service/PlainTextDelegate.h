@@ -14,4 +14,11 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    // A list with uniform item sizes takes every row's width from the first one: this keeps the
+    // rows at least this wide, so that a longer line is neither cut nor out of the scroll range.
+    void SetMinimumWidth(int pixels) { m_minimumWidth = pixels; }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    int m_minimumWidth = 0;
 };

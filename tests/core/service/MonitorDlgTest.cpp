@@ -99,17 +99,50 @@ TEST(MonitorDlg, LongReceiveStreamStaysBounded) {
     EXPECT_EQ(monitor.Lines().Size(), CMonitorDlg::kMaxLines - 100);
 }
 
-TEST(MonitorDlg, PauseCountsWhatArrivesAndQuitReportsClosing) {
+TEST(MonitorDlg, SaveProposesAStampedNameAndAddsTxt) {
+    std::tm t{};
+    t.tm_year = 126, t.tm_mon = 11, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 15, t.tm_sec = 2;
+    EXPECT_EQ(CMonitorDlg::SaveName(t), "monitor-20261207-091502.txt");
+    for (const auto& [chosen, saved] :
+         std::vector<std::pair<std::string, std::string>>{{"/tmp/trace", "/tmp/trace.txt"},
+                                                          {"/tmp/trace.log", "/tmp/trace.log"},
+                                                          {"/tmp/v1.2/trace", "/tmp/v1.2/trace.txt"},
+                                                          {"/tmp/.hidden", "/tmp/.hidden.txt"},
+                                                          {"", ""}}) {
+        EXPECT_EQ(CMonitorDlg::WithTextExtension(chosen), saved) << chosen;
+    }
+}
+
+TEST(MonitorDlg, PauseHoldsWhatArrivesAndShowsItOnResume) {
     FakeMain main;
-    CMonitorDlg monitor(main);
+    int64_t now = 1000;
+    CMonitorDlg monitor(main, [&now] { return now; });
     monitor.OnTxBytes("before");
     monitor.SetPaused(true);
     const Bytes bytes = Text("abc");
+    now = 2000;
     monitor.OnRxBytes(bytes.data(), 3);
-    monitor.OnTxBytes("hidden");
+    now = 3000;
+    monitor.OnTxBytes("held");
     EXPECT_EQ(monitor.Lines().Size(), 1u);
+    EXPECT_EQ(monitor.PausedBytes(), 3);
+    now = 9000;
     monitor.SetPaused(false);
-    EXPECT_EQ(monitor.Lines().Last(), "... paused: 3 bytes received, 1 requests sent");
+    ASSERT_EQ(monitor.Lines().Size(), 3u);
+    EXPECT_EQ(monitor.Lines().At(1), "abc");
+    EXPECT_EQ(monitor.Lines().StampAt(1), 2000);
+    EXPECT_EQ(monitor.Lines().At(2), "held");
+    EXPECT_EQ(monitor.Lines().StampAt(2), 3000);
+
+    // Past the bound the oldest goes, and the resumed list says how much.
+    monitor.SetPaused(true);
+    const Bytes block(1000, 'x');
+    for (size_t held = 0; held < CMonitorDlg::kMaxHeldBytes + 3000; held += block.size()) {
+        monitor.OnRxBytes(block.data(), static_cast<int>(block.size()));
+    }
+    monitor.SetPaused(false);
+    EXPECT_EQ(monitor.Lines().At(3),
+              "... paused: the first 4000 bytes received and 0 requests sent did not fit and are not shown");
     monitor.OnQuit();
     ASSERT_EQ(main.commands.size(), 1u);
     EXPECT_EQ(main.commands[0].second, Resource::kMonitor);
