@@ -79,6 +79,23 @@ TEST_F(MainWindowTest, ConnectButtonAndLostLine) {
     EXPECT_EQ(connect->text(), "&Disconnect");
 }
 
+// The read-all ends with the line, and the loss is told once, not again as a communication error.
+TEST_F(MainWindowTest, LostLineEndsTheReadAllAtOnce) {
+    link.Reader().Datasets().Preload(9, 0, 0);
+    window.Action(MainWindow::kDatabase)->trigger();
+    CDatabaseDlg& db = window.Database()->Logic();
+    db.OnGetAll();
+    for (int i = 0; i < 100 && db.Done() < 2; ++i) {
+        Tick();
+    }
+    link.Unplug();
+    EXPECT_EQ(db.State(), CDatabaseDlg::kIdle);
+    EXPECT_EQ(db.ProgressText(), "Connection lost after dataset 2 of 9");
+    Tick(100);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].first, "Connection lost");
+}
+
 TEST_F(MainWindowTest, TagFromTheReaderFillsTheFourFields) {
     // The reader's texts are Latin-1.
     link.Reader().SetTransponders({{276, 98765432101ULL, 1, "K\xE4lber"}});

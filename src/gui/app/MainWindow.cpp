@@ -349,6 +349,13 @@ void MainWindow::SetTagFeed(TagFeed* feed) {
     });
 }
 
+void MainWindow::OnPortLost() {
+    m_logic->OnPortLost();
+    if (m_database) {
+        m_database->Logic().OnLineLost();
+    }
+}
+
 void MainWindow::AttachSerialPort(CSerialPort& serial) {
     serial.SetReceiver([this](const uint8_t* bytes, int count) { OnRxBytes(bytes, count); });
     serial.SetLostHandler([this] { OnPortLost(); });

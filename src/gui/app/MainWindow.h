@@ -78,7 +78,7 @@ public:
     TagHistoryPanel* History() const { return m_history; }
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
-    void OnPortLost() { m_logic->OnPortLost(); }
+    void OnPortLost();
     void OnComError(const std::string& text) { m_logic->OnComError(text); }
     // The tool's serial port: received bytes, a lost device and failed reads and writes reach
     // this window.
