@@ -14,12 +14,13 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QWheelEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cstdio>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,25 @@ protected:
             }
         }
         return nullptr;
+    }
+
+    // The readout's time, and the axis's at its column (between the labels around it).
+    std::pair<double, double> ReadoutAndAxisAt(int x) {
+        const QString text = Control<QLabel>("readout")->text();
+        EXPECT_TRUE(text.endsWith(" V")) << text.toStdString();
+        std::vector<std::pair<int, double>> labels;
+        for (const auto& p : diagnosis->CurrentPrimitives()) {
+            if (p.kind == Primitive::kText && p.text.ends_with("ms")) {
+                labels.emplace_back(p.points[0].x, QString::fromStdString(p.text).chopped(2).toDouble());
+            }
+        }
+        double axis = -1;
+        for (size_t i = 1; i < labels.size() && axis < 0; ++i) {
+            const auto [x0, t0] = labels[i - 1];
+            const auto [x1, t1] = labels[i];
+            axis = x1 >= x ? t0 + (t1 - t0) * (x - x0) / (x1 - x0) : axis;
+        }
+        return {text.section(QLatin1Char(' '), 0, 0).toDouble(), axis};
     }
 
     SimLink link;
@@ -121,12 +141,17 @@ TEST_F(DiagnosisWindowTest, WheelZoomsAboutTheCursorDragPansAndExportWritesPngAn
     EXPECT_EQ(Control<QComboBox>("zoom")->currentText(), "400%");
     ASSERT_EQ(std::sscanf(readout->text().toLatin1().constData(), "%lf ms", &after), 1);
     EXPECT_NEAR(after, before, 8.47 / 511);  // the same sample stays under the cursor
+    auto [shown, axis] = ReadoutAndAxisAt(at.x());
+    EXPECT_NEAR(shown, axis, 0.1);
 
     const int shift = diagnosis->Logic().Shift();
     QTest::mousePress(area, Qt::LeftButton, {}, at);
     QTest::mouseMove(area, at - QPoint(100, 0));
     QTest::mouseRelease(area, Qt::LeftButton, {}, at - QPoint(100, 0));
     EXPECT_GT(diagnosis->Logic().Shift(), shift);
+    std::tie(shown, axis) = ReadoutAndAxisAt(at.x() - 100);
+    EXPECT_NEAR(shown, axis, 0.1);
+    EXPECT_NEAR(shown, after, 0.05);  // the dragged sample stays under the cursor
 
     QTemporaryDir dir;
     prompt.savePath = dir.filePath("view.png").toStdString();

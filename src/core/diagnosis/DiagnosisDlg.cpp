@@ -296,7 +296,7 @@ std::string CDiagnosisDlg::Readout(const Area& area, int x) const {
         return {};
     }
     return r.spectrum ? Format("%.2f kHz: %.0f", r.position, r.value)
-                      : Format("%.3f ms: %.0f", r.position, r.value);
+                      : Format("%.3f ms: %.2f V", r.position, r.volts);
 }
 
 std::string CDiagnosisDlg::Csv() const {
