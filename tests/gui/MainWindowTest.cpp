@@ -284,4 +284,25 @@ TEST(StartUpMessage, WaitsForTheWindowAndFitsAPath) {
     box->close();
 }
 
+// A box that a tool window's action raises opens over that window, not over the main window.
+TEST(WindowPrompts, OpenOverTheWindowWhoseActionRaisedThem) {
+    SimLink link(1, 3);
+    QtPrompt prompt;
+    MainWindow window(link, prompt, MainWindowOptions{});
+    prompt.SetParent(&window);
+    window.show();
+    window.Action(MainWindow::kDatabase)->trigger();
+    DatabaseDialog* db = window.Database();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(db));
+    const uint8_t refused[] = {0x02, 0x01, 0xF0, 0x06, 0x58, 0x05, 0x00, 0x01, 0x15, 0x00, 0x03, 0x00};
+    db->Logic().OnResponse(refused, sizeof refused);
+    QTest::qWait(10);
+    auto* box = db->findChild<QMessageBox*>("promptMessage");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Dataset number out of range, datasets stored: 3");
+    EXPECT_EQ(window.findChildren<QMessageBox*>().size(), 1);  // that one, inside the Database window
+    box->close();
+    db->close();
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/config/ConfigSequence.h"
 #include "core/tags/CountryNames.h"
 #include "gui/app/ElidedLabel.h"
+#include "gui/app/QtPrompt.h"
 #include "gui/config/ConfigSheet.h"
 #include "gui/tags/DatabaseDialog.h"
 #include "gui/tags/EventDatabaseDialog.h"
@@ -131,6 +132,8 @@ private:
     IPrompt& m_prompt;
     MainWindowOptions m_options;
     std::unique_ptr<CReaderToolDlg> m_logic;
+    // The pages' questions and messages open over the sheet while it is open.
+    WindowPrompt m_sheetPrompt;
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
     CConfigSequence m_sequence;
