@@ -7,10 +7,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -65,13 +65,9 @@ TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
     prompt.openPath = dir.filePath("block.dat").toStdString();
     click("load");
     EXPECT_EQ(d->CurrentPrimitives(), before);
-    QFile::copy(dir.filePath("block.dat"), dir.filePath("long.dat"));
-    QFile longer(dir.filePath("long.dat"));
-    ASSERT_TRUE(longer.open(QIODevice::Append) && longer.write("\x7f\x7f\x7f", 3) == 3);
-    longer.close();
-    prompt.openPath = longer.fileName().toStdString();
-    click("load");  // its block is shown; what follows it is not
-    EXPECT_EQ(d->CurrentPrimitives(), before);
+    prompt.openPath = dir.filePath("long.dat").toStdString();
+    std::ofstream(prompt.openPath) << std::string(515, '\x7f');
+    click("load");
     const decltype(prompt.messages) told{
         {"File shorter than a block: /dev/null", "It is empty; nothing was loaded."},
         {"File longer than a block: " + prompt.openPath,

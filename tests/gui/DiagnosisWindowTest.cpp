@@ -71,19 +71,19 @@ protected:
     std::pair<double, double> ReadoutAndAxisAt(int x) {
         const QString text = Control<QLabel>("readout")->text();
         EXPECT_TRUE(text.endsWith(" V")) << text.toStdString();
-        std::vector<std::pair<int, double>> labels;
+        double x0 = 0, t0 = 0;
         for (const auto& p : diagnosis->CurrentPrimitives()) {
-            if (p.kind == Primitive::kText && p.text.ends_with("ms")) {
-                labels.emplace_back(p.points[0].x, QString::fromStdString(p.text).chopped(2).toDouble());
+            if (p.kind != Primitive::kText || !p.text.ends_with("ms")) {
+                continue;
             }
+            const double t = QString::fromStdString(p.text).chopped(2).toDouble();
+            if (p.points[0].x >= x) {
+                return {text.section(QLatin1Char(' '), 0, 0).toDouble(),
+                        t0 + (t - t0) * (x - x0) / (p.points[0].x - x0)};
+            }
+            x0 = p.points[0].x, t0 = t;
         }
-        double axis = -1;
-        for (size_t i = 1; i < labels.size() && axis < 0; ++i) {
-            const auto [x0, t0] = labels[i - 1];
-            const auto [x1, t1] = labels[i];
-            axis = x1 >= x ? t0 + (t1 - t0) * (x - x0) / (x1 - x0) : axis;
-        }
-        return {text.section(QLatin1Char(' '), 0, 0).toDouble(), axis};
+        return {};
     }
 
     SimLink link;
