@@ -2,14 +2,15 @@
 // serial port, engine, main window and the Diagnosis window.
 #include "E2eSupport.h"
 
-#include "simhost/EmbeddedSimulator.h"
 #include "gui/diagnosis/DiagnosisWindow.h"
+#include "simhost/EmbeddedSimulator.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -59,12 +60,19 @@ TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
     prompt.savePath = dir.filePath("zeros").toStdString();
     click("reset");
     prompt.openPath = "/dev/null";
-    click("load");  // an empty file: nothing is replaced
+    click("load");  // an empty file: nothing is replaced, and the user is told
     EXPECT_EQ(d->CurrentPrimitives(), before);
     prompt.openPath = dir.filePath("block.dat").toStdString();
     click("load");
     EXPECT_EQ(d->CurrentPrimitives(), before);
-    EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0].first;
+    prompt.openPath = dir.filePath("long.dat").toStdString();
+    std::ofstream(prompt.openPath) << std::string(515, '\x7f');
+    click("load");
+    const decltype(prompt.messages) told{
+        {"File shorter than a block: /dev/null", "It is empty; nothing was loaded."},
+        {"File longer than a block: " + prompt.openPath,
+         "Loaded its first 512 bytes; the other 3 were not read."}};
+    EXPECT_EQ(prompt.messages, told);
 }
 
 }  // namespace

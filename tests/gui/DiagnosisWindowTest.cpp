@@ -14,12 +14,13 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QWheelEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cstdio>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,25 @@ protected:
             }
         }
         return nullptr;
+    }
+
+    // The readout's time, and the axis's at its column (between the labels around it).
+    std::pair<double, double> ReadoutAndAxisAt(int x) {
+        const QString text = Control<QLabel>("readout")->text();
+        EXPECT_TRUE(text.endsWith(" V")) << text.toStdString();
+        double x0 = 0, t0 = 0;
+        for (const auto& p : diagnosis->CurrentPrimitives()) {
+            if (p.kind != Primitive::kText || !p.text.ends_with("ms")) {
+                continue;
+            }
+            const double t = QString::fromStdString(p.text).chopped(2).toDouble();
+            if (p.points[0].x >= x) {
+                return {text.section(QLatin1Char(' '), 0, 0).toDouble(),
+                        t0 + (t - t0) * (x - x0) / (p.points[0].x - x0)};
+            }
+            x0 = p.points[0].x, t0 = t;
+        }
+        return {};
     }
 
     SimLink link;
@@ -121,12 +141,17 @@ TEST_F(DiagnosisWindowTest, WheelZoomsAboutTheCursorDragPansAndExportWritesPngAn
     EXPECT_EQ(Control<QComboBox>("zoom")->currentText(), "400%");
     ASSERT_EQ(std::sscanf(readout->text().toLatin1().constData(), "%lf ms", &after), 1);
     EXPECT_NEAR(after, before, 8.47 / 511);  // the same sample stays under the cursor
+    auto [shown, axis] = ReadoutAndAxisAt(at.x());
+    EXPECT_NEAR(shown, axis, 0.1);
 
     const int shift = diagnosis->Logic().Shift();
     QTest::mousePress(area, Qt::LeftButton, {}, at);
     QTest::mouseMove(area, at - QPoint(100, 0));
     QTest::mouseRelease(area, Qt::LeftButton, {}, at - QPoint(100, 0));
     EXPECT_GT(diagnosis->Logic().Shift(), shift);
+    std::tie(shown, axis) = ReadoutAndAxisAt(at.x() - 100);
+    EXPECT_NEAR(shown, axis, 0.1);
+    EXPECT_NEAR(shown, after, 0.05);  // the dragged sample stays under the cursor
 
     QTemporaryDir dir;
     prompt.savePath = dir.filePath("view.png").toStdString();

@@ -73,11 +73,20 @@ TEST_F(MainWindowTest, ConnectButtonAndLostLine) {
     QTest::mouseClick(connect, Qt::LeftButton);
     EXPECT_EQ(link.IsOpen(), 1);
 
-    // A lost line is told once; Connect works again when it is back.
+    // A lost line is told once, also to a read-all, which ends at once; Connect works again when
+    // it is back.
+    link.Reader().Datasets().Preload(9, 0, 0);
+    window.Action(MainWindow::kDatabase)->trigger();
+    CDatabaseDlg& db = window.Database()->Logic();
+    db.OnGetAll();
+    for (int i = 0; i < 100 && db.Done() < 2; ++i) {
+        Tick();
+    }
     link.Unplug();
     EXPECT_EQ(connect->text(), "&Connect");
     EXPECT_TRUE(Status().startsWith("Disconnected"));
-    Tick(10);
+    EXPECT_EQ(db.ProgressText(), "Connection lost after dataset 2 of 9");
+    Tick(100);
     EXPECT_EQ(prompt.messages.size(), 1u);
     link.Replug();
     QTest::mouseClick(connect, Qt::LeftButton);
@@ -270,6 +279,23 @@ TEST(StartUpMessage, WaitsForTheWindowAndFitsAPath) {
     auto* label = box->findChild<QLabel*>("qt_msgbox_informativelabel");
     EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(path));
     box->close();
+}
+
+// A box that a tool window's action raises opens over that window, not over the main window.
+TEST(WindowPrompts, OpenOverTheWindowWhoseActionRaisedThem) {
+    SimLink link(1, 3);
+    QtPrompt prompt;
+    MainWindow window(link, prompt, MainWindowOptions{});
+    prompt.SetParent(&window);
+    window.show();
+    window.Action(MainWindow::kDatabase)->trigger();
+    DatabaseDialog* db = window.Database();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(db));
+    const uint8_t refused[] = {0x02, 0x01, 0xF0, 0x06, 0x58, 0x05, 0x00, 0x01, 0x15, 0x00, 0x03, 0x00};
+    db->Logic().OnResponse(refused, sizeof refused);
+    auto* box = db->findChild<QMessageBox*>("promptMessage");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Dataset number out of range, datasets stored: 3");
 }
 
 }  // namespace

@@ -195,20 +195,31 @@ TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
     EXPECT_EQ(ReadAll(rig.db.PartialPath()), FileOf({"Group 1", Line(1), Line(2), Line(3)}));
 }
 
-TEST(DatasetsSim, OpenShowsTwentyLinesPerPress) {
+TEST(DatasetsSim, OpenShowsTwentyLinesPerPressOfADatasetsFileOnly) {
     TempDir dir;
     DatabaseRig rig;
-    std::string text;
-    for (int i = 1; i <= 25; ++i) {
+    std::string text = "Corvantelle Datasets\r\n";
+    for (int i = 2; i <= 25; ++i) {
         text += "line " + std::to_string(i) + (i % 2 ? "\r\r\n" : "\n");
     }
     std::ofstream(dir / "saved.txt", std::ios::binary) << text;
     rig.prompt.files.push_back(dir / "saved.txt");
     rig.db.OnOpen();
     ASSERT_EQ(rig.db.Lines().size(), 20u);
-    EXPECT_EQ(rig.db.Lines()[0], "line 1");
+    EXPECT_EQ(rig.db.Lines()[1], "line 2");
     rig.db.OnOpen();  // no new file chosen: the next lines of the open one
     EXPECT_EQ(rig.db.Lines(), (Lines{"line 21", "line 22", "line 23", "line 24", "line 25"}));
+
+    // Any other file is refused, not shown as bytes, and the last read-all's words go.
+    rig.prompt.files.push_back("");
+    rig.db.OnGetAll();
+    rig.Tick(5);
+    std::ofstream(dir / "photo.txt", std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    rig.prompt.files.push_back(dir / "photo.txt");
+    rig.db.OnOpen();
+    EXPECT_EQ(rig.prompt.messages, Lines{"Not a datasets file: " + dir / "photo.txt"});
+    EXPECT_TRUE(rig.db.Lines().empty());
+    EXPECT_EQ(rig.db.ProgressText(), "");
 }
 
 struct ToolsRig : TagRig {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -126,14 +127,33 @@ void CDiagnosisDlg::OnLoad() {
         return;
     }
     std::string error;
-    if (SampleFile::Read(path, m_samples.data(), Diagnosis::kBlockBytes, error) < 0) {
+    const int read = SampleFile::Read(path, m_samples.data(), Diagnosis::kBlockBytes, error);
+    if (read < 0) {
         m_prompt.Message(error);
         return;
     }
-    if (m_fields.dft) {
-        Transform();
+    if (read > 0) {
+        if (m_fields.dft) {
+            Transform();
+        }
+        m_view.Repaint();
     }
-    m_view.Repaint();
+    // A block file holds exactly one block; anything else is loaded as far as it goes, and the
+    // user learns which samples are not from it.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (read == 0) {
+        m_prompt.Message("File shorter than a block: " + path, "It is empty; nothing was loaded.");
+    } else if (read < Diagnosis::kBlockBytes) {
+        m_prompt.Message("File shorter than a block: " + path,
+                         Format("Loaded its %d bytes as the first of %d; the samples after them are "
+                                "the ones shown before.",
+                                read, Diagnosis::kBlockBytes));
+    } else if (!ec && size > static_cast<uintmax_t>(Diagnosis::kBlockBytes)) {
+        m_prompt.Message("File longer than a block: " + path,
+                         Format("Loaded its first %d bytes; the other %ju were not read.",
+                                Diagnosis::kBlockBytes, size - Diagnosis::kBlockBytes));
+    }
 }
 
 void CDiagnosisDlg::OnSave() {
@@ -296,7 +316,7 @@ std::string CDiagnosisDlg::Readout(const Area& area, int x) const {
         return {};
     }
     return r.spectrum ? Format("%.2f kHz: %.0f", r.position, r.value)
-                      : Format("%.3f ms: %.0f", r.position, r.value);
+                      : Format("%.3f ms: %.2f V", r.position, r.volts);
 }
 
 std::string CDiagnosisDlg::Csv() const {

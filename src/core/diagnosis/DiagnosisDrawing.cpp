@@ -74,6 +74,23 @@ double PointSpacing(const Snapshot& s) {
     return s.dft ? 2 * dx : dx;
 }
 
+Axes ViewAxes(const Snapshot& s) {
+    const double spacing = PointSpacing(s);
+    Axes axes;
+    if (!(spacing > 0)) {
+        return axes;
+    }
+    // A sample keeps its time (a bin its frequency) at every zoom: the grid's scale at "100%".
+    const bool ub = s.mode == Mode::kUb && !s.dft;
+    const double perPoint = s.dft ? kKhzPerBin : SpanMs(s.mode) / (ub ? 255 : 511);
+    axes.perPixel = perPoint / spacing;
+    axes.origin = (ub ? EffectiveShift(s) / 2 : EffectiveShift(s)) * perPoint;
+    if (!s.dft) {
+        axes.voltsPerCount = ub ? 5 * kUbVoltsPerRow / 1024 : 5.0 / 256;
+    }
+    return axes;
+}
+
 Reading ReadAt(const Snapshot& s, int x) {
     Reading r;
     const double spacing = PointSpacing(s);
@@ -89,18 +106,18 @@ Reading ReadAt(const Snapshot& s, int x) {
             return r;
         }
         r.index = shift + k;
-        r.position = r.index * kKhzPerBin;
         r.value = s.values[r.index];
     } else {
         if (k >= n) {
             return r;
         }
-        // Time since the block's first sample, on the grid's scale.
         const bool ub = s.mode == Mode::kUb;
         r.index = ub ? shift + 2 * k : shift + k;
-        r.position = (ub ? r.index / 2 : r.index) * SpanMs(s.mode) / (ub ? 255 : 511);
         r.value = Sample(s, r.index, ub);
     }
+    const Axes axes = ViewAxes(s);
+    r.position = axes.origin + k * spacing * axes.perPixel;
+    r.volts = r.value * axes.voltsPerCount;
     r.valid = true;
     return r;
 }
@@ -140,7 +157,6 @@ Primitives Draw(const Snapshot& s) {
     const int H = b - t - 50;
     const int R = H / 5;
     const int C = (r - l - 70) / 15;
-    const int z = Zoom(s.zoomIndex);
     const bool ub = s.mode == Mode::kUb;
 
     for (int j = 0; j <= 5; ++j) {
@@ -153,12 +169,12 @@ Primitives Draw(const Snapshot& s) {
         }
     }
 
-    const double span = SpanMs(s.mode);
+    const Axes axes = ViewAxes(s);
     for (int i = 0; i <= 15; ++i) {
         const int x = 40 + i * C;
         out.push_back(Line(kGridPen, {x, yB + 5}, {x, yB - (5 * R + 5)}));
-        const std::string label = s.dft ? Format("%2.1fkHz", i * kKhzPerColumn / z)
-                                        : Format("%2.1fms", i * (span * 0.06666666666666667) / z);
+        const double at = axes.origin + i * C * axes.perPixel;
+        const std::string label = s.dft ? Format("%2.1fkHz", at) : Format("%2.1fms", at);
         out.push_back(Text({x, i % 2 == 0 ? yB + 35 : yB + 20}, label, Primitive::kCenterBaseline));
     }
 
@@ -215,7 +231,7 @@ Primitives Draw(const Snapshot& s) {
             out.push_back({Primitive::kText,
                            kTracePen,
                            {at},
-                           Format("%.2f kHz", (shift + best) * kKhzPerBin),
+                           Format("%.2f kHz", axes.origin + 2 * best * dx * axes.perPixel),
                            Primitive::kCenterBaseline});
         }
     }

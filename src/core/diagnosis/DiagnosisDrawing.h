@@ -46,14 +46,26 @@ int MaxShift(Mode mode, int zoomIndex, bool dft);
 // spectrum carries its frequency.
 Primitives Draw(const Snapshot& s);
 
+// The view transform that the grid labels, the peak label and the readout share, so that they
+// agree after any zoom or shift: the time in ms (frequency in kHz for the spectrum) at the grid's
+// first line and per pixel, and the volts of one sample count (0 for the spectrum, which has no
+// unit on its axis).
+struct Axes {
+    double origin = 0.0;
+    double perPixel = 0.0;
+    double voltsPerCount = 0.0;
+};
+Axes ViewAxes(const Snapshot& s);
+
 // What lies under the pixel column x of the trace or spectrum: the sample (or bin) index in the
-// buffer, its time in ms (or frequency in kHz) on the grid's scale, and its value.
+// buffer, where its point is drawn on the axis, its value as sampled and on the vertical axis.
 struct Reading {
     bool valid = false;
     bool spectrum = false;
     int index = 0;
     double position = 0.0;
     double value = 0.0;
+    double volts = 0.0;
 };
 Reading ReadAt(const Snapshot& s, int x);
 // Pixels between neighbouring points of the trace (spectrum: neighbouring bins).

@@ -62,7 +62,7 @@ bool CDatabaseDlg::IsGroupMarker(const uint8_t* record) {
 }
 
 std::string CDatabaseDlg::FileHeader(const std::tm& date) {
-    return "Corvantelle Datasets\r\n" + DateHeader(date);
+    return std::string(kFileTitle) + "\r\n" + DateHeader(date);
 }
 
 std::string CDatabaseDlg::DatasetLine(const uint8_t* record) {
@@ -188,7 +188,7 @@ void CDatabaseDlg::WriteOutput(const std::string& line, const char* end) {
     }
 }
 
-void CDatabaseDlg::CloseOutput(bool complete) {
+void CDatabaseDlg::CloseOutput(bool complete, const std::string& why) {
     if (!m_output.IsOpen()) {
         return;
     }
@@ -199,7 +199,7 @@ void CDatabaseDlg::CloseOutput(bool complete) {
         }
         return;
     }
-    const std::string reason = failed ? m_output.Error() + ". " : std::string();
+    const std::string reason = failed ? m_output.Error() + ". " : why.empty() ? why : why + ". ";
     if (m_output.Keep()) {
         m_partialPath = m_output.TemporaryPath();
         m_prompt.Message(failed ? "Datasets file not saved" : kPartialFile,
@@ -212,6 +212,11 @@ void CDatabaseDlg::CloseOutput(bool complete) {
 void CDatabaseDlg::OnOpen() {
     m_lines.clear();
     m_selected = -1;
+    // What the last read-all said is not about the file about to be shown.
+    if (m_readState == kIdle) {
+        m_progressText.clear();
+        m_progressPosition = 0;
+    }
     const std::string path = m_prompt.OpenFileName(kFilter);
     if (!path.empty()) {
         m_input.close();
@@ -219,6 +224,13 @@ void CDatabaseDlg::OnOpen() {
         m_input.open(path, std::ios::binary);
         if (!m_input) {
             m_prompt.Message("Cannot read " + path);
+            Update();
+            return;
+        }
+        if (!StartsAsDatasets()) {
+            m_input.close();
+            m_prompt.Message(Format("%s: %s", kNotDatasets, path.c_str()),
+                             Format("A datasets file starts with the line \"%s\".", kFileTitle));
             Update();
             return;
         }
@@ -231,6 +243,16 @@ void CDatabaseDlg::OnOpen() {
     Update();
 }
 
+bool CDatabaseDlg::StartsAsDatasets() {
+    // Only the title is compared, so that a file with any binary content is not read as lines.
+    std::string first(std::char_traits<char>::length(kFileTitle), '\0');
+    const bool titled =
+        m_input.read(first.data(), static_cast<std::streamsize>(first.size())) && first == kFileTitle;
+    m_input.clear();
+    m_input.seekg(0);
+    return titled;
+}
+
 void CDatabaseDlg::OnStop() {
     if (m_readState == kIdle) {
         return;
@@ -238,13 +260,24 @@ void CDatabaseDlg::OnStop() {
     Finish(Format("Stopped after dataset %d of %d", Done(), m_total), End::kStopped);
 }
 
-void CDatabaseDlg::Finish(const std::string& progressText, End end) {
+void CDatabaseDlg::OnLineLost() {
+    if (m_readState == kIdle) {
+        return;
+    }
+    m_waitTicks = 0;
+    const std::string text = m_readState == kWaitAmount
+                                 ? std::string(kLineLost) + " before the amount of datasets came"
+                                 : Format("%s after dataset %d of %d", kLineLost, Done(), m_total);
+    Finish(text, End::kLineLost, kLineLost);
+}
+
+void CDatabaseDlg::Finish(const std::string& progressText, End end, const std::string& reason) {
     m_readState = kIdle;
     m_end = end;
     m_progressHigh = 1;
     m_progressPosition = 0;
     m_progressText = progressText;
-    CloseOutput(end == End::kComplete);
+    CloseOutput(end == End::kComplete, reason);
     Update();
 }
 

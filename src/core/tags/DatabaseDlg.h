@@ -28,11 +28,15 @@ public:
     static constexpr const char* kFilter = "Data Files (*.txt)";
     static constexpr const char* kClearQuestion = "Sure to clear all datasets?";
     static constexpr const char* kCommunicationError = "Communication error";
+    static constexpr const char* kLineLost = "Connection lost";
+    // The first line of every dataset file.
+    static constexpr const char* kFileTitle = "Corvantelle Datasets";
 
     enum ReadState : int { kIdle = 0, kWaitAmount = 1, kReading = 2 };
     // How the last read-all ended.
-    enum class End { kNone, kComplete, kNoAnswer, kOutOfRange, kStopped, kWriteFailed };
+    enum class End { kNone, kComplete, kNoAnswer, kOutOfRange, kStopped, kWriteFailed, kLineLost };
     static constexpr const char* kPartialFile = "Datasets file incomplete";
+    static constexpr const char* kNotDatasets = "Not a datasets file";
 
     // A line the read-all adds to the list: a dataset (record set) or a group line (record null).
     struct ReadAllLine {
@@ -69,6 +73,9 @@ public:
     // Ends a running read-all: what was read stays in the list and in the file, which is closed.
     void OnStop();
     void OnQuit();
+    // The port went away: the read-all ends now, not after twenty requests that cannot be
+    // answered. The main window tells of the loss itself.
+    void OnLineLost();
 
     // IToolWindow
     void OnResponse(const uint8_t* frame, int length) override;
@@ -119,8 +126,9 @@ private:
     void WriteOutput(const std::string& line, const char* end = "\r\n");
     // complete: the file goes in place under its name; otherwise it stays under its temporary
     // name, which the user is told.
-    void CloseOutput(bool complete);
-    void Finish(const std::string& progressText, End end);
+    void CloseOutput(bool complete, const std::string& reason = {});
+    void Finish(const std::string& progressText, End end, const std::string& reason = {});
+    bool StartsAsDatasets();
     void Update();
     void Store();
 

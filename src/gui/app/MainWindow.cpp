@@ -127,7 +127,8 @@ MainWindow::MainWindow(ILinkPort& port, IPrompt& prompt, MainWindowOptions optio
       m_prompt(prompt),
       m_options(options),
       m_logic(std::make_unique<CReaderToolDlg>(port, *this, prompt)),
-      m_pages(std::make_unique<CConfigPages>(*m_logic, prompt)),
+      m_sheetPrompt(prompt),
+      m_pages(std::make_unique<CConfigPages>(*m_logic, m_sheetPrompt)),
       m_timer(new QTimer(this)) {
     m_logic->SetConfigPages(m_pages.get());
     const std::string folder = m_options.dataFolder.empty() ? std::string(".") : m_options.dataFolder;
@@ -315,11 +316,15 @@ void MainWindow::BuildMenu() {
     connect(add(configure, "&Real time clock", kRealTimeClock, true), &QAction::triggered, this,
             [this] { m_logic->OnRealTimeClock(); });
     connect(add(configure, "M&emory", kMemory, true), &QAction::triggered, this, [this] {
-        MemoryDialog dialog(*m_logic, m_logic->Windows(), m_prompt, this);
+        WindowPrompt prompt(m_prompt);
+        MemoryDialog dialog(*m_logic, m_logic->Windows(), prompt, this);
+        prompt.SetWindow(&dialog);
         dialog.exec();
     });
     connect(add(tools, "M&AX884", kMax884, true), &QAction::triggered, this, [this] {
-        Max884Dialog dialog(m_prompt, this);
+        WindowPrompt prompt(m_prompt);
+        Max884Dialog dialog(prompt, this);
+        prompt.SetWindow(&dialog);
         dialog.exec();
     });
     connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });
@@ -349,6 +354,13 @@ void MainWindow::SetTagFeed(TagFeed* feed) {
         TagFeedDialog dialog(*feed, this);
         dialog.exec();
     });
+}
+
+void MainWindow::OnPortLost() {
+    m_logic->OnPortLost();
+    if (m_database) {
+        m_database->Logic().OnLineLost();
+    }
 }
 
 void MainWindow::AttachSerialPort(CSerialPort& serial) {
@@ -449,6 +461,7 @@ void MainWindow::ShowConnectCaption(const std::string& caption) {
 
 IConfigSheet* MainWindow::CreateConfigSheet() {
     m_sheet = new ConfigSheet(*m_pages, *m_logic, this);
+    m_sheetPrompt.SetWindow(m_sheet);
     m_sheet->show();
     return m_sheet;
 }

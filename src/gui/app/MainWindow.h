@@ -5,6 +5,7 @@
 #include "core/config/ConfigSequence.h"
 #include "core/tags/CountryNames.h"
 #include "gui/app/ElidedLabel.h"
+#include "gui/app/QtPrompt.h"
 #include "gui/config/ConfigSheet.h"
 #include "gui/tags/DatabaseDialog.h"
 #include "gui/tags/EventDatabaseDialog.h"
@@ -78,7 +79,7 @@ public:
     TagHistoryPanel* History() const { return m_history; }
     // Received bytes and a lost device, from whoever owns the port.
     void OnRxBytes(const uint8_t* bytes, int count) { m_logic->OnRxBytes(bytes, count); }
-    void OnPortLost() { m_logic->OnPortLost(); }
+    void OnPortLost();
     void OnComError(const std::string& text) { m_logic->OnComError(text); }
     // The tool's serial port: received bytes, a lost device and failed reads and writes reach
     // this window.
@@ -132,6 +133,8 @@ private:
     IPrompt& m_prompt;
     MainWindowOptions m_options;
     std::unique_ptr<CReaderToolDlg> m_logic;
+    // The pages' questions and messages open over the sheet while it is open.
+    WindowPrompt m_sheetPrompt;
     // The page objects live as long as the main window; only the sheet window comes and goes.
     std::unique_ptr<CConfigPages> m_pages;
     CConfigSequence m_sequence;

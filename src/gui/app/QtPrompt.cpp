@@ -106,3 +106,44 @@ std::string QtPrompt::SaveFileNameProposing(const std::string& filter, const std
                                         QString::fromStdString(filter))
         .toStdString();
 }
+
+WindowPrompt::WindowPrompt(IPrompt& application, QWidget* window)
+    : m_application(application), m_onScreen(dynamic_cast<QtPrompt*>(&application) != nullptr) {
+    SetWindow(window);
+}
+
+void WindowPrompt::SetWindow(QWidget* window) {
+    m_window = window;
+    m_own.SetParent(window);
+}
+
+IPrompt& WindowPrompt::Target() {
+    if (m_onScreen && m_window != nullptr && m_window->isVisible()) {
+        return m_own;
+    }
+    return m_application;
+}
+
+void WindowPrompt::Message(const std::string& text, const std::string& detail) {
+    Target().Message(text, detail);
+}
+
+bool WindowPrompt::YesNo(const std::string& text) {
+    return Target().YesNo(text);
+}
+
+std::string WindowPrompt::OpenFileName(const std::string& filter) {
+    return Target().OpenFileName(filter);
+}
+
+std::string WindowPrompt::SaveFileName(const std::string& filter) {
+    return Target().SaveFileName(filter);
+}
+
+std::string WindowPrompt::SaveFileNameProposing(const std::string& filter, const std::string& name) {
+    return Target().SaveFileNameProposing(filter, name);
+}
+
+bool WindowPrompt::IsMessageOpen() const {
+    return m_own.IsMessageOpen() || m_application.IsMessageOpen();
+}

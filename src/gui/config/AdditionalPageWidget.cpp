@@ -60,9 +60,12 @@ AdditionalPageWidget::AdditionalPageWidget(CAdditional& page, QWidget* parent)
     for (const auto& [label, edit] : {std::pair{"Reads (1...255):", m_reads}, std::pair{"Bursts:", m_bursts},
                                       std::pair{"Break:", m_break}}) {
         edit->setValidator(digits);
+        FitChars(edit, 5);
         al->addWidget(new QLabel(QString::fromUtf8(label), m_advancedArea), row, 0);
         al->addWidget(edit, row++, 1);
     }
+    al->addWidget(Unit(m_advancedArea, "ms"), 2, 2);
+    al->setColumnStretch(3, 1);
     pl->addWidget(m_advancedArea, 4, 0, 1, 3);
     left->addWidget(permanent);
 

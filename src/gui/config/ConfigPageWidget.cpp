@@ -3,9 +3,24 @@
 #include "gui/config/ControlSync.h"
 
 #include <QHBoxLayout>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+void ConfigPageWidget::FitChars(QLineEdit* field, int chars) {
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    const QFontMetrics metrics = field->fontMetrics();
+    // One character more for the line edit's inner margins and the cursor.
+    const QSize text(metrics.horizontalAdvance(QString(chars + 1, QLatin1Char('0'))), metrics.height());
+    field->setFixedWidth(field->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width());
+}
+
+QLabel* ConfigPageWidget::Unit(QWidget* parent, const char* unit) {
+    return new QLabel(QString::fromUtf8(unit), parent);
+}
 
 QPushButton* ConfigPageWidget::NamedButton(QWidget* parent, const char* caption, const char* name,
                                            const char* tip) {

@@ -5,6 +5,7 @@
 #include "gui/app/ElidedLabel.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
@@ -33,6 +34,11 @@ protected:
     // A button tests and tooltips can find by its name.
     static QPushButton* NamedButton(QWidget* parent, const char* caption, const char* name,
                                     const char* tip = nullptr);
+    // A field as wide as its longest value and no wider, at any font size and scale: stretched
+    // across a wide window a two-digit field would read as a text box.
+    static void FitChars(QLineEdit* field, int chars);
+    // A unit beside the field it belongs to.
+    static QLabel* Unit(QWidget* parent, const char* unit);
     // The page's own controls from and to its logic.
     virtual void ShowFields() {}
     virtual void StoreFields() {}

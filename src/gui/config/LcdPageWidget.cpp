@@ -41,6 +41,9 @@ LcdPageWidget::LcdPageWidget(CPropPageLCD& page, QWidget* parent)
     m_contrast = new ContrastSpinBox([this](int steps) { m_lcd.OnContrastSpin(steps); }, Body());
     m_contrast->setObjectName(QStringLiteral("lcdContrast"));
     m_contrast->setRange(CPropPageLCD::kFieldMin, CPropPageLCD::kFieldMax);
+    // The style's hint leaves a single digit too little room beside the arrows at some scales.
+    m_contrast->setMinimumWidth(m_contrast->sizeHint().width() +
+                                m_contrast->fontMetrics().horizontalAdvance(QStringLiteral("000")));
     row->addWidget(m_contrast);
     row->addStretch(1);
     layout->addStretch(1);

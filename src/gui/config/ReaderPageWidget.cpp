@@ -43,17 +43,30 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
     formatLayout->addWidget(m_idTime, 6, 1);
     auto* setFormat = Button("Set", "readerSetFormat", " Configure selected output format of the reader ");
     formatLayout->addWidget(setFormat, 5, 1);
-    columns->addWidget(formatBox);
+    // The choices stay together at the top however tall the window is.
+    auto* left = new QVBoxLayout;
+    left->addWidget(formatBox);
+    left->addStretch(1);
+    columns->addLayout(left);
 
     // Single parameters, version and serial number.
     auto* right = new QVBoxLayout;
     columns->addLayout(right);
     auto* grid = new QGridLayout;
+    // The buttons stay beside their fields on a wide window.
+    grid->setColumnStretch(4, 1);
     right->addLayout(grid);
     int row = 0;
-    auto addRow = [&](const char* label, QLineEdit* edit, QPushButton* button, QPushButton* extra = nullptr) {
+    auto addRow = [&](const char* label, QLineEdit* edit, QPushButton* button, QPushButton* extra = nullptr,
+                      const char* unit = nullptr) {
         grid->addWidget(new QLabel(QString::fromUtf8(label), Body()), row, 0);
-        grid->addWidget(edit, row, 1);
+        auto* field = new QHBoxLayout;
+        field->addWidget(edit);
+        if (unit != nullptr) {
+            field->addWidget(Unit(Body(), unit));
+        }
+        field->addStretch(1);
+        grid->addLayout(field, row, 1);
         grid->addWidget(button, row, 2);
         if (extra != nullptr) {
             grid->addWidget(extra, row, 3);
@@ -63,11 +76,13 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
     m_delay = Edit("readerDelay");
     m_delay->setValidator(digits);
     auto* setDelay = Button("Set", "readerSetDelay", " Configure delay time of the reader ");
-    addRow("Delaytime", m_delay, setDelay);
+    FitChars(m_delay, 5);
+    addRow("Delaytime", m_delay, setDelay, nullptr, "ms");
     m_timeout = Edit("readerTimeout");
     m_timeout->setValidator(digits);
     auto* setTimeout = Button("Set", "readerSetTimeout", " Configure timeout value for slave request mode ");
-    addRow("Timeout", m_timeout, setTimeout);
+    FitChars(m_timeout, 5);
+    addRow("Timeout", m_timeout, setTimeout, nullptr, "ms");
     m_startCharacter = Edit("readerStartCharacter");
     m_startCharacter->setValidator(Latin1Only(this));
     auto* setStart = Button("Set", "readerSetStartCharacter");
@@ -79,6 +94,7 @@ ReaderPageWidget::ReaderPageWidget(CPropPageReader& page, QWidget* parent)
     m_serialNumber = Edit("readerSerialNumber");
     m_serialNumber->setMaxLength(6);
     m_serialNumber->setValidator(Latin1Only(this));
+    FitChars(m_serialNumber, 6);
     auto* getSerial = Button("Get", "readerGetSerialNumber");
     m_setSerialNumber = Button("Set", "readerSetSerialNumber");
     addRow("Serial number", m_serialNumber, getSerial, m_setSerialNumber);

@@ -25,7 +25,8 @@ RtcPageWidget::RtcPageWidget(CPropPageRTC& page, QWidget* parent)
         auto* edit = new QLineEdit(box);
         edit->setObjectName(QString::fromUtf8(kFieldNames[i]));
         edit->setMaxLength(2);
-        grid->addWidget(edit, row, 1);
+        FitChars(edit, 3);
+        grid->addWidget(edit, row, 1, Qt::AlignLeft);
         m_fields[i] = edit;
         connect(edit, &QLineEdit::textEdited, this, [this] { Store(); });
     }
@@ -40,7 +41,10 @@ RtcPageWidget::RtcPageWidget(CPropPageRTC& page, QWidget* parent)
     auto* get = button("Get", "rtcGet");
     buttons->addStretch(1);
     grid->addLayout(buttons, static_cast<int>(m_fields.size()), 0, 1, 2);
-    layout->addWidget(box);
+    auto* row = new QHBoxLayout;
+    row->addWidget(box);
+    row->addStretch(1);
+    layout->addLayout(row);
     layout->addStretch(1);
 
     connect(sync, &QPushButton::clicked, this, [this] { m_rtc.OnSync(); });

@@ -161,7 +161,10 @@ private:
 };
 
 DiagnosisWindow::DiagnosisWindow(IMainWindow& main, IPrompt& prompt, bool developer, QWidget* parent)
-    : QDialog(parent), m_prompt(prompt), m_logic(main, prompt, *this, developer), m_font(FirstFont()) {
+    : QDialog(parent),
+      m_prompt(prompt, this),
+      m_logic(main, m_prompt, *this, developer),
+      m_font(FirstFont()) {
     setWindowTitle(QString::fromLatin1(Caption::kDiagnosis));
     setObjectName(QStringLiteral("diagnosis"));
     setAttribute(Qt::WA_DeleteOnClose);

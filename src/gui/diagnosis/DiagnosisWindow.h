@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/diagnosis/DiagnosisDlg.h"
+#include "gui/app/QtPrompt.h"
 
 #include <QDialog>
 #include <QFont>
@@ -50,7 +51,7 @@ private:
     void OnExport();
     void ShowReadout(int x);
 
-    IPrompt& m_prompt;
+    WindowPrompt m_prompt;
     CDiagnosisDlg m_logic;
     QFont m_font;
     bool m_closed = false;

@@ -38,7 +38,7 @@ QCheckBox* Check(const char* text, const char* name, QWidget* parent) {
 
 BluetoothWindow::BluetoothWindow(IMainWindow& main, CWindowRegistry& windows, IPrompt& prompt,
                                  QWidget* parent)
-    : QWidget(parent, Qt::Window), m_logic(main, prompt), m_windows(windows) {
+    : QWidget(parent, Qt::Window), m_prompt(prompt, this), m_logic(main, m_prompt), m_windows(windows) {
     setWindowTitle(QString::fromLatin1(Caption::kBluetooth));
     setAttribute(Qt::WA_DeleteOnClose);
 

@@ -3,6 +3,7 @@
 #include "core/app/Prompt.h"
 #include "core/app/WindowInterfaces.h"
 #include "core/service/BluetoothDlg.h"
+#include "gui/app/QtPrompt.h"
 #include "gui/service/LineListView.h"
 
 #include <QWidget>
@@ -42,6 +43,7 @@ private:
     void Collect();
     void Refresh();
 
+    WindowPrompt m_prompt;
     CBluetoothDlg m_logic;
     CWindowRegistry& m_windows;
     QListWidget* m_list;

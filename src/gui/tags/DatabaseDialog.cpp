@@ -19,7 +19,7 @@ QLineEdit* Field(QWidget* parent, const char* name) {
 }  // namespace
 
 DatabaseDialog::DatabaseDialog(IMainWindow& mainWindow, IPrompt& prompt, QWidget* parent)
-    : ToolDialog("Database", parent), m_logic(mainWindow, prompt) {
+    : ToolDialog("Database", prompt, parent), m_logic(mainWindow, Prompt()) {
     setObjectName(QStringLiteral("databaseDialog"));
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;

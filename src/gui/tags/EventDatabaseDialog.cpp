@@ -10,7 +10,7 @@
 
 EventDatabaseDialog::EventDatabaseDialog(IMainWindow& mainWindow, IPrompt& prompt, const std::string& path,
                                          QWidget* parent)
-    : ToolDialog("Event Database", parent), m_logic(mainWindow, prompt, path) {
+    : ToolDialog("Event Database", prompt, parent), m_logic(mainWindow, Prompt(), path) {
     setObjectName(QStringLiteral("eventDatabaseDialog"));
     auto* layout = new QVBoxLayout(this);
     auto* file = new QLabel(QStringLiteral("File: ") + QString::fromStdString(path), this);

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 TestToolsDialog::TestToolsDialog(IMainWindow& mainWindow, IPrompt& prompt, QWidget* parent)
-    : ToolDialog("Testtools", parent), m_logic(mainWindow, prompt) {
+    : ToolDialog("Testtools", prompt, parent), m_logic(mainWindow, Prompt()) {
     setObjectName(QStringLiteral("testToolsDialog"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;

@@ -2,7 +2,8 @@
 
 #include "gui/config/ControlSync.h"
 
-ToolDialog::ToolDialog(const char* caption, QWidget* parent) : QWidget(parent, Qt::Window) {
+ToolDialog::ToolDialog(const char* caption, IPrompt& prompt, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_prompt(prompt, this) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromLatin1(caption));
 }

@@ -298,6 +298,9 @@ TEST_F(DiagnosisDlgTest, SaveAndLoadKeepTheWindowAsItWasWhenTheyFail) {
     prompt.openPath = (dir / "short.dat").string();
     dlg.OnLoad();
     EXPECT_EQ(Bytes(dlg.Samples().begin(), dlg.Samples().begin() + 5), (Bytes{0xAA, 0xBB, 0xCC, 4, 5}));
+    EXPECT_EQ(prompt.messages.at(0).second,
+              "Loaded its 3 bytes as the first of 512; the samples after them are the ones shown before.");
+    prompt.messages.clear();
 
     const auto before = dlg.Samples();
     prompt.openPath = (dir / "missing.dat").string();
