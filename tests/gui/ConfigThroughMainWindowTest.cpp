@@ -131,7 +131,7 @@ TEST_F(ConfigThroughMainWindow, LongStatusTextsKeepTheirWindowsWidth) {
     const std::string longText = "Loaded garbage.cfg: 0 settings, defaults for " + std::string(400, 'x');
     window.Pages().Reader().ShowMainStatus(longText);
     window.ShowStatusLine(longText);
-    QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000));
     EXPECT_EQ(sheet->width(), sheetWidth);
     EXPECT_EQ(window.width(), mainWidth);
     EXPECT_EQ(InSheet<QLabel>("pageStatus")->toolTip().toStdString(), "      " + longText);

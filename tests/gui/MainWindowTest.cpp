@@ -46,7 +46,7 @@ protected:
     QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
     // The line follows its texts at the views' pace: what the last of them said, once shown.
     QString Status() {
-        QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000);
+        EXPECT_TRUE(QTest::qWaitFor([] { return UpdatePacer::MsUntilNextUpdate() < 0; }, 1000));
         return Find<QLabel>("statusLine")->text();
     }
     void Tick(int n = 1) {
