@@ -411,7 +411,7 @@ TEST(CliEndToEnd, NamesPathsAndFilesAsAScriptGivesThem) {
     } rows[] = {
         {{"--port", "r1", "send", "53"}, 0, "  get clock acknowledged\n", ""},
         {{"--port=" + sim.device, "send", "60", "1a"}, 1, "get output format refused", ""},
-        {{"--port", "r1", "config", "diff", "missing.cfg"}, 1, "", "missing.cfg: No such file or directory"},
+        {{"--port", "r1", "config", "diff", "missing.cfg"}, 1, "", "corvantelle-cli: missing.cfg: "},
         {{"--port", "r1", "config", "read", "-o", "-"}, 0, "[Timeout]", ""},
         {{"--port", "r1", "config", "read", "-o", "out.txt"}, 0, "", "saved to out.txt\n"},
         {{"--port", "r1", "datasets", "download", "-o", "my.txt.backup"}, 0, "", "saved to my.txt.backup\n"},

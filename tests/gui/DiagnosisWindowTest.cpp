@@ -133,13 +133,15 @@ TEST_F(DiagnosisWindowTest, WheelZoomsAboutTheCursorDragPansAndExportWritesPngAn
     auto* readout = Control<QLabel>("readout");
     const QPoint at(300, 100);
     QTest::mouseMove(area, at);
-    double before = 0;
-    double after = 0;
-    ASSERT_EQ(std::sscanf(readout->text().toLatin1().constData(), "%lf ms", &before), 1);
+    // QString reads the C locale's decimal point, whatever the user's locale is.
+    const auto milliseconds = [readout] {
+        return readout->text().section(QLatin1Char(' '), 0, 0).toDouble();
+    };
+    const double before = milliseconds();
     QWheelEvent wheel(at, area->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(area, &wheel);
     EXPECT_EQ(Control<QComboBox>("zoom")->currentText(), "400%");
-    ASSERT_EQ(std::sscanf(readout->text().toLatin1().constData(), "%lf ms", &after), 1);
+    const double after = milliseconds();
     EXPECT_NEAR(after, before, 8.47 / 511);  // the same sample stays under the cursor
     auto [shown, axis] = ReadoutAndAxisAt(at.x());
     EXPECT_NEAR(shown, axis, 0.1);
