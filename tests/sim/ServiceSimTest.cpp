@@ -111,10 +111,17 @@ TEST_F(ConsoleSimTest, ConfigurationScriptVerifiesTheModule) {
         BluetoothModule::Faults faults;
         const char* outcome;
         int endStep;
+        int delayMs = 0;  // the module's answers reach the tool this late: lines go out twice
     } rows[] = {
         {"module answers correctly", {}, CBluetoothDlg::kConfigSucceeded, 20},
         {"register 512 reads 3", {.wrongRegister = 512, .wrongValue = "3"}, CBluetoothDlg::kConfigFailed, 0},
         {"module stays silent", {.silent = true, .wrongRegister = -1, .wrongValue = {}}, "", 12},
+        {"slow line", {}, CBluetoothDlg::kConfigSucceeded, 20, 650},
+        {"slow line, register 560 reads 15",
+         {.wrongRegister = 560, .wrongValue = "15"},
+         CBluetoothDlg::kConfigFailed,
+         0,
+         650},
     };
     for (const auto& row : rows) {
         SimLink line(1, 7);
@@ -125,8 +132,9 @@ TEST_F(ConsoleSimTest, ConfigurationScriptVerifiesTheModule) {
         engine.Start(AppSettings{1, 9600, 1, 0}, {});
         engine.Windows().Register(Caption::kBluetooth, &c);
         line.Reader().Module().SetFaults(row.faults);
+        line.Reader().SetFaults({.delayMs = row.delayMs});
         c.OnConfig();
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 300; ++i) {
             line.Advance(100);
             engine.OnTimer();
         }

@@ -11,6 +11,8 @@ namespace {
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
 constexpr int kScriptWait = 4;
+// How long the script waits, from the last answer, for answers still owed to repeated lines.
+constexpr int kLateWaitTicks = 10;
 // A routed line travels in one frame: 0x59, the line and CR within the 50-byte payload.
 constexpr size_t kMaxRoutedLine = CFrameParser::kMaxPayload - 2;
 // A text line, with room for the CR a leading CR or the main window adds.
@@ -189,6 +191,8 @@ void CBluetoothDlg::OnConfig() {
     m_scriptName = "Configuration";
     m_scriptText = "Set friendly name";
     m_configStep = kFirstConfigStep;
+    m_sentStep = 0;
+    m_lateAnswers = 0;
     ShowConfigStep(kFirstConfigStep);
 }
 
@@ -262,12 +266,14 @@ void CBluetoothDlg::OnRxBytes(const uint8_t* bytes, int count) {
         if (m_simulation) {
             Simulate(b);
         }
+        const bool framed = m_frames.IsInFrame() != 0 || b == CFrameParser::kStx;
+        m_frames.PutByte(b);
         if (b >= 0x20 && b <= 0x7E) {
             line.push_back(static_cast<char>(b));
-            if (m_capture && m_answerLine.size() < kMaxAnswer) {
+            if (m_capture && !framed && m_answerLine.size() < kMaxAnswer) {
                 m_answerLine.push_back(static_cast<char>(b));
             }
-        } else if (b == kLf) {
+        } else if (b == kLf && !framed) {
             if (!m_capture) {
                 m_lines.Add(std::move(line));
                 line.clear();
@@ -354,10 +360,26 @@ void CBluetoothDlg::HandleAnswer(const std::string& answer) {
     if (m_configStep == 0) {
         return;
     }
+    // A register query answers a value or ERROR; an OK answers some earlier line.
+    const bool queryAnswer = answer != "OK";
+    if (m_lateAnswers > 0 && (queryAnswer || m_sentStep == 13)) {
+        // Taken as a value, a late answer to the previous query would verify the wrong register.
+        --m_lateAnswers;
+        m_waitTicks = m_lateAnswers > 0 ? kLateWaitTicks : 0;
+        return;
+    }
+    const bool verifying = m_configStep >= 14 && m_configStep <= kLastConfigStep;
+    if (verifying && !queryAnswer) {
+        return;
+    }
     m_waitTicks = 0;
+    if (m_configStep >= 13 && m_configStep == m_sentStep && m_stepSends > 1) {
+        m_lateAnswers = m_stepSends - 1;
+        m_waitTicks = kLateWaitTicks;
+    }
     if (m_configStep == 12 || m_configStep == 13) {
         ++m_configStep;
-    } else if (m_configStep >= 14 && m_configStep <= kLastConfigStep) {
+    } else if (verifying) {
         if (answer != kVerify[m_configStep - 14].expected) {
             m_pendingMessage = kConfigFailed;
             m_scriptText = kConfigFailed;
@@ -448,6 +470,9 @@ void CBluetoothDlg::ScriptLine(const std::string& text, const std::string& descr
 
 void CBluetoothDlg::RunConfigStep() {
     const int step = m_configStep;
+    m_lateAnswers = 0;
+    m_stepSends = step == m_sentStep ? m_stepSends + 1 : 1;
+    m_sentStep = step;
     if (step == 3) {
         ScriptLine(std::string("AT+BTN=") + kFriendlyName, " Set friendly name nvm request ");
         m_configStep = 4;

@@ -2,6 +2,7 @@
 
 #include "core/app/Prompt.h"
 #include "core/app/WindowInterfaces.h"
+#include "core/link/FrameParser.h"
 #include "core/link/Telegram.h"
 #include "core/service/LineList.h"
 #include "core/service/Stopwatch.h"
@@ -121,6 +122,12 @@ private:
     int32_t m_background = 0;
     CTelegram m_reply;
     bool m_replyReady = false;
+    // Tags and acknowledges share the line with the module's text; their bytes are not answers.
+    CFrameParser m_frames;
+    // A script line sent again before its answer came owes more answers than the one taken.
+    int32_t m_sentStep = 0;
+    int32_t m_stepSends = 0;
+    int32_t m_lateAnswers = 0;
     bool m_lastIsTransmit = false;
     std::string m_progress;
     std::string m_pendingMessage;

@@ -145,6 +145,46 @@ TEST_F(BluetoothDlgTest, TestModeHoldsTheScripts) {
     EXPECT_EQ(console.m_scriptText, "Send escape sequence");
 }
 
+// On a slow line the script sends a line again before its answer came, and the reader's tags
+// (whose bytes may hold an LF) arrive between the module's lines: neither may pass for the value
+// of the register being verified.
+TEST_F(BluetoothDlgTest, ScriptVerifiesEachRegisterWithItsOwnAnswer) {
+    auto tickUntil = [&](const std::string& line) {
+        for (int i = 0; i < 60; ++i) {
+            const size_t before = main.queued.size();
+            console.OnTick();
+            if (main.queued.size() > before && FakeMain::Payload(main.queued.back()) == Text(line)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const Bytes tag = AnswerWire({0x23, 0x0A, 0x41, 0x0A, 0x0D});
+    console.OnConfig();
+    ASSERT_TRUE(tickUntil("ATZ"));
+    Receive("\r\nOK\r\n");  // AT&W
+    ASSERT_TRUE(tickUntil("AT"));
+    ASSERT_TRUE(tickUntil("AT"));  // the module was still starting again
+    Receive("\r\nOK\r\n");
+    console.OnRxBytes(tag.data(), static_cast<int>(tag.size()));
+    Receive("\r\nOK\r\n");  // the first AT's, late
+    for (const auto& [query, value] : {std::pair{"ATS504?", "1"}, {"ATS507?", "1"}, {"ATS512?", "4"}, {"ATS513?", "0"}}) {
+        ASSERT_TRUE(tickUntil(query)) << query;
+        console.OnRxBytes(tag.data(), static_cast<int>(tag.size()));
+        Receive(std::string("\r\n") + value + "\r\n");
+    }
+    ASSERT_TRUE(tickUntil("ATS514?"));
+    ASSERT_TRUE(tickUntil("ATS514?"));
+    Receive("\r\n30\r\n");
+    Receive("\r\nOK\r\n");
+    Receive("\r\n30\r\n");  // the first query's, late: not register 560's value
+    ASSERT_TRUE(tickUntil("ATS560?"));
+    EXPECT_EQ(console.ConfigStep(), 19);
+    Receive("\r\n15\r\n");
+    EXPECT_EQ(console.ConfigStep(), 0);
+    EXPECT_EQ(console.m_scriptText, CBluetoothDlg::kConfigFailed);
+}
+
 TEST_F(BluetoothDlgTest, SimulationAnswersAtLinesAfterTheBatch) {
     console.m_simulation = true;
     Receive("AT\rAT+BTN?\rATX\r");
