@@ -1,6 +1,7 @@
 #include "cli/CliRunner.h"
 
 #include "cli/CliDatasets.h"
+#include "core/app/Connection.h"
 #include "core/app/NodeList.h"
 #include "core/config/ConfigFile.h"
 #include "core/config/PropPageRTC.h"
@@ -21,7 +22,6 @@
 #include <unistd.h>
 #include <atomic>
 #include <csignal>
-#include <cstring>
 #include <sstream>
 
 namespace {
@@ -50,27 +50,6 @@ std::string Hex(const uint8_t* bytes, int count) {
 QString DevicePathOf(const std::string& path) {
     const bool anchored = path.rfind('/', 0) == 0 || path.rfind("./", 0) == 0 || path.rfind("../", 0) == 0;
     return QString::fromStdString(anchored ? path : "./" + path);
-}
-
-// The port reports a failed read or write by its number alone; a technician needs what to check.
-std::string WithWords(const std::string& comError) {
-    static constexpr std::pair<const char*, const char*> kWords[] = {
-        {"<CE-1>", "the device is not there"},
-        {"<CE-2>", "no permission for the device, or another program holds it"},
-        {"<CE-3>", "the device could not be opened"},
-        {"<CE-4>", "writing to the reader failed; check the cable and the adapter"},
-        {"<CE-5>", "reading from the reader failed; check the cable and the adapter"},
-        {"<CE-6>", "the port went away: adapter unplugged or reader switched off"},
-        {"<CE-8>", "the port reported an unknown failure"},
-        {"<CE-10>", "the port was not open"},
-    };
-    for (const auto& [code, words] : kWords) {
-        if (comError.size() >= std::strlen(code) &&
-            comError.compare(comError.size() - std::strlen(code), std::string::npos, code) == 0) {
-            return comError + ": " + words;
-        }
-    }
-    return comError;
 }
 
 // The sections of a .cfg text, header to value line, for comparing item by item.
@@ -118,7 +97,7 @@ CliRunner::CliRunner(const CliOptions& options, FILE* out, FILE* err)
     m_serial.SetReceiver([this](const uint8_t* bytes, int count) { m_engine.OnRxBytes(bytes, count); });
     // A port error is told at the next tick, unless the port turns out lost meanwhile: then it
     // is the reason in the one line that says so.
-    m_serial.SetErrorHandler([this](const std::string& text) { m_comError = WithWords(text); });
+    m_serial.SetErrorHandler([this](const std::string& text) { m_comError = ComErrorWithWords(text); });
     // No reconnect here: a script sees the loss in the exit status and decides whether to run
     // the command again, and a partial listen is never mistaken for a complete one.
     m_serial.SetLostHandler([this] {

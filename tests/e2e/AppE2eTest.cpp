@@ -37,6 +37,7 @@ TEST(AppE2e, TagShowsUpAndAKilledSimulatorLeavesTheToolDisconnected) {
     // The failed read or write with its code, then what to do about it; nothing more.
     ASSERT_EQ(prompt.messages.size(), 2u);
     EXPECT_EQ(prompt.messages[0].first.rfind("COM Error <CE-", 0), 0u) << prompt.messages[0].first;
+    EXPECT_NE(prompt.messages[0].first.find(">: "), std::string::npos) << prompt.messages[0].first;
     EXPECT_EQ(prompt.messages[1].first, CReaderToolDlg::kConnectionLost);
     EXPECT_EQ(window.findChild<QPushButton*>("connect")->text(), "&Connect");
     EXPECT_TRUE(window.findChild<QLabel*>("statusLine")->text().startsWith("Disconnected"));

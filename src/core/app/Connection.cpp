@@ -2,6 +2,9 @@
 
 #include "core/app/ReaderToolDlg.h"
 
+#include <string_view>
+#include <utility>
+
 namespace {
 
 constexpr int kConnectedTicks = 60;
@@ -87,6 +90,26 @@ void CConnection::OnPortLost(int64_t nowMs) {
                      "adapter or an ended simulator). Reconnect it and press Connect.");
 }
 
+std::string ComErrorWithWords(const std::string& comError) {
+    // The port reports a failed read or write by its number alone.
+    static constexpr std::pair<std::string_view, const char*> kWords[] = {
+        {"<CE-1>", "the device is not there"},
+        {"<CE-2>", "no permission for the device, or another program holds it"},
+        {"<CE-3>", "the device could not be opened"},
+        {"<CE-4>", "writing to the reader failed; check the cable and the adapter"},
+        {"<CE-5>", "reading from the reader failed; check the cable and the adapter"},
+        {"<CE-6>", "the port went away: adapter unplugged or reader switched off"},
+        {"<CE-8>", "the port reported an unknown failure"},
+        {"<CE-10>", "the port was not open"},
+    };
+    for (const auto& [code, words] : kWords) {
+        if (std::string_view(comError).ends_with(code)) {
+            return comError + ": " + words;
+        }
+    }
+    return comError;
+}
+
 void CConnection::OnComError(const std::string& text) {
     // The port closes a device that went away before it reports the error: the loss that follows
     // speaks for it when the tool is about to reconnect by itself.
@@ -94,7 +117,7 @@ void CConnection::OnComError(const std::string& text) {
         m_reconnect.GetState() == ReconnectPolicy::State::Connected) {
         return;
     }
-    m_prompt.Message(text);
+    m_prompt.Message(ComErrorWithWords(text));
 }
 
 void CConnection::ReconnectStep(int64_t nowMs) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// "COM Error <CE-n>" with what a technician should check, after the port's own text.
+std::string ComErrorWithWords(const std::string& comError);
+
 class CReaderToolDlg;
 class IMainView;
 class IPrompt;
