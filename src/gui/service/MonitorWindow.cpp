@@ -39,7 +39,7 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     : QWidget(parent, Qt::Window),
       m_logic(main, [] { return static_cast<int64_t>(QTime::currentTime().msecsSinceStartOfDay()); }),
       m_windows(windows),
-      m_prompt(prompt) {
+      m_prompt(prompt, this) {
     setWindowTitle(QString::fromLatin1(Caption::kMonitor));
     setAttribute(Qt::WA_DeleteOnClose);
     m_list = new QListWidget(this);

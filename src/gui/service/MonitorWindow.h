@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/Prompt.h"
+#include "gui/app/QtPrompt.h"
 #include "core/app/WindowInterfaces.h"
 #include "core/service/MonitorDlg.h"
 #include "gui/service/LineListView.h"
@@ -51,7 +52,7 @@ private:
 
     CMonitorDlg m_logic;
     CWindowRegistry& m_windows;
-    IPrompt& m_prompt;
+    WindowPrompt m_prompt;
     QListWidget* m_list;
     QCheckBox* m_ascii;
     QCheckBox* m_newLine;

@@ -135,7 +135,7 @@ void LcdDialog::Refresh() {
 // ---- Memory ----
 
 MemoryDialog::MemoryDialog(IMainWindow& main, CWindowRegistry& windows, IPrompt& prompt, QWidget* parent)
-    : QDialog(parent), m_logic(main, prompt), m_windows(windows) {
+    : QDialog(parent), m_prompt(prompt, this), m_logic(main, m_prompt), m_windows(windows) {
     setWindowTitle(QString::fromLatin1(Caption::kMemory));
     m_address = Edit("address", this, false);
     m_data = Edit("data", this, false);
@@ -240,7 +240,7 @@ void MemoryDialog::keyPressEvent(QKeyEvent* event) {
 
 // ---- MAX884 ----
 
-Max884Dialog::Max884Dialog(IPrompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt) {
+Max884Dialog::Max884Dialog(IPrompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt, this) {
     setWindowTitle(QStringLiteral("MAX884"));
     struct Field {
         const char* label;

@@ -5,6 +5,7 @@
 #include "core/service/LcdDlg.h"
 #include "core/service/Max884Dlg.h"
 #include "core/service/MemoryDlg.h"
+#include "gui/app/QtPrompt.h"
 #include "gui/service/LineListView.h"
 
 #include <QDialog>
@@ -71,6 +72,7 @@ private:
     void Collect();
     void Refresh();
 
+    WindowPrompt m_prompt;
     CMemoryDlg m_logic;
     CWindowRegistry& m_windows;
     QLineEdit* m_address;
@@ -91,5 +93,5 @@ public:
 
 private:
     CMax884Dlg m_logic;
-    IPrompt& m_prompt;
+    WindowPrompt m_prompt;
 };
