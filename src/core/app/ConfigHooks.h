@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/Prompt.h"
 #include "core/app/WindowInterfaces.h"
 #include "core/config/ConfigRecord.h"
 #include "core/link/Telegram.h"
@@ -25,6 +26,9 @@ public:
     // A record loaded from a file, which holds no start character and no display choice: the
     // pages keep what they show for those.
     virtual void ShowLoaded(const ConfigRecord& record) { ShowAll(record); }
+    // The prompt of the sheet the pages sit in, so that its file dialogs open over the sheet;
+    // nullptr: the main window's.
+    virtual IPrompt* SheetPrompt() { return nullptr; }
 };
 
 // The open configuration sheet window.

@@ -127,10 +127,11 @@ void CReaderToolDlg::OnMainCommand(MainCommand command, int argument) {
         case MainCommand::kLoadConfigFile:
             if (m_pages != nullptr) {
                 const int active = m_sheet != nullptr ? m_sheet->ActivePage() : 0;
+                IPrompt& prompt = m_pages->SheetPrompt() != nullptr ? *m_pages->SheetPrompt() : m_prompt;
                 if (command == MainCommand::kSaveConfigFile) {
-                    ConfigFileCommands::Save(*m_pages, m_prompt, active);
+                    ConfigFileCommands::Save(*m_pages, prompt, active);
                 } else {
-                    ConfigFileCommands::Load(*m_pages, m_prompt, active);
+                    ConfigFileCommands::Load(*m_pages, prompt, active);
                 }
             }
             break;

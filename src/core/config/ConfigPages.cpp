@@ -1,7 +1,8 @@
 #include "core/config/ConfigPages.h"
 
 CConfigPages::CConfigPages(IMainWindow& mainWindow, IPrompt& prompt)
-    : m_reader(mainWindow, prompt),
+    : m_prompt(prompt),
+      m_reader(mainWindow, prompt),
       m_bluetooth(mainWindow),
       m_events(mainWindow),
       m_rtc(mainWindow),

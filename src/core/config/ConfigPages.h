@@ -60,10 +60,12 @@ public:
     // Every page's progress bar counts from 0 to high.
     void SetProgressRangeAll(int high) override;
     void StepProgressAll(int step) override;
+    IPrompt* SheetPrompt() override { return &m_prompt; }
 
 private:
     static bool IsValid(int index) { return index >= 0 && index < kCount; }
 
+    IPrompt& m_prompt;
     CPropPageReader m_reader;
     CPropPageBluetooth m_bluetooth;
     CProPageEvent m_events;
