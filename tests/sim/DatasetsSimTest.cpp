@@ -2,7 +2,6 @@
 #include "TagTestSupport.h"
 
 #include "core/link/Commands.h"
-#include "core/tags/DatabaseDlg.h"
 #include "core/tags/TestToolsDlg.h"
 
 #include <gtest/gtest.h>
@@ -44,17 +43,14 @@ std::string FileOf(const Lines& lines) {
     return text;
 }
 
-struct DatabaseRig : TagRig {
-    DatabaseRig() : db(engine, prompt) {
-        db.SetClock([] {
-            std::tm t{};
-            t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 8, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
-            return t;
-        });
-        engine.Windows().Register(Caption::kDatabase, &db);
+// Datasets 1 to last in the reader, then "Get all" into path.
+void StartGetAll(DatabaseRig& rig, uint64_t last, const std::string& path) {
+    for (uint64_t n = 1; n <= last; ++n) {
+        Put(rig.link.Reader(), n);
     }
-    CDatabaseDlg db;
-};
+    rig.prompt.files.push_back(path);
+    rig.db.OnGetAll();
+}
 
 TEST(DatasetsSim, GetAllWritesTheListAndTheFiles) {
     const struct {
@@ -135,11 +131,7 @@ TEST(DatasetsSim, ReadOneChecksTheNumberAndShowsTheReadersCount) {
 TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
     TempDir dir;
     DatabaseRig rig;
-    for (uint64_t n = 1; n <= 5; ++n) {
-        Put(rig.link.Reader(), n);
-    }
-    rig.prompt.files.push_back(dir / "lost");
-    rig.db.OnGetAll();
+    StartGetAll(rig, 5, dir / "lost");
     while (rig.db.Lines().size() < 2) {
         rig.Tick();
     }
@@ -156,15 +148,11 @@ TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
 TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
     TempDir dir;
     DatabaseRig rig;
-    for (uint64_t n = 1; n <= 9; ++n) {
-        Put(rig.link.Reader(), n);
-    }
     // The disk is full after the header, "Group 1", two datasets and 10 bytes of the third.
     const size_t room = FileOf({"Group 1", Line(1), Line(2)}).size() + 10;
     {
         const DiskFullAfter full(room);
-        rig.prompt.files.push_back(dir / "full.txt");
-        rig.db.OnGetAll();
+        StartGetAll(rig, 9, dir / "full.txt");
         rig.Tick(60);
     }
     EXPECT_EQ(rig.db.ReadAllEnd(), CDatabaseDlg::End::kWriteFailed);
@@ -178,11 +166,7 @@ TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
 TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
     TempDir dir;
     DatabaseRig rig;
-    for (uint64_t n = 1; n <= 9; ++n) {
-        Put(rig.link.Reader(), n);
-    }
-    rig.prompt.files.push_back(dir / "stopped.txt");
-    rig.db.OnGetAll();
+    StartGetAll(rig, 9, dir / "stopped.txt");
     while (rig.db.Lines().size() < 4) {
         rig.Tick();
     }
