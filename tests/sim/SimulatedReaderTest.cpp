@@ -64,7 +64,8 @@ TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
     }
 }
 
-// Defaults first, then settings with their acknowledges, then what the reader reports of them.
+// Each request after the ones before it, against one reader: defaults, settings with their
+// acknowledges and what the reader reports of them, then service requests and the Bluetooth module.
 TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
     const struct {
         Bytes request;
@@ -96,6 +97,36 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
         {{0x60, 0x1A}, {0x06, 0x60, 0x1A, 0x05, 0x50, 0x23}},
         // The sync level of 0x60 0x21 is the one of configuration address 0x37.
         {{0x29, 0x37}, {0x06, 0x29, 0x66}},
+        // Service requests.
+        {{0x57, 0x12, 0x34, 0xA5}, {0x06, 0x57}},
+        {{0x56, 0x12, 0x34}, {0x06, 0x56, 0xA5}},
+        {{0x56, 0x00, 0x10}, {0x06, 0x56, 0x00}},
+        {{0x9F, 0x0B, 0x00, 0x01}, {0x06, 0x9F, 0x0B, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {{0x9F, 0x28}, {0x06, 0x9F, 0x28, 0x01, 0x70}},
+        {{0x9F, 0x0A}, {0x06, 0x9F, 0x0A, 0x0E, 0x80}},
+        {{0x9F, 0x27}, {0x06, 0x9F, 0x27, 0x00}},
+        {{0x83}, {0x06, 0x83, 0x00, 0x80}},
+        {{0x55}, {0x06, 0x55, 23}},
+        {{0x9F, 0x25, 0x01}, {0x06, 0x9F, 0x25}},
+        {{0x9F, 0x25, 0x02}, {0x15, 0x9F, 0x25}},
+        {{0x9F, 0x21}, {0x06, 0x9F, 0x21}},
+        {{0x56, 0x12}, {0x15, 0x56}},
+        // The Bluetooth peer, name and mode; a switched-off module refuses to connect.
+        {{0x9F, 0x14, '0', '0', '1', '1', '2', '2', 'A', 'A', 'b', 'b', 'C', 'C'}, {0x06, 0x9F, 0x14}},
+        {{0x9F, 0x15}, {0x06, 0x9F, 0x15, '0', '0', '1', '1', '2', '2', 'A', 'A', 'b', 'b', 'C', 'C'}},
+        {{0x9F, 0x14, 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z'}, {0x15, 0x9F, 0x14}},
+        {{0x9F, 0x29, 3, 'B', 'o', 'x'}, {0x06, 0x9F, 0x29}},
+        {{0x9F, 0x29, 4, 'B', 'o', 'x'}, {0x15, 0x9F, 0x29}},  // length wrong
+        {{0x9F, 0x2A}, {0x06, 0x9F, 0x2A, 3, 'B', 'o', 'x'}},
+        {{0x9F, 0x16, 0x00}, {0x06, 0x9F, 0x16}},
+        {{0x9F, 0x12}, {0x15, 0x9F, 0x12}},
+        {{0x60, 0x17, 0x01}, {0x06, 0x60, 0x17}},
+        {{0x60, 0x17, 0x02}, {0x15, 0x60, 0x17}},
+        {{0x60, 0x18}, {0x06, 0x60, 0x18, 0x01}},
+        {{0x18}, {0x06, 0x18}},
+        {{0x60, 0x18}, {0x06, 0x60, 0x18, 0x01}},  // the mode survives a reset all
+        {{0x60, 0x17, 0x00}, {0x06, 0x60, 0x17}},
+        {{0x2A}, {0x06, 0x2A}},
     };
     SimulatedReader reader;
     reader.SetVersionText("V1.00");
@@ -103,17 +134,11 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
         EXPECT_EQ(AnswerBody(reader, e.request), e.body) << "request " << PrintToString(e.request);
     }
     EXPECT_EQ(reader.GetLcdContrast(), 0x07);
-}
-
-TEST(SimulatedReaderConfig, EveryAddressReadsBackWhatWasSet) {
-    SimulatedReader reader;
-    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        const bool small = address == CfgAddr::kMode || address == CfgAddr::kTiming;
-        const auto value = static_cast<uint8_t>(small ? 2 : address - CfgAddr::kFirst + 1);
-        EXPECT_EQ(AnswerBody(reader, {Cmd::kSetConfig, address, value}), (Bytes{0x06, 0x28}));
-        EXPECT_EQ(AnswerBody(reader, {Cmd::kGetConfig, address}), (Bytes{0x06, 0x29, value}))
-            << "address " << int(address);
-    }
+    EXPECT_TRUE(reader.Hardware().GreenLed());
+    reader.Restart();
+    EXPECT_EQ(AnswerBody(reader, {0x60, 0x18}), (Bytes{0x06, 0x60, 0x18, 0x00})) << "saved mode";
+    EXPECT_EQ(AnswerBody(reader, {0x9F, 0x12}), (Bytes{0x06, 0x9F, 0x12})) << "module on again";
+    EXPECT_EQ(reader.GetBluetooth().FriendlyName(), "Box");
 }
 
 namespace {
@@ -291,12 +316,16 @@ TEST(SimulatedReaderConfig, NewNodeAddressCountsFromTheNextStart) {
     EXPECT_EQ(reader.GetNodeAddress(), 0x22);
 }
 
-TEST(SimulatedReaderConfig, ResetRestoresDefaultsAndRestartKeepsOnlySavedSettings) {
+TEST(SimulatedReaderConfig, EveryAddressReadsBackResetRestoresDefaultsRestartKeepsSaved) {
     SimulatedReader reader(0x0B);
     SimulatedReader fresh(0x0B);
     std::vector<Bytes> reads = {{0x60, 0x14}, {0x60, 0x1A}};
     for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        Ask(reader, {0x28, address, 0x77}, 0x0B, true);
+        const bool small = address == CfgAddr::kMode || address == CfgAddr::kTiming;
+        const auto value = static_cast<uint8_t>(small ? 2 : address - CfgAddr::kFirst + 1);
+        EXPECT_EQ(AnswerBody(reader, {0x28, address, value}, 0x0B, true), (Bytes{0x06, 0x28}));
+        EXPECT_EQ(AnswerBody(reader, {0x29, address}, 0x0B, true), (Bytes{0x06, 0x29, value}))
+            << "address " << int(address);
         reads.push_back({0x29, address});
     }
     Ask(reader, {0x60, 0x19, 0x05, 0x50, 0x23}, 0x0B, true);
