@@ -12,20 +12,17 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A dataset of 276 Germany (FDX-B), or a group marker for national ID 0.
+// A dataset of 276 Germany (FDX-B): sub-code 4, the ID least significant byte first, the low two
+// bits of 276 (0) and the rest of it; for national ID 0 a group marker, all zeros.
 void Put(SimulatedReader& reader, uint64_t national) {
-    std::vector<uint8_t> store{0xA0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    if (national != 0) {
-        for (size_t i = 0; i < 4; ++i) {
-            store[2 + i] = static_cast<uint8_t>(national >> (8 * i));
-        }
-        store[6] = 0x00;  // 276 & 3 == 0
-        store[7] = 276 >> 2;
-        store[9] = 0x80;
-        store[10] = 5;
+    const auto n = static_cast<uint32_t>(national);
+    std::vector<uint8_t> store{
+        0x04, uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24), 0x00, 276 >> 2, 0, 0x80, 5};
+    if (n == 0) {
+        store.assign({0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     }
     DatasetMemory::Bodies answers;
-    reader.Datasets().Execute(store[0], store.data() + 1, store.size() - 1, reader.DatasetStamp(), answers);
+    reader.Datasets().Execute(0xA0, store.data(), store.size(), reader.DatasetStamp(), answers);
 }
 
 std::string Line(uint64_t national) {
