@@ -71,7 +71,7 @@ TEST(ConsoleSim, ConfigurationScriptVerifiesTheModule) {
         {"register 512 reads 3", {.wrongRegister = 512, .wrongValue = "3"}, CBluetoothDlg::kConfigFailed, 0},
         {"module stays silent", {.silent = true, .wrongRegister = -1, .wrongValue = {}}, "", 12},
         {"slow line", {}, CBluetoothDlg::kConfigSucceeded, 20, 650},
-        {"slow line, register 560 reads 15",
+        {"slow, 560 reads 15",
          {.wrongRegister = 560, .wrongValue = "15"},
          CBluetoothDlg::kConfigFailed,
          0,

@@ -38,6 +38,42 @@ CTransponderId Decoded(const Bytes& frame) {
     return id;
 }
 
+// Everything the tool can read of the reader, as answered.
+std::vector<Bytes> Snapshot(SimulatedReader& reader) {
+    std::vector<Bytes> answers;
+    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
+        answers.push_back(AnswerBody(reader, {Cmd::kGetConfig, address}));
+    }
+    for (const Bytes& request : {Bytes{0x60, 0x14}, Bytes{0x60, 0x1A}, Bytes{0x0A}, Bytes{0x53}}) {
+        answers.push_back(AnswerBody(reader, request));
+    }
+    answers.push_back({reader.GetLcdContrast()});
+    return answers;
+}
+
+// A fixed conversation of requests, tags and time, as the line delivers it.
+std::vector<Bytes> Script(uint32_t seed, const SimulatedReader::Faults& faults) {
+    auto reader = Reader(faults, seed);
+    reader.SetTagInterval(70);
+    std::vector<Bytes> batches;
+    for (int i = 0; i < 40; ++i) {
+        const auto frame = RequestFrame({Cmd::kGetConfig, static_cast<uint8_t>(0x30 + i % 15)});
+        reader.Receive(frame.data(), frame.size());
+        reader.Advance(25);
+        const auto out = reader.TakeBatches();
+        batches.insert(batches.end(), out.begin(), out.end());
+    }
+    return batches;
+}
+
+Bytes Joined(const std::vector<Bytes>& batches) {
+    Bytes all;
+    for (const auto& b : batches) {
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    return all;
+}
+
 }  // namespace
 
 TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
@@ -140,23 +176,6 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
     EXPECT_EQ(AnswerBody(reader, {0x9F, 0x12}), (Bytes{0x06, 0x9F, 0x12})) << "module on again";
     EXPECT_EQ(reader.GetBluetooth().FriendlyName(), "Box");
 }
-
-namespace {
-
-// Everything the tool can read of the reader, as answered.
-std::vector<Bytes> Snapshot(SimulatedReader& reader) {
-    std::vector<Bytes> answers;
-    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        answers.push_back(AnswerBody(reader, {Cmd::kGetConfig, address}));
-    }
-    for (const Bytes& request : {Bytes{0x60, 0x14}, Bytes{0x60, 0x1A}, Bytes{0x0A}, Bytes{0x53}}) {
-        answers.push_back(AnswerBody(reader, request));
-    }
-    answers.push_back({reader.GetLcdContrast()});
-    return answers;
-}
-
-}  // namespace
 
 TEST(SimulatedReaderRefusals, WhatCannotBeCarriedOutIsRefusedAndChangesNothing) {
     const struct {
@@ -434,33 +453,6 @@ TEST(SimulatedReaderTags, GetSingleIdAcknowledgesAndReportsTheCurrentTag) {
     EXPECT_EQ(AnswerBody(reader, {0x22}), (Bytes{0x06, 0x22}));
     EXPECT_EQ(reader.ReportNextTag(), -1);
 }
-
-namespace {
-
-// A fixed conversation of requests, tags and time, as the line delivers it.
-std::vector<Bytes> Script(uint32_t seed, const SimulatedReader::Faults& faults) {
-    auto reader = Reader(faults, seed);
-    reader.SetTagInterval(70);
-    std::vector<Bytes> batches;
-    for (int i = 0; i < 40; ++i) {
-        const auto frame = RequestFrame({Cmd::kGetConfig, static_cast<uint8_t>(0x30 + i % 15)});
-        reader.Receive(frame.data(), frame.size());
-        reader.Advance(25);
-        const auto out = reader.TakeBatches();
-        batches.insert(batches.end(), out.begin(), out.end());
-    }
-    return batches;
-}
-
-Bytes Joined(const std::vector<Bytes>& batches) {
-    Bytes all;
-    for (const auto& b : batches) {
-        all.insert(all.end(), b.begin(), b.end());
-    }
-    return all;
-}
-
-}  // namespace
 
 TEST(SimulatedReaderFaults, SeedDecidesTheFaultsAndNoneAreOnByDefault) {
     const SimulatedReader::Faults all{
