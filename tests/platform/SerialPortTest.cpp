@@ -97,7 +97,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SerialPortTest, BurstArrivesInOrderInBatchesAndNothingAfterClose) {
+TEST_F(SerialPortTest, BytesCrossBothWaysInOrderAndNothingAfterClose) {
     ASSERT_EQ(m_port.Open(), 1) << m_port.LastOpenErrorText().toStdString();
     // A pseudo-terminal has no latency timer: the request fails quietly and the port works.
     EXPECT_TRUE(m_port.LowLatencyNote().contains("not offered")) << m_port.LowLatencyNote().toStdString();
@@ -111,18 +111,6 @@ TEST_F(SerialPortTest, BurstArrivesInOrderInBatchesAndNothingAfterClose) {
         EXPECT_TRUE(batch > 0 && batch <= size_t(CSerialPort::kBatch)) << batch;
     }
 
-    EXPECT_EQ(m_port.Close(), 1);
-    EXPECT_EQ(m_port.IsOpen(), 0);
-    m_pty.Send(Pattern(100));
-    WaitFor(300);
-    EXPECT_EQ(m_owner.bytes.size(), sent.size());
-    EXPECT_EQ(m_port.Write(Pattern(1).data(), 1), 0);
-    EXPECT_EQ(m_owner.lost, 0) << "a close by the owner is not a lost device";
-}
-
-TEST_F(SerialPortTest, WritesReachTheFarEnd) {
-    EXPECT_FALSE(lcSerialPort().isDebugEnabled()) << "byte counts of every write only on request";
-    ASSERT_EQ(m_port.Open(), 1);
     const Bytes expected = Pattern(3000);  // every byte value, control characters included
     EXPECT_EQ(m_port.Write(expected.data(), 12), 1);
     EXPECT_EQ(m_port.Write(expected.data() + 12, static_cast<int>(expected.size()) - 12), 1);
@@ -136,6 +124,14 @@ TEST_F(SerialPortTest, WritesReachTheFarEnd) {
         return got.size() >= expected.size();
     }));
     EXPECT_EQ(got, expected);
+
+    EXPECT_EQ(m_port.Close(), 1);
+    EXPECT_EQ(m_port.IsOpen(), 0);
+    m_pty.Send(Pattern(100));
+    WaitFor(300);
+    EXPECT_EQ(m_owner.bytes.size(), sent.size());
+    EXPECT_EQ(m_port.Write(Pattern(1).data(), 1), 0);
+    EXPECT_EQ(m_owner.lost, 0) << "a close by the owner is not a lost device";
 }
 
 TEST_F(SerialPortTest, OwnerClosingInsideABatchGetsNoMore) {

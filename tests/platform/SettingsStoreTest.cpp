@@ -24,8 +24,6 @@ TEST_F(SettingsStoreTest, WritesTheIniFileAndReadsItBack) {
     QtSettingsStore store;
     AppSettings settings;
     settings.Load(store);
-    EXPECT_EQ(settings.port, -1);
-    EXPECT_EQ(settings.node, 255);
     EXPECT_EQ(settings.reconnect, 1) << "reconnecting by itself is on until turned off";
 
     settings.reconnect = 0;

@@ -2,7 +2,6 @@
 #include "TagTestSupport.h"
 
 #include "core/link/Commands.h"
-#include "core/tags/DatabaseDlg.h"
 #include "core/tags/TestToolsDlg.h"
 
 #include <gtest/gtest.h>
@@ -13,20 +12,17 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A dataset of 276 Germany (FDX-B), or a group marker for national ID 0.
+// A dataset of 276 Germany (FDX-B): sub-code 4, the ID least significant byte first, the low two
+// bits of 276 (0) and the rest of it; for national ID 0 a group marker, all zeros.
 void Put(SimulatedReader& reader, uint64_t national) {
-    std::vector<uint8_t> store{0xA0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    if (national != 0) {
-        for (size_t i = 0; i < 4; ++i) {
-            store[2 + i] = static_cast<uint8_t>(national >> (8 * i));
-        }
-        store[6] = 0x00;  // 276 & 3 == 0
-        store[7] = 276 >> 2;
-        store[9] = 0x80;
-        store[10] = 5;
+    const auto n = static_cast<uint32_t>(national);
+    std::vector<uint8_t> store{
+        0x04, uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24), 0x00, 276 >> 2, 0, 0x80, 5};
+    if (n == 0) {
+        store.assign({0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     }
     DatasetMemory::Bodies answers;
-    reader.Datasets().Execute(store[0], store.data() + 1, store.size() - 1, reader.DatasetStamp(), answers);
+    reader.Datasets().Execute(0xA0, store.data(), store.size(), reader.DatasetStamp(), answers);
 }
 
 std::string Line(uint64_t national) {
@@ -44,17 +40,14 @@ std::string FileOf(const Lines& lines) {
     return text;
 }
 
-struct DatabaseRig : TagRig {
-    DatabaseRig() : db(engine, prompt) {
-        db.SetClock([] {
-            std::tm t{};
-            t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 8, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
-            return t;
-        });
-        engine.Windows().Register(Caption::kDatabase, &db);
+// Datasets 1 to last in the reader, then "Get all" into path.
+void StartGetAll(DatabaseRig& rig, uint64_t last, const std::string& path) {
+    for (uint64_t n = 1; n <= last; ++n) {
+        Put(rig.link.Reader(), n);
     }
-    CDatabaseDlg db;
-};
+    rig.prompt.files.push_back(path);
+    rig.db.OnGetAll();
+}
 
 TEST(DatasetsSim, GetAllWritesTheListAndTheFiles) {
     const struct {
@@ -135,11 +128,7 @@ TEST(DatasetsSim, ReadOneChecksTheNumberAndShowsTheReadersCount) {
 TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
     TempDir dir;
     DatabaseRig rig;
-    for (uint64_t n = 1; n <= 5; ++n) {
-        Put(rig.link.Reader(), n);
-    }
-    rig.prompt.files.push_back(dir / "lost");
-    rig.db.OnGetAll();
+    StartGetAll(rig, 5, dir / "lost");
     while (rig.db.Lines().size() < 2) {
         rig.Tick();
     }
@@ -156,15 +145,11 @@ TEST(DatasetsSim, TwentyUnansweredRequestsEndTheReadAllAndKeepTheFile) {
 TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
     TempDir dir;
     DatabaseRig rig;
-    for (uint64_t n = 1; n <= 9; ++n) {
-        Put(rig.link.Reader(), n);
-    }
     // The disk is full after the header, "Group 1", two datasets and 10 bytes of the third.
     const size_t room = FileOf({"Group 1", Line(1), Line(2)}).size() + 10;
     {
         const DiskFullAfter full(room);
-        rig.prompt.files.push_back(dir / "full.txt");
-        rig.db.OnGetAll();
+        StartGetAll(rig, 9, dir / "full.txt");
         rig.Tick(60);
     }
     EXPECT_EQ(rig.db.ReadAllEnd(), CDatabaseDlg::End::kWriteFailed);
@@ -178,11 +163,7 @@ TEST(DatasetsSim, AFailedWriteEndsTheReadAllAtOnceAndKeepsWhatWasWritten) {
 TEST(DatasetsSim, StopKeepsWhatWasReadInAClosedFile) {
     TempDir dir;
     DatabaseRig rig;
-    for (uint64_t n = 1; n <= 9; ++n) {
-        Put(rig.link.Reader(), n);
-    }
-    rig.prompt.files.push_back(dir / "stopped.txt");
-    rig.db.OnGetAll();
+    StartGetAll(rig, 9, dir / "stopped.txt");
     while (rig.db.Lines().size() < 4) {
         rig.Tick();
     }

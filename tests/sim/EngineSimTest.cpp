@@ -1,10 +1,9 @@
 // The main window's engine wired in-process to the simulated reader, driven tick by tick.
-#include "../core/app/AppFakes.h"
+#include "TagTestSupport.h"
 
 #include "core/config/ConfigPages.h"
 #include "core/link/Commands.h"
 #include "core/util/Format.h"
-#include "sim/SimLink.h"
 
 #include <gtest/gtest.h>
 
@@ -12,32 +11,9 @@
 
 namespace {
 
-class EngineSimTest : public ::testing::Test {
-protected:
-    EngineSimTest() : link(1, 7), dlg(link, view, prompt) {
-        link.SetReceiver([this](const uint8_t* bytes, int count) { dlg.OnRxBytes(bytes, count); });
-        link.Reader().SetRequestObserver(
-            [this](uint8_t, const std::vector<uint8_t>& payload) { requests.push_back(payload[0]); });
-        dlg.Start(AppSettings{1, 9600, 1, 0}, {});
-    }
-
-    void Tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            link.Advance(100);
-            dlg.OnTimer();
-        }
-    }
-
-    SimLink link;
-    FakeView view;
-    FakePrompt prompt;
-    CReaderToolDlg dlg;
-    std::vector<uint8_t> requests;
-};
-
 // A misbehaving line, as the engine sees it: how often the request goes out and whether the
 // answer gets through.
-TEST_F(EngineSimTest, FaultyLinesAreRepeatedOrRecovered) {
+TEST(EngineSim, FaultyLinesAreRepeatedOrRecovered) {
     const struct {
         const char* name;
         SimulatedReader::Faults faults;
@@ -53,22 +29,13 @@ TEST_F(EngineSimTest, FaultyLinesAreRepeatedOrRecovered) {
         {"split with noise", {.split = true, .noise = true}, 1, true},
     };
     for (const auto& row : rows) {
-        SimLink line(1, 7);
-        FakeView rowView;
-        CReaderToolDlg engine(line, rowView, prompt);
+        TagRig rig;
         FakeToolWindow tools;
-        engine.Windows().Register(Caption::kTestTools, &tools);
-        line.SetReceiver([&engine](const uint8_t* bytes, int count) { engine.OnRxBytes(bytes, count); });
-        size_t sent = 0;
-        line.Reader().SetRequestObserver([&sent](uint8_t, const std::vector<uint8_t>&) { ++sent; });
-        line.Reader().SetFaults(row.faults);
-        engine.Start(AppSettings{1, 9600, 1, 0}, {});
-        engine.OnSendTelegram(CTelegram(Cmd::kVersion, Desc::kVersion, kKindFrame));
-        for (int i = 0; i < 30; ++i) {
-            line.Advance(100);
-            engine.OnTimer();
-        }
-        EXPECT_EQ(sent, row.transmissions) << row.name;
+        rig.engine.Windows().Register(Caption::kTestTools, &tools);
+        rig.link.Reader().SetFaults(row.faults);
+        rig.engine.OnSendTelegram(CTelegram(Cmd::kVersion, Desc::kVersion, kKindFrame));
+        rig.Tick(30);
+        EXPECT_EQ(rig.requests.size(), row.transmissions) << row.name;
         EXPECT_EQ(!tools.responses.empty(), row.answered) << row.name;
         for (const auto& frame : tools.responses) {
             EXPECT_EQ(frame[3], 0x06) << row.name;  // never the echo of our own request
@@ -77,33 +44,14 @@ TEST_F(EngineSimTest, FaultyLinesAreRepeatedOrRecovered) {
     }
 }
 
-TEST_F(EngineSimTest, TagsOfEveryFormReachTheFields) {
-    link.Reader().SetTransponders({{984, 123456789012ULL, 5, "Weigh"}});
-    struct Case {
-        SimulatedReader::TagForm form;
-        std::vector<std::string> fields;
-    };
-    const Case cases[] = {
-        {SimulatedReader::TagForm::kChar16, {"0984", "123456789012", "FDX-B", "Weigh"}},
-        {SimulatedReader::TagForm::kBin13, {"0984", "123456789012", "FDX-B", ""}},
-        {SimulatedReader::TagForm::kLine, {"984 ", "123456789012", "", ""}},
-    };
-    for (const auto& c : cases) {
-        view.tag = {"", "", "", ""};
-        link.Reader().SetTagForm(c.form);
-        link.Reader().ReportNextTag();
-        Tick();
-        EXPECT_EQ(view.tag, c.fields) << static_cast<int>(c.form);
-    }
-}
-
 // The Reader page's own node jobs against the reader: "Set node" sets and reads back; "Program"
 // sets everything, saves, then reads back. Both talk to the old address all along and must be
 // answered there; the reader moves only when it starts again.
-TEST_F(EngineSimTest, ReaderPageNodeJobsAreAnsweredAtTheOldAddress) {
-    CConfigPages pages(dlg, prompt);
-    dlg.SetConfigPages(&pages);
-    dlg.OnConfigurationButton();
+TEST(EngineSim, ReaderPageNodeJobsAreAnsweredAtTheOldAddress) {
+    TagRig rig;
+    CConfigPages pages(rig.engine, rig.prompt);
+    rig.engine.SetConfigPages(&pages);
+    rig.engine.OnConfigurationButton();
     CPropPageReader& page = pages.Reader();
     page.Fields().delay = "100";
     page.Fields().timeout = "3000";
@@ -119,7 +67,7 @@ TEST_F(EngineSimTest, ReaderPageNodeJobsAreAnsweredAtTheOldAddress) {
     };
     for (const auto& row : rows) {
         std::string codes;
-        link.Reader().SetRequestObserver([&codes](uint8_t address, const std::vector<uint8_t>& payload) {
+        rig.link.Reader().SetRequestObserver([&codes](uint8_t address, const std::vector<uint8_t>& payload) {
             EXPECT_EQ(address, 0x01);
             codes += Format(codes.empty() ? "%02x" : " %02x", payload[0]);
         });
@@ -127,17 +75,17 @@ TEST_F(EngineSimTest, ReaderPageNodeJobsAreAnsweredAtTheOldAddress) {
         (page.*row.start)();
         std::string result;
         for (int tick = 0; tick < 100 && result.empty(); ++tick) {
-            Tick();
+            rig.Tick();
             const std::string& m = page.Message();
             result =
                 m.find(" success") != std::string::npos || m.find(" failed") != std::string::npos ? m : "";
         }
         EXPECT_EQ(result, row.result);
         EXPECT_EQ(codes, row.codes);
-        EXPECT_EQ(link.Reader().GetNodeAddress(), 0x01);
+        EXPECT_EQ(rig.link.Reader().GetNodeAddress(), 0x01);
     }
-    link.Reader().Restart();
-    EXPECT_EQ(link.Reader().GetNodeAddress(), 0x35);  // the field is hex, as it is shown
+    rig.link.Reader().Restart();
+    EXPECT_EQ(rig.link.Reader().GetNodeAddress(), 0x35);  // the field is hex, as it is shown
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 #include "SimTestSupport.h"
 #include "TagTestSupport.h"
 
-#include "core/config/ConfigPages.h"
 #include "core/config/ConfigSequence.h"
 #include "core/link/Commands.h"
-#include "core/tags/DatabaseDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -67,11 +65,10 @@ TEST(FaultSoak, ReadAllDeliversEveryDatasetOnceInOrder) {
     for (const auto& row : rows) {
         const uint32_t seed = row.seed;
         TempDir dir;
-        TagRig rig;
+        DatabaseRig rig;
+        CDatabaseDlg& db = rig.db;
         rig.link.Reader().Seed(seed);
-        CDatabaseDlg db(rig.engine, rig.prompt);
         db.SetFast(row.fast);
-        rig.engine.Windows().Register(Caption::kDatabase, &db);
         auto& memory = rig.link.Reader().Datasets();
         memory.Preload(500, 60, DatasetMemory::PackStamp(3, 8, 14, 7, 9));
         std::vector<std::string> expected{"Group 1"};
@@ -117,13 +114,8 @@ TEST(FaultSoak, EventListGetHoldsEachDatasetOnceOrSaysWhichFailed) {
     slowLine.delayMs = 550;  // the answer comes after the first repetition has gone out
     for (const auto& [name, faults] :
          {std::pair{"bad line", kBadLine}, std::pair{"slow bad line", slowLine}}) {
-        TagRig rig;
-        CConfigPages pages(rig.engine, rig.prompt);
-        rig.engine.SetConfigPages(&pages);
-        rig.view.sheet.active = CConfigPages::kEvents;
-        rig.engine.OnConfigurationButton();
-        CProPageEvent& page = pages.Events();
-        page.OnCreate();
+        EventsRig rig;
+        CProPageEvent& page = rig.page();
         std::vector<std::string> expected;
         for (int n = 1; n <= CProPageEvent::kDatasets; ++n) {
             const bool used = n % 4 == 1;

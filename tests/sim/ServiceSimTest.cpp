@@ -1,11 +1,9 @@
 // The service tools against the simulated reader and its Bluetooth module, through the engine.
-#include "../core/app/AppFakes.h"
 #include "SimTestSupport.h"
+#include "TagTestSupport.h"
 
 #include "core/link/Commands.h"
 #include "core/service/BluetoothDlg.h"
-#include "core/service/MemoryDlg.h"
-#include "sim/SimLink.h"
 
 #include <gtest/gtest.h>
 
@@ -15,33 +13,6 @@ namespace {
 
 Bytes Line(const std::string& text) {
     return Bytes(text.begin(), text.end());
-}
-
-TEST(ServiceSim, ReaderAnswersServiceRequests) {
-    const struct {
-        Bytes request;
-        Bytes body;  // status byte first
-    } rows[] = {
-        {{0x57, 0x12, 0x34, 0xA5}, {0x06, 0x57}},
-        {{0x56, 0x12, 0x34}, {0x06, 0x56, 0xA5}},
-        {{0x56, 0x00, 0x10}, {0x06, 0x56, 0x00}},
-        {{0x9F, 0x0B, 0x00, 0x01}, {0x06, 0x9F, 0x0B, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
-        {{0x9F, 0x28}, {0x06, 0x9F, 0x28, 0x01, 0x70}},
-        {{0x9F, 0x0A}, {0x06, 0x9F, 0x0A, 0x0E, 0x80}},
-        {{0x9F, 0x27}, {0x06, 0x9F, 0x27, 0x00}},
-        {{0x83}, {0x06, 0x83, 0x00, 0x80}},
-        {{0x55}, {0x06, 0x55, 23}},
-        {{0x9F, 0x25, 0x01}, {0x06, 0x9F, 0x25}},
-        {{0x9F, 0x25, 0x02}, {0x15, 0x9F, 0x25}},
-        {{0x9F, 0x21}, {0x06, 0x9F, 0x21}},
-        {{0x56, 0x12}, {0x15, 0x56}},
-    };
-    SimulatedReader reader;
-    for (const auto& row : rows) {
-        EXPECT_EQ(AnswerBody(reader, row.request), row.body)
-            << int(row.request[0]) << " " << int(row.request[1]);
-    }
-    EXPECT_TRUE(reader.Hardware().GreenLed());
 }
 
 TEST(ServiceSim, ModuleAnswersAtLines) {
@@ -82,30 +53,13 @@ TEST(ServiceSim, ModuleAnswersAtLines) {
     EXPECT_EQ(Bytes(out.end() - 6, out.end()), Line("\r\nOK\r\n"));
 }
 
-class ConsoleSimTest : public ::testing::Test {
-protected:
-    ConsoleSimTest() : link(1, 7), dlg(link, view, prompt), console(dlg, prompt), memory(dlg, prompt) {
-        link.SetReceiver([this](const uint8_t* bytes, int count) { dlg.OnRxBytes(bytes, count); });
-        dlg.Start(AppSettings{1, 9600, 1, 0}, {});
-        dlg.Windows().Register(Caption::kBluetooth, &console);
-        dlg.Windows().Register(Caption::kMemory, &memory);
-    }
-    void Tick(int n) {
-        for (int i = 0; i < n; ++i) {
-            link.Advance(100);
-            dlg.OnTimer();
-        }
-    }
-
-    SimLink link;
-    FakeView view;
-    FakePrompt prompt;
-    CReaderToolDlg dlg;
+// The engine with the Bluetooth console on it.
+struct ConsoleRig : TagRig {
+    ConsoleRig() : console(engine, prompt) { engine.Windows().Register(Caption::kBluetooth, &console); }
     CBluetoothDlg console;
-    CMemoryDlg memory;
 };
 
-TEST_F(ConsoleSimTest, ConfigurationScriptVerifiesTheModule) {
+TEST(ConsoleSim, ConfigurationScriptVerifiesTheModule) {
     const struct {
         const char* name;
         BluetoothModule::Faults faults;
@@ -117,65 +71,41 @@ TEST_F(ConsoleSimTest, ConfigurationScriptVerifiesTheModule) {
         {"register 512 reads 3", {.wrongRegister = 512, .wrongValue = "3"}, CBluetoothDlg::kConfigFailed, 0},
         {"module stays silent", {.silent = true, .wrongRegister = -1, .wrongValue = {}}, "", 12},
         {"slow line", {}, CBluetoothDlg::kConfigSucceeded, 20, 650},
-        {"slow line, register 560 reads 15",
+        {"slow, 560 reads 15",
          {.wrongRegister = 560, .wrongValue = "15"},
          CBluetoothDlg::kConfigFailed,
          0,
          650},
     };
     for (const auto& row : rows) {
-        SimLink line(1, 7);
-        FakePrompt rowPrompt;
-        CReaderToolDlg engine(line, view, rowPrompt);
-        CBluetoothDlg c(engine, rowPrompt);
-        line.SetReceiver([&engine](const uint8_t* bytes, int count) { engine.OnRxBytes(bytes, count); });
-        engine.Start(AppSettings{1, 9600, 1, 0}, {});
-        engine.Windows().Register(Caption::kBluetooth, &c);
-        line.Reader().Module().SetFaults(row.faults);
-        line.Reader().SetFaults({.delayMs = row.delayMs});
-        c.OnConfig();
-        for (int i = 0; i < 300; ++i) {
-            line.Advance(100);
-            engine.OnTimer();
+        ConsoleRig rig;
+        rig.link.Reader().Module().SetFaults(row.faults);
+        rig.link.Reader().SetFaults({.delayMs = row.delayMs});
+        rig.console.OnConfig();
+        rig.Tick(300);
+        EXPECT_EQ(rig.console.ConfigStep(), row.endStep) << row.name;
+        EXPECT_EQ(rig.console.m_scriptText, *row.outcome ? row.outcome : "Reset device") << row.name;
+        EXPECT_EQ(rig.prompt.messages.size(), *row.outcome ? 1u : 0u) << row.name;
+        EXPECT_EQ(rig.console.m_counter, "202") << row.name;
+        if (row.endStep == 20) {  // a configured module keeps its settings
+            const BluetoothModule& module = rig.link.Reader().Module();
+            EXPECT_EQ(rig.console.Progress(), "step 17 of 17") << row.name;
+            EXPECT_EQ(module.SavedRegister(512), 4) << row.name;
+            EXPECT_EQ(module.SavedRegister(560), 30) << row.name;
+            EXPECT_EQ(module.FriendlyName(), "KZT770 000001") << row.name;
+            EXPECT_EQ(module.Passkey(), "7306") << row.name;
         }
-        EXPECT_EQ(c.ConfigStep(), row.endStep) << row.name;
-        EXPECT_EQ(c.m_scriptText, *row.outcome ? row.outcome : "Reset device") << row.name;
-        EXPECT_EQ(rowPrompt.messages.size(), *row.outcome ? 1u : 0u) << row.name;
-        EXPECT_EQ(c.m_counter, "202") << row.name;
     }
 }
 
-TEST_F(ConsoleSimTest, ConfiguredModuleKeepsItsSettings) {
-    console.OnConfig();
-    Tick(200);
-    ASSERT_EQ(console.ConfigStep(), 20);
-    EXPECT_EQ(console.Progress(), "step 17 of 17");
-    BluetoothModule& module = link.Reader().Module();
-    EXPECT_EQ(module.SavedRegister(512), 4);
-    EXPECT_EQ(module.SavedRegister(560), 30);
-    EXPECT_EQ(module.FriendlyName(), "KZT770 000001");
-    EXPECT_EQ(module.Passkey(), "7306");
-}
-
-TEST_F(ConsoleSimTest, PairingScriptFindsTheTrustedPeer) {
-    console.OnStartPairing();
-    Tick(60);
-    EXPECT_EQ(console.PairingStep(), 11);
-    EXPECT_EQ(console.PairingPeer(), BluetoothModule::kTrustedPeer);
-    EXPECT_EQ(console.m_scriptText, "Set peer address");
-    EXPECT_EQ(link.Reader().Module().OutgoingPeer(), BluetoothModule::kTrustedPeer);
-}
-
-TEST_F(ConsoleSimTest, EepromDumpReadsBackWrittenBytes) {
-    memory.m_address = "0013";
-    memory.m_data = "5a";
-    memory.OnWrite();
-    Tick(2);
-    memory.OnStartDump();
-    Tick(40);
-    ASSERT_EQ(memory.Lines().Size(), 2u);
-    EXPECT_EQ(memory.Lines().At(0), "0010: 00 01 02 5a 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f");
-    EXPECT_EQ(memory.Lines().At(1), "0020: 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f");
+TEST(ConsoleSim, PairingScriptFindsTheTrustedPeer) {
+    ConsoleRig rig;
+    rig.console.OnStartPairing();
+    rig.Tick(60);
+    EXPECT_EQ(rig.console.PairingStep(), 11);
+    EXPECT_EQ(rig.console.PairingPeer(), BluetoothModule::kTrustedPeer);
+    EXPECT_EQ(rig.console.m_scriptText, "Set peer address");
+    EXPECT_EQ(rig.link.Reader().Module().OutgoingPeer(), BluetoothModule::kTrustedPeer);
 }
 
 }  // namespace

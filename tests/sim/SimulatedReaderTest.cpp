@@ -38,6 +38,42 @@ CTransponderId Decoded(const Bytes& frame) {
     return id;
 }
 
+// Everything the tool can read of the reader, as answered.
+std::vector<Bytes> Snapshot(SimulatedReader& reader) {
+    std::vector<Bytes> answers;
+    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
+        answers.push_back(AnswerBody(reader, {Cmd::kGetConfig, address}));
+    }
+    for (const Bytes& request : {Bytes{0x60, 0x14}, Bytes{0x60, 0x1A}, Bytes{0x0A}, Bytes{0x53}}) {
+        answers.push_back(AnswerBody(reader, request));
+    }
+    answers.push_back({reader.GetLcdContrast()});
+    return answers;
+}
+
+// A fixed conversation of requests, tags and time, as the line delivers it.
+std::vector<Bytes> Script(uint32_t seed, const SimulatedReader::Faults& faults) {
+    auto reader = Reader(faults, seed);
+    reader.SetTagInterval(70);
+    std::vector<Bytes> batches;
+    for (int i = 0; i < 40; ++i) {
+        const auto frame = RequestFrame({Cmd::kGetConfig, static_cast<uint8_t>(0x30 + i % 15)});
+        reader.Receive(frame.data(), frame.size());
+        reader.Advance(25);
+        const auto out = reader.TakeBatches();
+        batches.insert(batches.end(), out.begin(), out.end());
+    }
+    return batches;
+}
+
+Bytes Joined(const std::vector<Bytes>& batches) {
+    Bytes all;
+    for (const auto& b : batches) {
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    return all;
+}
+
 }  // namespace
 
 TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
@@ -64,7 +100,8 @@ TEST(SimulatedReaderWire, AnswersAreFramedEscapedAndChecked) {
     }
 }
 
-// Defaults first, then settings with their acknowledges, then what the reader reports of them.
+// Each request after the ones before it, against one reader: defaults, settings with their
+// acknowledges and what the reader reports of them, then service requests and the Bluetooth module.
 TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
     const struct {
         Bytes request;
@@ -96,6 +133,36 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
         {{0x60, 0x1A}, {0x06, 0x60, 0x1A, 0x05, 0x50, 0x23}},
         // The sync level of 0x60 0x21 is the one of configuration address 0x37.
         {{0x29, 0x37}, {0x06, 0x29, 0x66}},
+        // Service requests.
+        {{0x57, 0x12, 0x34, 0xA5}, {0x06, 0x57}},
+        {{0x56, 0x12, 0x34}, {0x06, 0x56, 0xA5}},
+        {{0x56, 0x00, 0x10}, {0x06, 0x56, 0x00}},
+        {{0x9F, 0x0B, 0x00, 0x01}, {0x06, 0x9F, 0x0B, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {{0x9F, 0x28}, {0x06, 0x9F, 0x28, 0x01, 0x70}},
+        {{0x9F, 0x0A}, {0x06, 0x9F, 0x0A, 0x0E, 0x80}},
+        {{0x9F, 0x27}, {0x06, 0x9F, 0x27, 0x00}},
+        {{0x83}, {0x06, 0x83, 0x00, 0x80}},
+        {{0x55}, {0x06, 0x55, 23}},
+        {{0x9F, 0x25, 0x01}, {0x06, 0x9F, 0x25}},
+        {{0x9F, 0x25, 0x02}, {0x15, 0x9F, 0x25}},
+        {{0x9F, 0x21}, {0x06, 0x9F, 0x21}},
+        {{0x56, 0x12}, {0x15, 0x56}},
+        // The Bluetooth peer, name and mode; a switched-off module refuses to connect.
+        {{0x9F, 0x14, '0', '0', '1', '1', '2', '2', 'A', 'A', 'b', 'b', 'C', 'C'}, {0x06, 0x9F, 0x14}},
+        {{0x9F, 0x15}, {0x06, 0x9F, 0x15, '0', '0', '1', '1', '2', '2', 'A', 'A', 'b', 'b', 'C', 'C'}},
+        {{0x9F, 0x14, 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'z'}, {0x15, 0x9F, 0x14}},
+        {{0x9F, 0x29, 3, 'B', 'o', 'x'}, {0x06, 0x9F, 0x29}},
+        {{0x9F, 0x29, 4, 'B', 'o', 'x'}, {0x15, 0x9F, 0x29}},  // length wrong
+        {{0x9F, 0x2A}, {0x06, 0x9F, 0x2A, 3, 'B', 'o', 'x'}},
+        {{0x9F, 0x16, 0x00}, {0x06, 0x9F, 0x16}},
+        {{0x9F, 0x12}, {0x15, 0x9F, 0x12}},
+        {{0x60, 0x17, 0x01}, {0x06, 0x60, 0x17}},
+        {{0x60, 0x17, 0x02}, {0x15, 0x60, 0x17}},
+        {{0x60, 0x18}, {0x06, 0x60, 0x18, 0x01}},
+        {{0x18}, {0x06, 0x18}},
+        {{0x60, 0x18}, {0x06, 0x60, 0x18, 0x01}},  // the mode survives a reset all
+        {{0x60, 0x17, 0x00}, {0x06, 0x60, 0x17}},
+        {{0x2A}, {0x06, 0x2A}},
     };
     SimulatedReader reader;
     reader.SetVersionText("V1.00");
@@ -103,45 +170,21 @@ TEST(SimulatedReaderCommands, AnswersInEachLayoutAndKeepsSettings) {
         EXPECT_EQ(AnswerBody(reader, e.request), e.body) << "request " << PrintToString(e.request);
     }
     EXPECT_EQ(reader.GetLcdContrast(), 0x07);
+    EXPECT_TRUE(reader.Hardware().GreenLed());
+    reader.Restart();
+    EXPECT_EQ(AnswerBody(reader, {0x60, 0x18}), (Bytes{0x06, 0x60, 0x18, 0x00})) << "saved mode";
+    EXPECT_EQ(AnswerBody(reader, {0x9F, 0x12}), (Bytes{0x06, 0x9F, 0x12})) << "module on again";
+    EXPECT_EQ(reader.GetBluetooth().FriendlyName(), "Box");
 }
-
-TEST(SimulatedReaderConfig, EveryAddressReadsBackWhatWasSet) {
-    SimulatedReader reader;
-    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        const bool small = address == CfgAddr::kMode || address == CfgAddr::kTiming;
-        const auto value = static_cast<uint8_t>(small ? 2 : address - CfgAddr::kFirst + 1);
-        EXPECT_EQ(AnswerBody(reader, {Cmd::kSetConfig, address, value}), (Bytes{0x06, 0x28}));
-        EXPECT_EQ(AnswerBody(reader, {Cmd::kGetConfig, address}), (Bytes{0x06, 0x29, value}))
-            << "address " << int(address);
-    }
-}
-
-namespace {
-
-// Everything the tool can read of the reader, as answered.
-std::vector<Bytes> Snapshot(SimulatedReader& reader) {
-    std::vector<Bytes> answers;
-    for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        answers.push_back(AnswerBody(reader, {Cmd::kGetConfig, address}));
-    }
-    for (const Bytes& request : {Bytes{0x60, 0x14}, Bytes{0x60, 0x1A}, Bytes{0x0A}, Bytes{0x53}}) {
-        answers.push_back(AnswerBody(reader, request));
-    }
-    answers.push_back({reader.GetLcdContrast()});
-    return answers;
-}
-
-}  // namespace
 
 TEST(SimulatedReaderRefusals, WhatCannotBeCarriedOutIsRefusedAndChangesNothing) {
     const struct {
         Bytes request;
         Bytes nak;
     } cases[] = {
-        {{0x99}, {0x15, 0x99}},                                            // unknown command
+        // Unknown codes and sub-codes are in SimulatedReaderWire, byte for byte.
         {{0x24}, {0x15, 0x24}},                                            // known, not carried out
-        {{0x60, 0x99}, {0x15, 0x60, 0x99}},                                // unknown sub-codes
-        {{0x9F, 0x77}, {0x15, 0x9F, 0x77}},                                //
+        {{0x9F, 0x77}, {0x15, 0x9F, 0x77}},                                // unknown sub-codes
         {{0x58, 0x99}, {0x15, 0x58, 0x99}},                                //
         {{0x60}, {0x15, 0x60}},                                            // sub-code missing
         {{0x29}, {0x15, 0x29}},                                            // parameters missing
@@ -291,12 +334,16 @@ TEST(SimulatedReaderConfig, NewNodeAddressCountsFromTheNextStart) {
     EXPECT_EQ(reader.GetNodeAddress(), 0x22);
 }
 
-TEST(SimulatedReaderConfig, ResetRestoresDefaultsAndRestartKeepsOnlySavedSettings) {
+TEST(SimulatedReaderConfig, EveryAddressReadsBackResetRestoresDefaultsRestartKeepsSaved) {
     SimulatedReader reader(0x0B);
     SimulatedReader fresh(0x0B);
     std::vector<Bytes> reads = {{0x60, 0x14}, {0x60, 0x1A}};
     for (uint8_t address = CfgAddr::kFirst; address <= CfgAddr::kLast; ++address) {
-        Ask(reader, {0x28, address, 0x77}, 0x0B, true);
+        const bool small = address == CfgAddr::kMode || address == CfgAddr::kTiming;
+        const auto value = static_cast<uint8_t>(small ? 2 : address - CfgAddr::kFirst + 1);
+        EXPECT_EQ(AnswerBody(reader, {0x28, address, value}, 0x0B, true), (Bytes{0x06, 0x28}));
+        EXPECT_EQ(AnswerBody(reader, {0x29, address}, 0x0B, true), (Bytes{0x06, 0x29, value}))
+            << "address " << int(address);
         reads.push_back({0x29, address});
     }
     Ask(reader, {0x60, 0x19, 0x05, 0x50, 0x23}, 0x0B, true);
@@ -405,33 +452,6 @@ TEST(SimulatedReaderTags, GetSingleIdAcknowledgesAndReportsTheCurrentTag) {
     EXPECT_EQ(AnswerBody(reader, {0x22}), (Bytes{0x06, 0x22}));
     EXPECT_EQ(reader.ReportNextTag(), -1);
 }
-
-namespace {
-
-// A fixed conversation of requests, tags and time, as the line delivers it.
-std::vector<Bytes> Script(uint32_t seed, const SimulatedReader::Faults& faults) {
-    auto reader = Reader(faults, seed);
-    reader.SetTagInterval(70);
-    std::vector<Bytes> batches;
-    for (int i = 0; i < 40; ++i) {
-        const auto frame = RequestFrame({Cmd::kGetConfig, static_cast<uint8_t>(0x30 + i % 15)});
-        reader.Receive(frame.data(), frame.size());
-        reader.Advance(25);
-        const auto out = reader.TakeBatches();
-        batches.insert(batches.end(), out.begin(), out.end());
-    }
-    return batches;
-}
-
-Bytes Joined(const std::vector<Bytes>& batches) {
-    Bytes all;
-    for (const auto& b : batches) {
-        all.insert(all.end(), b.begin(), b.end());
-    }
-    return all;
-}
-
-}  // namespace
 
 TEST(SimulatedReaderFaults, SeedDecidesTheFaultsAndNoneAreOnByDefault) {
     const SimulatedReader::Faults all{

@@ -4,6 +4,8 @@
 #include "../core/tags/TagsTestSupport.h"
 
 #include "core/app/ReaderToolDlg.h"
+#include "core/config/ConfigPages.h"
+#include "core/tags/DatabaseDlg.h"
 #include "sim/SimLink.h"
 
 #include <unistd.h>
@@ -43,4 +45,33 @@ struct TagRig {
     TagPrompt prompt;
     CReaderToolDlg engine;
     std::vector<std::vector<uint8_t>> requests;
+};
+
+// 2026-03-08 14:07:09, the time the windows stamp their file names with.
+inline std::tm FixedClock() {
+    std::tm t{};
+    t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 8, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
+    return t;
+}
+
+// The Database window on the rig.
+struct DatabaseRig : TagRig {
+    DatabaseRig() : db(engine, prompt) {
+        db.SetClock(FixedClock);
+        engine.Windows().Register(Caption::kDatabase, &db);
+    }
+    CDatabaseDlg db;
+};
+
+// The configuration sheet open on its Events page.
+struct EventsRig : TagRig {
+    EventsRig() : pages(engine, prompt) {
+        engine.SetConfigPages(&pages);
+        view.sheet.active = CConfigPages::kEvents;
+        engine.OnConfigurationButton();
+        page().SetClock(FixedClock);
+        page().OnCreate();
+    }
+    CProPageEvent& page() { return pages.Events(); }
+    CConfigPages pages;
 };
