@@ -85,20 +85,6 @@ TEST(MonitorDlg, TransmitLinesKeepTheListShort) {
     EXPECT_EQ(monitor.Lines().Last(), "<STX>OK");
 }
 
-// A reader streaming tags for hours must not grow the list without end.
-TEST(MonitorDlg, LongReceiveStreamStaysBounded) {
-    FakeMain main;
-    CMonitorDlg monitor(main);
-    const Bytes tag = Text("984 123456789012\r\n");
-    for (int i = 0; i < 20000; ++i) {
-        monitor.OnRxBytes(tag.data(), static_cast<int>(tag.size()));
-    }
-    EXPECT_EQ(monitor.Lines().Size(), CMonitorDlg::kMaxLines);
-    EXPECT_EQ(monitor.Lines().Last(), "");
-    monitor.OnTxBytes("tx");
-    EXPECT_EQ(monitor.Lines().Size(), CMonitorDlg::kMaxLines - 100);
-}
-
 TEST(MonitorDlg, SaveProposesAStampedNameAndAddsTxt) {
     std::tm t{};
     t.tm_year = 126, t.tm_mon = 11, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 15, t.tm_sec = 2;
