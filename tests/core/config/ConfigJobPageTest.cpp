@@ -17,20 +17,16 @@ TEST(ConfigJobTest, PacingOfAOneItemJob) {
     const Bytes set{0x28, 0x34, 0x32};
     const Bytes read{0x29, 0x34};
     const Row rows[] = {
-        {CConfigPages::kReader,
-         false,
-         {{1, set}, {6, set}, {11, set}, {17, read}, {22, read}, {27, read}},
+        // clang-format off
+        {CConfigPages::kReader, false, {{1, set}, {6, set}, {11, set}, {17, read}, {22, read}, {27, read}},
          {{16, "Set timeout failed"}, {72, ""}}},  // shown again at 32, which restarts its 40 ticks
-        {CConfigPages::kOptimization,
-         false,
-         {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
+        {CConfigPages::kOptimization, false, {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
          {{21, "Set timeout failed"}, {61, ""}}},
-        {CConfigPages::kAdditional,
-         false,
-         {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
+        {CConfigPages::kAdditional, false, {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
          {{21, "Configuration failed"}, {61, ""}}},
         // Answered at once, the read still waits for the next look five ticks on.
         {CConfigPages::kOptimization, true, {{1, set}, {6, read}}, {{6, "Set timeout success"}, {46, ""}}},
+        // clang-format on
     };
     for (const Row& row : rows) {
         FakeMainWindow main;

@@ -50,19 +50,25 @@ TEST_F(BluetoothDlgTest, ButtonsSendTheirLines) {
     } rows[] = {
         // clang-format off
         {"AT", [](CBluetoothDlg& c) { c.OnAt(); }, {Text("AT")}, kKindText, " AT request "},
-        {"AT routed", [](CBluetoothDlg& c) { c.m_route = true, c.OnAt(); }, {{0x59, 0x41, 0x54, 0x0D}}, kKindFrame, " AT request "},
-        {"ESC", [](CBluetoothDlg& c) { c.OnEsc(); }, {Text("^"), Text("^"), Text("^"), Text("ATH")}, kKindText, " Hang up request "},
+        {"AT routed", [](CBluetoothDlg& c) { c.m_route = true, c.OnAt(); },
+         {{0x59, 0x41, 0x54, 0x0D}}, kKindFrame, " AT request "},
+        {"ESC", [](CBluetoothDlg& c) { c.OnEsc(); },
+         {Text("^"), Text("^"), Text("^"), Text("ATH")}, kKindText, " Hang up request "},
         {"register write", [](CBluetoothDlg& c) { c.m_registerAddress = "504", c.m_registerData = "1", c.OnRegisterWrite(); },
          {Text("ATS504=1")}, kKindText, " Register request "},
-        {"connect", [](CBluetoothDlg& c) { c.OnConnect(); }, {Text(std::string("ATD") + CBluetoothDlg::kDefaultPeer)}, kKindText, " Connect request "},
+        {"connect", [](CBluetoothDlg& c) { c.OnConnect(); },
+         {Text(std::string("ATD") + CBluetoothDlg::kDefaultPeer)}, kKindText, " Connect request "},
         {"WLAN", [](CBluetoothDlg& c) { c.OnWlan(); },
          {{0x0A, 0xC0, 0x01, 'M', 'A', 'C', 'A', 'D', 'D', 'R', 'E', 'S', 'S', '(', ')', 0xC0, 0x0D}}, kKindRaw, " WLAN Test "},
-        {"module on", [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kBluetoothOn); }, {{0x9F, 0x06}}, kKindFrame, " Switch Bluetooth modul on request "},
-        {"VelmoPeer", [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kStartBtDrop2); }, {{0x9F, 0x22}}, kKindFrame, " Start BT drop request "},
+        {"module on", [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kBluetoothOn); },
+         {{0x9F, 0x06}}, kKindFrame, " Switch Bluetooth modul on request "},
+        {"VelmoPeer", [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kStartBtDrop2); },
+         {{0x9F, 0x22}}, kKindFrame, " Start BT drop request "},
         {"friendly name", [](CBluetoothDlg& c) { c.m_command = "Reader 7\r\nmore", c.OnSetName(); },
          {{0x9F, 0x29, 8, 'R', 'e', 'a', 'd', 'e', 'r', ' ', '7'}}, kKindFrame, " Set friendly name request "},
         {"friendly name too long", [](CBluetoothDlg& c) { c.m_command = std::string(21, 'n'), c.OnSetName(); }, {}, 0, ""},
-        {"routed line too long is refused", [](CBluetoothDlg& c) { c.m_route = true, c.m_command = std::string(49, 'A'), c.OnSend(); }, {}, 0, ""},
+        {"routed line too long is refused",
+         [](CBluetoothDlg& c) { c.m_route = true, c.m_command = std::string(49, 'A'), c.OnSend(); }, {}, 0, ""},
         // clang-format on
     };
     for (const auto& row : rows) {
