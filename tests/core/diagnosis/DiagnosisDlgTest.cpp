@@ -221,11 +221,9 @@ TEST_F(DiagnosisDlgTest, BlockWithDftOnIsTransformedAndAutosavedRaw) {
     dlg.Data().dft = true;
     dlg.Data().autosave = true;
     dlg.Data().prefix = dir / "run";
-    dlg.SetLocalTime([] {
-        std::tm t{};
-        t.tm_mday = 5, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
-        return t;
-    });
+    std::tm t{};
+    t.tm_mday = 5, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
+    dlg.SetLocalTime([t] { return t; });
     dlg.OnDft();
     Deliver(Block(Cmd::kStartFdxSample, 600, 0x80));
     EXPECT_EQ(std::string(dlg.DftCaption()), "On");
@@ -237,8 +235,6 @@ TEST_F(DiagnosisDlgTest, BlockWithDftOnIsTransformedAndAutosavedRaw) {
     EXPECT_EQ(dlg.Values()[300], static_cast<uint8_t>(0x80 + 300));
     EXPECT_EQ(ReadAll(dir / "run1_05140709.dat"), std::string(dlg.Samples().begin(), dlg.Samples().begin() + 512));
     EXPECT_EQ(dlg.AutosaveCounter(), 2);
-    std::tm t{};
-    t.tm_mday = 5, t.tm_hour = 14, t.tm_min = 7, t.tm_sec = 9;
     EXPECT_EQ(SampleFile::AutosaveName("run\nrest", 3, t), "run3_05140709.dat");
 
     // The spectrum: bars from the base line, their height by the "Zoom:" gain; empty is -1.

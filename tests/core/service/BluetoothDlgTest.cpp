@@ -13,13 +13,6 @@ protected:
         const Bytes bytes = Text(text);
         console.OnRxBytes(bytes.data(), static_cast<int>(bytes.size()));
     }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> out;
-        for (size_t i = 0; i < console.Lines().Size(); ++i) {
-            out.push_back(console.Lines().At(i));
-        }
-        return out;
-    }
 
     FakeMain main;
     FakePrompt prompt;
@@ -30,11 +23,11 @@ TEST_F(BluetoothDlgTest, ModuleAnswerIsShownAndHandled) {
     console.m_registerAddress = "512";
     console.OnRegisterRead();
     Receive("\r\n4\r\n");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"<CR>", "<LF>4<CR><LF>"}));
+    EXPECT_EQ(LinesOf(console.Lines()), (std::vector<std::string>{"<CR>", "<LF>4<CR><LF>"}));
     EXPECT_EQ(console.m_registerData, "4");
     EXPECT_EQ(console.m_time.substr(console.m_time.size() - 3), " ms");
     Receive("\r\nOK\r\n");
-    EXPECT_EQ(Lines().back(), "<LF>OK<CR><LF>");
+    EXPECT_EQ(console.Lines().Last(), "<LF>OK<CR><LF>");
     EXPECT_EQ(console.m_registerData, "OK");
 }
 

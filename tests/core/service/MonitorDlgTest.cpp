@@ -9,12 +9,7 @@ namespace {
 
 std::vector<std::string> Feed(CMonitorDlg& monitor, const Bytes& bytes) {
     monitor.OnRxBytes(bytes.data(), static_cast<int>(bytes.size()));
-    const auto& lines = monitor.Lines();
-    std::vector<std::string> out;
-    for (size_t i = 0; i < lines.Size(); ++i) {
-        out.push_back(lines.At(i));
-    }
-    return out;
+    return LinesOf(monitor.Lines());
 }
 
 TEST(MonitorDlg, ReceivedBytesBecomeLines) {

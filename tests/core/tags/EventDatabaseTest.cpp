@@ -1,3 +1,4 @@
+#include "../service/ServiceTestSupport.h"
 #include "TagsTestSupport.h"
 
 #include "core/tags/EventDatabase.h"
@@ -113,17 +114,11 @@ TEST(EventDatabase, SortRemoveAndShow) {
     EXPECT_EQ(ReadAll(db.BackupPath()), FileOf({kHeader, "30 \"C\"", "200 \"B\"", "1000 \"A\""}));
 }
 
-struct NoMainWindow final : IMainWindow {
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
-
 TEST(EventDatabaseDialog, ATagArrivingDuringTheQuestionDoesNotChangeWhatIsRemoved) {
     TempDir dir;
     const Lines file{kHeader, "000000004711        \"Sale\"", "000000000815        \"Weigh\""};
     std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << FileOf(file);
-    NoMainWindow main;
+    FakeMain main;
     TagPrompt prompt;
     CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
     prompt.whileAsking = [&] { dlg.ShowTag("000000000815"); };
@@ -151,7 +146,7 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
         TempDir dir;
         const std::string before = FileOf({kHeader, "000000000815        \"Weigh\""});
         std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << before;
-        NoMainWindow main;
+        FakeMain main;
         TagPrompt prompt;
         prompt.answers = {row.answer};
         CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
@@ -168,7 +163,7 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
     }
     TempDir dir;
     std::filesystem::create_directory(dir / "EventDatabase.txt");  // opens, but reads fail
-    NoMainWindow main;
+    FakeMain main;
     TagPrompt prompt;
     CEventDatabaseDlg(main, prompt, dir / "EventDatabase.txt").OnOpen();
     EXPECT_EQ(prompt.messages, Lines{"Database Error"});
