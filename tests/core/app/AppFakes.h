@@ -162,10 +162,7 @@ public:
         running = false;
         ++stopped;
     }
-    int OnAnswer(int, const uint8_t*) override {
-        ++answers;
-        return completeOnAnswer ? kReadDone : kIgnored;
-    }
+    int OnAnswer(int, const uint8_t*) override { return completeOnAnswer ? kReadDone : kIgnored; }
     int BuildStep(CTelegram& request) override {
         if (script.empty()) {
             return kIdle;
@@ -181,7 +178,6 @@ public:
     bool running = false;
     int steps = 5;
     int stopped = 0;
-    int answers = 0;
     bool completeOnAnswer = false;
     std::vector<int> script;
 };

@@ -1,5 +1,6 @@
 #include "AppFakes.h"
 
+#include "core/app/DeveloperTools.h"
 #include "core/app/NodeList.h"
 #include "core/link/Commands.h"
 #include "core/util/Format.h"
@@ -42,7 +43,6 @@ TEST(Settings, DefaultsAndStoredTexts) {
     EXPECT_EQ(stored.baud, 115200);
     EXPECT_EQ(stored.node, 17);
     EXPECT_EQ(stored.eventDatabase, 1);
-    EXPECT_EQ(NodeList::Entries()[static_cast<size_t>(NodeList::AddressToIndex(17))], "11");
 
     AppSettings partial;
     partial.baud = 9600;
@@ -246,12 +246,6 @@ TEST_F(MainWindowLogic, DeveloperButtons) {
     EXPECT_EQ(dlg.ShowEvent("000123456789"), -1);
 }
 
-}  // namespace
-
-#include "core/app/DeveloperTools.h"
-
-namespace {
-
 TEST(DeveloperTools, CountryCodeTables) {
     const std::string input = "AUT  040\r\nDEU 276\r\nXY 1\r\nFRA 2500\r\nABC\r\nCHE    756\r\n";
     const std::string table = DeveloperTools::BuildCountryCodeTable(input, false);
@@ -279,10 +273,6 @@ TEST(DeveloperTools, CountryCodeTables) {
     EXPECT_EQ(DeveloperTools::ReadEventList("Vaccinate\r\nWeigh\nSell"),
               (std::vector<std::string>{"Vaccinate", "Weigh", "Sell"}));
 }
-
-}  // namespace
-
-namespace {
 
 TEST(PortListBuilding, LongFriendlyNamesKeepTheirComNumberAndWholeCharacters) {
     CPortList list;

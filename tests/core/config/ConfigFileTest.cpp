@@ -1,3 +1,5 @@
+#include "../tags/TagsTestSupport.h"
+
 #include "core/config/ConfigFile.h"
 #include "core/config/ConfigFileCommands.h"
 
@@ -5,11 +7,7 @@
 
 #include <clocale>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace {
 
@@ -155,22 +153,19 @@ TEST(ConfigFileTest, RefusalsNameEveryValueTheReaderDoesNotTake) {
 }
 
 TEST(ConfigFileTest, SavingReplacesTheFileOrLeavesTheOldOne) {
-    const auto dir = std::filesystem::temp_directory_path() / ("cfgfile-test-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "reader.cfg").string();
+    TempDir dir;
+    const std::string path = dir / "reader.cfg";
     std::string error;
     ASSERT_EQ(ConfigFile::SaveFile(path, Sample(), error), 0) << error;
-    EXPECT_EQ(ConfigFile::SaveFile((dir / "missing" / "x.cfg").string(), Sample(), error), -1);
+    EXPECT_EQ(ConfigFile::SaveFile(dir / "missing/x.cfg", Sample(), error), -1);
     EXPECT_EQ(error, "No such file or directory");
     ConfigRecord r;
     ConfigFile::Summary summary;
     ASSERT_EQ(ConfigFile::LoadFile(path, r, summary, error), 0);
     EXPECT_EQ(summary.Found(), 17);
-    EXPECT_EQ(ConfigFile::LoadFile(dir.string(), r, summary, error), -1);
-    EXPECT_EQ(ConfigFile::LoadFile((dir / "none.cfg").string(), r, summary, error), -1);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kSampleFile);
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(ConfigFile::LoadFile(dir.path.string(), r, summary, error), -1);
+    EXPECT_EQ(ConfigFile::LoadFile(dir / "none.cfg", r, summary, error), -1);
+    EXPECT_EQ(ReadAll(path), kSampleFile);
 }
 
 }  // namespace

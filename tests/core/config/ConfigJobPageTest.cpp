@@ -5,38 +5,6 @@
 
 namespace {
 
-TEST(ConfigJobTest, FiveItemJobSetsAllThenReadsAllAndReportsOnceAtTheEnd) {
-    for (const bool stuck : {false, true}) {
-        FakeMainWindow main;
-        FakePrompt prompt;
-        CPropPageReader page(main, prompt);
-        page.OnCreate();
-        page.SetStatus("Configure reader", 50);
-        ASSERT_EQ(page.StartSetJob(0x32, 0x01), 0);
-        for (const auto& [address, value] :
-             {std::pair<uint8_t, uint8_t>{0x36, 0x01}, {0x35, 0x01}, {0x34, 0x32}, {0x3E, 0x49}}) {
-            ASSERT_EQ(page.AddSetItem(address, value), 0);
-        }
-        JobRun run;
-        if (stuck) {
-            run.stuck[0x35] = 0x03;  // this reader keeps its old delay
-        }
-        run.Run(main, page, 60, true);
-        const std::vector<Bytes> expected = {
-            {0x28, 0x32, 0x01}, {0x28, 0x36, 0x01}, {0x28, 0x35, 0x01}, {0x28, 0x34, 0x32},
-            {0x28, 0x3E, 0x49}, {0x29, 0x32},       {0x29, 0x36},       {0x29, 0x35},
-            {0x29, 0x34},       {0x29, 0x3E},
-        };
-        ASSERT_EQ(main.AllBytes(), expected);
-        EXPECT_EQ(main.sent[4].GetDescription(), "Set Configuration request");
-        EXPECT_EQ(page.Mismatch(), stuck);
-        // Shown once the last read-back has come, not when the differing one came.
-        const std::map<int, std::string> messages = {
-            {run.sendings.back().first, stuck ? "Configure reader failed" : "Configure reader success"}};
-        EXPECT_EQ(run.messages, messages) << stuck;
-    }
-}
-
 // Without a reader, the Reader page waits for each give-up; Additional and Optimization move on
 // every five ticks and send the next request right after the last repeat of the previous one.
 TEST(ConfigJobTest, PacingOfAOneItemJob) {
@@ -49,20 +17,16 @@ TEST(ConfigJobTest, PacingOfAOneItemJob) {
     const Bytes set{0x28, 0x34, 0x32};
     const Bytes read{0x29, 0x34};
     const Row rows[] = {
-        {CConfigPages::kReader,
-         false,
-         {{1, set}, {6, set}, {11, set}, {17, read}, {22, read}, {27, read}},
+        // clang-format off
+        {CConfigPages::kReader, false, {{1, set}, {6, set}, {11, set}, {17, read}, {22, read}, {27, read}},
          {{16, "Set timeout failed"}, {72, ""}}},  // shown again at 32, which restarts its 40 ticks
-        {CConfigPages::kOptimization,
-         false,
-         {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
+        {CConfigPages::kOptimization, false, {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
          {{21, "Set timeout failed"}, {61, ""}}},
-        {CConfigPages::kAdditional,
-         false,
-         {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
+        {CConfigPages::kAdditional, false, {{1, set}, {6, set}, {6, read}, {11, read}, {16, read}},
          {{21, "Configuration failed"}, {61, ""}}},
         // Answered at once, the read still waits for the next look five ticks on.
         {CConfigPages::kOptimization, true, {{1, set}, {6, read}}, {{6, "Set timeout success"}, {46, ""}}},
+        // clang-format on
     };
     for (const Row& row : rows) {
         FakeMainWindow main;

@@ -43,14 +43,17 @@ Bytes Answering(const Bytes& request) {
     }
 }
 
+int Give(CConfigSequence& seq, const Bytes& frame) {
+    return seq.OnAnswer(static_cast<int>(frame.size()), frame.data());
+}
+
 std::vector<Bytes> RunAnswered(CConfigSequence& seq, int& last) {
     std::vector<Bytes> sent;
     for (int tick = 0; tick < 200 && seq.IsRunning() != 0; ++tick) {
         CTelegram request;
         if (seq.BuildStep(request) == IConfigSequence::kStep) {
             sent.push_back(FakeMainWindow::BytesOf(request));
-            const Bytes answer = Answering(sent.back());
-            last = seq.OnAnswer(static_cast<int>(answer.size()), answer.data());
+            last = Give(seq, Answering(sent.back()));
         }
     }
     return sent;
@@ -74,8 +77,7 @@ TEST(ConfigSequenceTest, SilentReaderTimelines) {
     for (int i = 0; i < 12; ++i) {
         CTelegram request;
         write.BuildStep(request);
-        const Bytes ack = Answering(FakeMainWindow::BytesOf(request));
-        write.OnAnswer(static_cast<int>(ack.size()), ack.data());
+        Give(write, Answering(FakeMainWindow::BytesOf(request)));
     }
     EXPECT_EQ(SilentTimeline(write), (std::pair<std::vector<int>, int>{{0, 51, 102}, 153}));
 }
@@ -104,26 +106,13 @@ TEST(ConfigSequenceTest, AnsweringReaderGetsTheRequestsInOrder) {
     w.permanentReadBreak = 250, w.permanentReadBursts = 7200, w.permanentReadReads = 5;
     w.permanentReadActive = 1, w.switchOffTime = 700, w.bluetoothMode = 1, w.customFormat = {5, 0x50, 0x23};
     seq.StartWrite(w);
-    EXPECT_EQ(RunAnswered(seq, last), (std::vector<Bytes>{{0x28, 0x32, 1},
-                                                          {0x28, 0x34, 50},
-                                                          {0x28, 0x3E, 'I'},
-                                                          {0x60, 0x21, 102},
-                                                          {0x28, 0x39, 2},
-                                                          {0x60, 0x16, 3},
-                                                          {0x60, 0x13, 1},
-                                                          {0x60, 0x1D, 0x13, 0x88},
-                                                          {0x60, 0x1B, 2},
-                                                          {0x60, 0x1F, 1},
-                                                          {0x60, 0x11, 0x00, 0xFA, 0x1C, 0x20, 5, 1},
-                                                          {0x60, 0x15, 0x02, 0xBC},
-                                                          {0x60, 0x17, 1},
-                                                          {0x60, 0x19, 5, 0x50, 0x23},
-                                                          {0x29, 0x32},
-                                                          {0x29, 0x34},
-                                                          {0x29, 0x3E},
-                                                          {0x29, 0x39},
-                                                          {0x60, 0x14},
-                                                          {0x2A}}));
+    // clang-format off
+    EXPECT_EQ(RunAnswered(seq, last), (std::vector<Bytes>{
+        {0x28, 0x32, 1}, {0x28, 0x34, 50}, {0x28, 0x3E, 'I'}, {0x60, 0x21, 102}, {0x28, 0x39, 2}, {0x60, 0x16, 3},
+        {0x60, 0x13, 1}, {0x60, 0x1D, 0x13, 0x88}, {0x60, 0x1B, 2}, {0x60, 0x1F, 1},
+        {0x60, 0x11, 0x00, 0xFA, 0x1C, 0x20, 5, 1}, {0x60, 0x15, 0x02, 0xBC}, {0x60, 0x17, 1}, {0x60, 0x19, 5, 0x50, 0x23},
+        {0x29, 0x32}, {0x29, 0x34}, {0x29, 0x3E}, {0x29, 0x39}, {0x60, 0x14}, {0x2A}}));
+    // clang-format on
     EXPECT_EQ(last, IConfigSequence::kWriteDone);
     EXPECT_EQ(seq.IsRunning(), 0);
 }
@@ -149,12 +138,11 @@ TEST(ConfigSequenceTest, OnlyTheStepsOwnAnswerTouchesIt) {
     for (const auto& row : rows) {
         CConfigSequence seq;
         seq.StartRead();
-        const Bytes format = Ack(0x29, {1});
         CTelegram request;
         seq.BuildStep(request);
-        seq.OnAnswer(static_cast<int>(format.size()), format.data());
+        Give(seq, Ack(0x29, {1}));
         seq.BuildStep(request);  // R2 sent
-        EXPECT_EQ(seq.OnAnswer(static_cast<int>(row.frame.size()), row.frame.data()), row.result) << row.name;
+        EXPECT_EQ(Give(seq, row.frame), row.result) << row.name;
         EXPECT_EQ(seq.BuildStep(request), row.nextAction) << row.name;
         EXPECT_EQ(seq.GetReadRecord().timeout, row.result == IConfigSequence::kStepDone ? 30 : 0) << row.name;
     }
@@ -164,18 +152,14 @@ TEST(ConfigSequenceTest, VersionStepTakesOnlyTheVersionAnswer) {
     CConfigSequence seq;
     seq.StartRead();
     for (int i = 0; i < 4; ++i) {
-        const Bytes answer = Ack(0x29, {1});
         CTelegram request;
         seq.BuildStep(request);
-        seq.OnAnswer(static_cast<int>(answer.size()), answer.data());
+        Give(seq, Ack(0x29, {1}));
     }
-    const Bytes tag = ReaderFrame(0x23, 0x0A, {'9', '8', '4'});
-    const Bytes refused = Nak(0x09);
-    const Bytes version = Ack(0x09, {'V', '2'});
-    EXPECT_EQ(seq.OnAnswer(static_cast<int>(tag.size()), tag.data()), IConfigSequence::kIgnored);
-    EXPECT_EQ(seq.OnAnswer(static_cast<int>(refused.size()), refused.data()), IConfigSequence::kNotAck);
+    EXPECT_EQ(Give(seq, ReaderFrame(0x23, 0x0A, {'9', '8', '4'})), IConfigSequence::kIgnored);
+    EXPECT_EQ(Give(seq, Nak(0x09)), IConfigSequence::kNotAck);
     EXPECT_EQ(seq.GetReadRecord().version, "");
-    EXPECT_EQ(seq.OnAnswer(static_cast<int>(version.size()), version.data()), IConfigSequence::kStepDone);
+    EXPECT_EQ(Give(seq, Ack(0x09, {'V', '2'})), IConfigSequence::kStepDone);
     EXPECT_EQ(seq.GetReadRecord().version, "V2");
 }
 

@@ -183,15 +183,6 @@ TEST(PutByte, FramingRules) {
     }
 }
 
-TEST(PutByte, EscapePendingBetweenBatches) {
-    CFrameParser parser;
-    EXPECT_TRUE(Feed(parser, {0x02, 0x01, 0xF0, 0x60, 0x15, 0x00, 0x10}).empty());
-    EXPECT_EQ(parser.IsEscapePending(), 1);
-    EXPECT_TRUE(Feed(parser, {0x03, 0xEB}).empty());
-    EXPECT_EQ(parser.IsEscapePending(), 0);
-    EXPECT_EQ(parser.PutByte(0x03), 1);
-}
-
 TEST(PutByte, FramesUpToTheCapArriveAndAnEndlessOneIsDroppedOnce) {
     // A sample block is about 1000 bytes; anything up to the cap must still get through.
     Bytes wire = {0x02};

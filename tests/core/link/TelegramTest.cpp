@@ -26,13 +26,7 @@ CTelegram Filled(int count) {
 
 }  // namespace
 
-TEST(Telegram, FreshAndResetRecords) {
-    const CTelegram empty;
-    EXPECT_EQ(Held(empty), Bytes{});
-    EXPECT_EQ(empty.GetKind(), 0);
-    EXPECT_EQ(empty.IsRepeat(), 1);
-    EXPECT_EQ(empty.GetDescription(), "");
-
+TEST(Telegram, ConstructedAndResetRecordsAgree) {
     // The constructor form and the reset forms give the same record.
     const CTelegram built(Cmd::kAdditional, Desc::kSetSwitchOffTime, kKindFrame);
     CTelegram reset = Filled(5);

@@ -13,13 +13,6 @@ protected:
         const Bytes bytes = Text(text);
         console.OnRxBytes(bytes.data(), static_cast<int>(bytes.size()));
     }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> out;
-        for (size_t i = 0; i < console.Lines().Size(); ++i) {
-            out.push_back(console.Lines().At(i));
-        }
-        return out;
-    }
 
     FakeMain main;
     FakePrompt prompt;
@@ -30,11 +23,11 @@ TEST_F(BluetoothDlgTest, ModuleAnswerIsShownAndHandled) {
     console.m_registerAddress = "512";
     console.OnRegisterRead();
     Receive("\r\n4\r\n");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"<CR>", "<LF>4<CR><LF>"}));
+    EXPECT_EQ(LinesOf(console.Lines()), (std::vector<std::string>{"<CR>", "<LF>4<CR><LF>"}));
     EXPECT_EQ(console.m_registerData, "4");
     EXPECT_EQ(console.m_time.substr(console.m_time.size() - 3), " ms");
     Receive("\r\nOK\r\n");
-    EXPECT_EQ(Lines().back(), "<LF>OK<CR><LF>");
+    EXPECT_EQ(console.Lines().Last(), "<LF>OK<CR><LF>");
     EXPECT_EQ(console.m_registerData, "OK");
 }
 
@@ -48,74 +41,28 @@ TEST_F(BluetoothDlgTest, ButtonsSendTheirLines) {
         uint8_t kind;
         const char* lastDescription;
     } rows[] = {
+        // clang-format off
         {"AT", [](CBluetoothDlg& c) { c.OnAt(); }, {Text("AT")}, kKindText, " AT request "},
-        {"AT routed",
-         [](CBluetoothDlg& c) {
-             c.m_route = true;
-             c.OnAt();
-         },
-         {{0x59, 0x41, 0x54, 0x0D}},
-         kKindFrame,
-         " AT request "},
-        {"ESC",
-         [](CBluetoothDlg& c) { c.OnEsc(); },
-         {Text("^"), Text("^"), Text("^"), Text("ATH")},
-         kKindText,
-         " Hang up request "},
-        {"register write",
-         [](CBluetoothDlg& c) {
-             c.m_registerAddress = "504";
-             c.m_registerData = "1";
-             c.OnRegisterWrite();
-         },
-         {Text("ATS504=1")},
-         kKindText,
-         " Register request "},
-        {"connect",
-         [](CBluetoothDlg& c) { c.OnConnect(); },
-         {Text(std::string("ATD") + CBluetoothDlg::kDefaultPeer)},
-         kKindText,
-         " Connect request "},
-        {"WLAN",
-         [](CBluetoothDlg& c) { c.OnWlan(); },
-         {{0x0A, 0xC0, 0x01, 'M', 'A', 'C', 'A', 'D', 'D', 'R', 'E', 'S', 'S', '(', ')', 0xC0, 0x0D}},
-         kKindRaw,
-         " WLAN Test "},
-        {"module on",
-         [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kBluetoothOn); },
-         {{0x9F, 0x06}},
-         kKindFrame,
-         " Switch Bluetooth modul on request "},
-        {"VelmoPeer",
-         [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kStartBtDrop2); },
-         {{0x9F, 0x22}},
-         kKindFrame,
-         " Start BT drop request "},
-        {"friendly name",
-         [](CBluetoothDlg& c) {
-             c.m_command = "Reader 7\r\nmore";
-             c.OnSetName();
-         },
-         {{0x9F, 0x29, 8, 'R', 'e', 'a', 'd', 'e', 'r', ' ', '7'}},
-         kKindFrame,
-         " Set friendly name request "},
-        {"friendly name too long",
-         [](CBluetoothDlg& c) {
-             c.m_command = std::string(21, 'n');
-             c.OnSetName();
-         },
-         {},
-         0,
-         ""},
+        {"AT routed", [](CBluetoothDlg& c) { c.m_route = true, c.OnAt(); },
+         {{0x59, 0x41, 0x54, 0x0D}}, kKindFrame, " AT request "},
+        {"ESC", [](CBluetoothDlg& c) { c.OnEsc(); },
+         {Text("^"), Text("^"), Text("^"), Text("ATH")}, kKindText, " Hang up request "},
+        {"register write", [](CBluetoothDlg& c) { c.m_registerAddress = "504", c.m_registerData = "1", c.OnRegisterWrite(); },
+         {Text("ATS504=1")}, kKindText, " Register request "},
+        {"connect", [](CBluetoothDlg& c) { c.OnConnect(); },
+         {Text(std::string("ATD") + CBluetoothDlg::kDefaultPeer)}, kKindText, " Connect request "},
+        {"WLAN", [](CBluetoothDlg& c) { c.OnWlan(); },
+         {{0x0A, 0xC0, 0x01, 'M', 'A', 'C', 'A', 'D', 'D', 'R', 'E', 'S', 'S', '(', ')', 0xC0, 0x0D}}, kKindRaw, " WLAN Test "},
+        {"module on", [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kBluetoothOn); },
+         {{0x9F, 0x06}}, kKindFrame, " Switch Bluetooth modul on request "},
+        {"VelmoPeer", [](CBluetoothDlg& c) { c.OnReaderRequest(Sub9F::kStartBtDrop2); },
+         {{0x9F, 0x22}}, kKindFrame, " Start BT drop request "},
+        {"friendly name", [](CBluetoothDlg& c) { c.m_command = "Reader 7\r\nmore", c.OnSetName(); },
+         {{0x9F, 0x29, 8, 'R', 'e', 'a', 'd', 'e', 'r', ' ', '7'}}, kKindFrame, " Set friendly name request "},
+        {"friendly name too long", [](CBluetoothDlg& c) { c.m_command = std::string(21, 'n'), c.OnSetName(); }, {}, 0, ""},
         {"routed line too long is refused",
-         [](CBluetoothDlg& c) {
-             c.m_route = true;
-             c.m_command = std::string(49, 'A');
-             c.OnSend();
-         },
-         {},
-         0,
-         ""},
+         [](CBluetoothDlg& c) { c.m_route = true, c.m_command = std::string(49, 'A'), c.OnSend(); }, {}, 0, ""},
+        // clang-format on
     };
     for (const auto& row : rows) {
         FakeMain m;

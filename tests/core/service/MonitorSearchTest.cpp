@@ -32,7 +32,7 @@ std::vector<size_t> Shown(const CMonitorDlg& monitor) {
     return shown;
 }
 
-TEST(MonitorSearch, StepsThroughTenThousandLines) {
+TEST(MonitorSearch, StepsThroughTenThousandLinesOfABoundedList) {
     FakeMain main;
     CMonitorDlg monitor(main, [] { return int64_t{0}; });
     for (int i = 0; i < 10000; ++i) {
@@ -55,6 +55,10 @@ TEST(MonitorSearch, StepsThroughTenThousandLines) {
     EXPECT_EQ(monitor.Lines().At(static_cast<size_t>(monitor.CurrentMatch())), "Sheep 9007<LF>");
     monitor.SetSearch("horse", false);
     EXPECT_EQ(monitor.Step(true), -1);
+    // A stream of hours stays bounded, and a request sent then makes room for a hundred lines.
+    EXPECT_EQ(monitor.Lines().Last(), "");
+    monitor.OnTxBytes("tx");
+    EXPECT_EQ(monitor.Lines().Size(), CMonitorDlg::kMaxLines - 100);
 }
 
 TEST(MonitorSearch, HexFindsBytesInHexAndAsciiLines) {

@@ -3,6 +3,7 @@
 #include "../app/AppFakes.h"
 
 #include "core/app/WindowInterfaces.h"
+#include "core/service/LineList.h"
 
 #include <string>
 #include <vector>
@@ -46,4 +47,12 @@ inline Bytes RoutedFrame(Bytes body) {
 
 inline Bytes Text(const std::string& s) {
     return Bytes(s.begin(), s.end());
+}
+
+inline std::vector<std::string> LinesOf(const LineList& list) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < list.Size(); ++i) {
+        out.push_back(list.At(i));
+    }
+    return out;
 }

@@ -1,3 +1,4 @@
+#include "../service/ServiceTestSupport.h"
 #include "TagsTestSupport.h"
 
 #include "core/tags/EventDatabase.h"
@@ -58,6 +59,7 @@ TEST(EventDatabase, LookupBuildsTheEventRecordFromAFileWithAnyLineEnds) {
 
 TEST(EventDatabase, AssignRefusesBadInputAndAsksBeforeReplacing) {
     const std::string sixteen = "Vaccination 2026";
+    const Lines kBefore{kHeader, "100000000001 \"Sale\""};
     const struct {
         const char* name;
         std::string id;
@@ -67,41 +69,20 @@ TEST(EventDatabase, AssignRefusesBadInputAndAsksBeforeReplacing) {
         Lines file;
         size_t questions;
     } rows[] = {
-        {"17 characters",
-         "000123456789",
-         sixteen + "!",
-         {},
-         "Length of event string exeeds allowed maximum of 16 characters",
-         {kHeader, "100000000001 \"Sale\""},
-         0},
-        {"11-character ID",
-         "00012345678",
-         "Sale",
-         {},
-         "Invalid transponder ID",
-         {kHeader, "100000000001 \"Sale\""},
-         0},
-        {"no event",
-         "000123456789",
-         "",
-         {},
-         "No transponder ID and/or no event string select",
-         {kHeader, "100000000001 \"Sale\""},
-         0},
-        {"16 characters appended",
-         " 000123456789 ",
-         sixteen,
-         {},
-         "",
-         {kHeader, "100000000001 \"Sale\"", "000123456789        \"" + sixteen + "\""},
-         0},
-        {"replace refused", "000000000001", "Weigh", {false}, "", {kHeader, "100000000001 \"Sale\""}, 1},
+        // clang-format off
+        {"17 characters", "000123456789", sixteen + "!", {}, "Length of event string exeeds allowed maximum of 16 characters", kBefore, 0},
+        {"11-character ID", "00012345678", "Sale", {}, "Invalid transponder ID", kBefore, 0},
+        {"no event", "000123456789", "", {}, "No transponder ID and/or no event string select", kBefore, 0},
+        {"16 characters appended", " 000123456789 ", sixteen, {}, "",
+         {kHeader, "100000000001 \"Sale\"", "000123456789        \"" + sixteen + "\""}, 0},
+        {"replace refused", "000000000001", "Weigh", {false}, "", kBefore, 1},
         {"replaced", "000000000001", "Weigh", {true}, "", {kHeader, "000000000001        \"Weigh\""}, 1},
+        // clang-format on
     };
     for (const auto& row : rows) {
         TempDir dir;
         CEventDatabase db(dir / "EventDatabase.txt");
-        const std::string before = FileOf({kHeader, "100000000001 \"Sale\""}, "\n");
+        const std::string before = FileOf(kBefore, "\n");
         std::ofstream(db.Path(), std::ios::binary) << before;
         TagPrompt prompt;
         prompt.answers = row.answers;
@@ -109,8 +90,7 @@ TEST(EventDatabase, AssignRefusesBadInputAndAsksBeforeReplacing) {
         EXPECT_EQ(prompt.messages.empty() ? "" : prompt.messages[0], row.message) << row.name;
         EXPECT_EQ(prompt.questions.size(), row.questions) << row.name;
         // Untouched files keep even their line ends.
-        const bool untouched = row.file == Lines{kHeader, "100000000001 \"Sale\""};
-        EXPECT_EQ(ReadAll(db.Path()), untouched ? before : FileOf(row.file)) << row.name;
+        EXPECT_EQ(ReadAll(db.Path()), row.file == kBefore ? before : FileOf(row.file)) << row.name;
         if (row.questions > 0) {
             EXPECT_EQ(prompt.questions[0], "000000000001 is already assigned to \"Sale\" Replace?");
         }
@@ -134,17 +114,11 @@ TEST(EventDatabase, SortRemoveAndShow) {
     EXPECT_EQ(ReadAll(db.BackupPath()), FileOf({kHeader, "30 \"C\"", "200 \"B\"", "1000 \"A\""}));
 }
 
-struct NoMainWindow final : IMainWindow {
-    void OnSendTelegram(const CTelegram&) override {}
-    void OnSendNow(const CTelegram&) override {}
-    void OnMainCommand(MainCommand, int) override {}
-};
-
 TEST(EventDatabaseDialog, ATagArrivingDuringTheQuestionDoesNotChangeWhatIsRemoved) {
     TempDir dir;
     const Lines file{kHeader, "000000004711        \"Sale\"", "000000000815        \"Weigh\""};
     std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << FileOf(file);
-    NoMainWindow main;
+    FakeMain main;
     TagPrompt prompt;
     CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
     prompt.whileAsking = [&] { dlg.ShowTag("000000000815"); };
@@ -172,7 +146,7 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
         TempDir dir;
         const std::string before = FileOf({kHeader, "000000000815        \"Weigh\""});
         std::ofstream(dir / "EventDatabase.txt", std::ios::binary) << before;
-        NoMainWindow main;
+        FakeMain main;
         TagPrompt prompt;
         prompt.answers = {row.answer};
         CEventDatabaseDlg dlg(main, prompt, dir / "EventDatabase.txt");
@@ -189,7 +163,7 @@ TEST(EventDatabaseDialog, ARefusalKeepsTheEditsAndTheFile) {
     }
     TempDir dir;
     std::filesystem::create_directory(dir / "EventDatabase.txt");  // opens, but reads fail
-    NoMainWindow main;
+    FakeMain main;
     TagPrompt prompt;
     CEventDatabaseDlg(main, prompt, dir / "EventDatabase.txt").OnOpen();
     EXPECT_EQ(prompt.messages, Lines{"Database Error"});

@@ -40,18 +40,15 @@ TEST(TagHistory, RepeatsOfOneAnimalFoldIntoItsRow) {
         std::vector<std::pair<int64_t, std::string>> reads;
         std::vector<Row> rows;
     } cases[] = {
+        // clang-format off
         {"held at the reader: one row", 3000, {{0, "1"}, {1000, "1"}, {1000, "1"}}, {{"1", 3, 2}}},
         {"window slides with each read", 3000, {{0, "1"}, {2500, "1"}, {2500, "1"}}, {{"1", 3, 2}}},
-        {"back after the window: new row, count goes on",
-         3000,
-         {{0, "1"}, {3001, "1"}},
-         {{"1", 1, 0}, {"1", 2, 0}}},
-        {"two animals in turn fold each into its own row",
-         3000,
-         {{0, "1"}, {100, "2"}, {100, "1"}, {100, "2"}},
+        {"back after the window: new row, count goes on", 3000, {{0, "1"}, {3001, "1"}}, {{"1", 1, 0}, {"1", 2, 0}}},
+        {"two animals in turn fold each into its own row", 3000, {{0, "1"}, {100, "2"}, {100, "1"}, {100, "2"}},
          {{"1", 2, 1}, {"2", 2, 1}}},
         {"window 0: every read is a row", 0, {{0, "1"}, {0, "1"}}, {{"1", 1, 0}, {"1", 2, 0}}},
         {"clock set back: not a repeat", 3000, {{0, "1"}, {-5000, "1"}}, {{"1", 1, 0}, {"1", 2, 0}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         TestClock clock;
