@@ -3,7 +3,6 @@
 #include "E2eSupport.h"
 
 #include "gui/diagnosis/DiagnosisWindow.h"
-#include "simhost/EmbeddedSimulator.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -12,16 +11,13 @@
 #include <algorithm>
 #include <fstream>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
-    EmbeddedSimulator sim;
-    ASSERT_EQ(sim.Start(), 0);
-    Tool tool(sim.DevicePath());
-    auto& window = tool.window;
-    auto& prompt = tool.prompt;
+    BuiltIn<> rig;
+    ASSERT_EQ(rig.started, 0);
+    auto& window = rig.tool.window;
+    auto& prompt = rig.tool.prompt;
     window.Action(MainWindow::kDiagnosis)->trigger();
     DiagnosisWindow* d = window.Diagnosis();
     ASSERT_NE(d, nullptr);
