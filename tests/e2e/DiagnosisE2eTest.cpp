@@ -1,6 +1,6 @@
 // Diagnosis over the whole road: the built-in simulated reader on a pseudo-terminal, the tool's
 // serial port, engine, main window and the Diagnosis window.
-#include "E2eSupport.h"
+#include "e2e/E2eSupport.h"
 
 #include "gui/diagnosis/DiagnosisWindow.h"
 

@@ -3,7 +3,6 @@
 
 #include "gui/service/BluetoothWindow.h"
 #include "gui/service/MonitorWindow.h"
-#include "gui/service/ServiceDialogs.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -19,10 +18,9 @@ QStringList Items(QWidget* parent, const char* name) {
     return out;
 }
 
-TEST(ServiceE2e, ConsoleMonitorAndMemoryWithTheBuiltInReader) {
+TEST(ServiceE2e, ConsoleAndMonitorWithTheBuiltInReader) {
     BuiltIn<> rig(AppSettings{1, 9600, 1, 0});
     ASSERT_EQ(rig.started, 0);
-    auto& sim = rig.sim;
     auto& window = rig.tool.window;
     auto& prompt = rig.tool.prompt;
     ASSERT_TRUE(prompt.messages.empty());
@@ -44,20 +42,9 @@ TEST(ServiceE2e, ConsoleMonitorAndMemoryWithTheBuiltInReader) {
     auto* scriptText = console->findChild<QLineEdit*>("scriptText");
     ASSERT_TRUE(WaitFor([&] { return scriptText->text() == "Configuration succes!"; }, 30000))
         << scriptText->text().toStdString();
-    EXPECT_EQ(sim.Reader().Module().SavedRegister(512), 4);
+    EXPECT_EQ(rig.sim.Reader().Module().SavedRegister(512), 4);
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages[0].first, "Configuration succes!");
-
-    // The dump reads back what "Write" put into the EEPROM.
-    MemoryDialog memory(window.Logic(), window.Logic().Windows(), prompt, &window);
-    memory.open();
-    memory.findChild<QLineEdit*>("address")->setText("1e");
-    memory.findChild<QLineEdit*>("data")->setText("ab");
-    Click(&memory, "write");
-    ASSERT_TRUE(WaitFor([&] { return sim.Reader().Eeprom().At(0x1E) == 0xAB; }, 5000));
-    Click(&memory, "startDump");
-    ASSERT_TRUE(WaitFor([&] { return Items(&memory, "dump").size() == 2; }, 15000));
-    EXPECT_EQ(Items(&memory, "dump")[0], "0010: 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d ab 0f");
 }
 
 }  // namespace

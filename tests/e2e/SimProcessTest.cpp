@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -17,23 +18,31 @@ using Bytes = std::vector<uint8_t>;
 constexpr int kDeadlineMs = 5000;
 const Bytes kVersionRequest{0x00, 0x00, 0x02, 0x01, 0xF0, 0x09, 0x38, 0x03};
 
-// The first good frame a freshly opened port receives after sending the request; empty if none.
-Bytes FirstFrame(const QString& device, const Bytes& request) {
+// The good frames a freshly opened port receives in ms after sending the request (if any); with
+// `first`, only the first one, as soon as it is there.
+std::vector<Bytes> Frames(const QString& device, const Bytes& request, int ms, bool first) {
     CSerialPort port;
     CFrameParser parser;
-    Bytes first;
+    std::vector<Bytes> frames;
     port.SetDevicePath(device);
     port.SetReceiver([&](const uint8_t* bytes, int count) {
-        for (int i = 0; i < count && first.empty(); ++i) {
+        for (int i = 0; i < count && !(first && !frames.empty()); ++i) {
             if (parser.PutByte(bytes[i]) == CFrameParser::kGood) {
-                first = parser.Frame();
+                frames.push_back(parser.Frame());
             }
         }
     });
     EXPECT_EQ(port.Open(), 1) << port.LastOpenErrorText().toStdString();
-    EXPECT_EQ(port.Write(request.data(), static_cast<int>(request.size())), 1);
-    WaitFor([&] { return !first.empty(); }, kDeadlineMs);
-    return first;
+    if (!request.empty()) {
+        EXPECT_EQ(port.Write(request.data(), static_cast<int>(request.size())), 1);
+    }
+    WaitFor([&] { return first && !frames.empty(); }, ms);
+    return frames;
+}
+
+Bytes FirstFrame(const QString& device, const Bytes& request) {
+    const auto frames = Frames(device, request, kDeadlineMs, true);
+    return frames.empty() ? Bytes{} : frames[0];
 }
 
 // A signal that should end the simulator cleanly, its link removed.
@@ -75,19 +84,9 @@ TEST(SimProcess, NoStaleTagsNoStolenLinkAndAHangUpRemovesTheLink) {
     SimProcess sim({"--link", link, "--tag-interval", "20", "--tag", "276:4711:hdx"});
     const QString device = sim.Device();
     QTest::qWait(1000);  // some 50 reports with no one listening
-    CSerialPort port;
-    CFrameParser parser;
-    int tags = 0;
-    port.SetDevicePath(link);
-    port.SetReceiver([&](const uint8_t* bytes, int count) {
-        for (int i = 0; i < count; ++i) {
-            tags += parser.PutByte(bytes[i]) == CFrameParser::kGood && parser.Frame()[3] == 0x23 ? 1 : 0;
-        }
-    });
-    ASSERT_EQ(port.Open(), 1);
-    QTest::qWait(100);
-    port.Close();
-    EXPECT_LE(tags, 8) << "reports from before the port was opened came through";
+    const auto frames = Frames(link, {}, 100, false);
+    EXPECT_LE(std::count_if(frames.begin(), frames.end(), [](const Bytes& f) { return f[3] == 0x23; }), 8)
+        << "reports from before the port was opened came through";
 
     SimProcess second({"--link", link});
     ASSERT_TRUE(second.Process().waitForFinished(kDeadlineMs));

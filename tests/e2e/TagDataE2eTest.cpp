@@ -1,6 +1,6 @@
 // Test tools, Database and Event database windows against the tool's built-in simulated reader.
-#include "e2e/E2eSupport.h"
 #include "../sim/TagTestSupport.h"
+#include "e2e/E2eSupport.h"
 
 #include "core/tags/EventDatabase.h"
 #include "core/util/Format.h"
@@ -111,7 +111,8 @@ TEST(TagDataE2e, DISABLED_FullMemoryDownloadTime) {
     clock.start();
     ASSERT_TRUE(DownloadAll(tool.window, tool.prompt, dir / "full.txt", 900000));
     const auto& logic = tool.window.Database()->Logic();
-    std::printf("4095 datasets (41 groups) in %.1f s: %s\n", clock.elapsed() / 1000.0, logic.ProgressText().c_str());
+    std::printf("4095 datasets (41 groups) in %.1f s: %s\n", clock.elapsed() / 1000.0,
+                logic.ProgressText().c_str());
     EXPECT_EQ(logic.Lines().size(), 4095u + 1u);
     EXPECT_TRUE(tool.prompt.messages.empty());
     sim.Process().terminate();

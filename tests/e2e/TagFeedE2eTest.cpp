@@ -1,14 +1,12 @@
 // The tool's tag feed against corvantelle-sim: every reader gets every tag as the same bytes,
 // whatever the other readers do.
-#include "E2eSupport.h"
+#include "e2e/E2eSupport.h"
 
 #include "core/tags/TagLine.h"
 #include "platform/TagFeed.h"
 
 #include <QLocalSocket>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/socket.h>
