@@ -1,4 +1,6 @@
 // The built program against corvantelle-sim as a process, over its pseudo-terminal.
+#include "cli/CliSupport.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -16,53 +18,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
-#include <optional>
-
-// Failure messages show the program's output as it printed it.
-static std::ostream& operator<<(std::ostream& out, const QString& text) {
-    return out << text.toStdString();
-}
 
 namespace {
-
-constexpr int kDeadlineMs = 20000;
-
-struct Sim final {
-    explicit Sim(const QStringList& arguments) {
-        process.start(QStringLiteral(CORVANTELLE_SIM_PATH), arguments);
-        if (process.waitForStarted(kDeadlineMs) && process.waitForReadyRead(kDeadlineMs)) {
-            device = QString::fromUtf8(process.readLine()).trimmed();
-        }
-    }
-    ~Sim() {
-        process.kill();
-        process.waitForFinished(kDeadlineMs);
-    }
-    QProcess process;
-    QString device;
-};
-
-struct CliRun {
-    int code = -1;
-    QString out, err;
-};
-
-CliRun Cli(const QStringList& arguments, int deadlineMs = kDeadlineMs, const QString& folder = {}) {
-    QProcess cli;
-    cli.setWorkingDirectory(folder);
-    cli.start(QStringLiteral(CORVANTELLE_CLI_PATH), arguments);
-    CliRun run;
-    if (cli.waitForFinished(deadlineMs)) {
-        run.code = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    }
-    run.out = QString::fromUtf8(cli.readAllStandardOutput());
-    run.err = QString::fromUtf8(cli.readAllStandardError());
-    return run;
-}
-
-CliRun CliOn(const Sim& sim, QStringList arguments, int deadlineMs = kDeadlineMs) {
-    return Cli(QStringList{QStringLiteral("--port"), sim.device} + arguments, deadlineMs);
-}
 
 // The simulator's preloaded dataset k, a marker at every 10th: "k,group,0276,000000001xxx,FDX-B"
 // for CSV, "0276,000000001xxx,FDX-B" or "Group n" for text; the time stamp left off.
@@ -106,7 +63,8 @@ QStringList WithoutStamps(const QStringList& lines) {
     return out;
 }
 
-TEST(CliEndToEnd, ListenJsonCarriesTheSimulatorsTags) {
+// Tags as listen prints them and as monitor labels their frames; Ctrl-C ends monitor cleanly.
+TEST(CliEndToEnd, ListenJsonCarriesTheSimulatorsTagsAndMonitorLabelsTheirFrames) {
     Sim sim(
         {"--tag-interval", "50", "--tag", "276:98765432101:hdx", "--tag", "984:123456789012:fdx:Vaccinate"});
     const CliRun run = CliOn(sim, {"listen", "--json", "--count", "3"});
@@ -132,6 +90,21 @@ TEST(CliEndToEnd, ListenJsonCarriesTheSimulatorsTags) {
         }
     }
     EXPECT_GE(fdx, 1);
+
+    QProcess cli;
+    cli.start(QStringLiteral(CORVANTELLE_CLI_PATH), {"--port", sim.device, "monitor"});
+    ASSERT_TRUE(cli.waitForStarted(kDeadlineMs));
+    QByteArray out;
+    while (!out.contains("\n02 ") && cli.waitForReadyRead(kDeadlineMs)) {
+        out += cli.readAllStandardOutput();
+    }
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(cli.exitCode(), 130);
+    out += cli.readAllStandardOutput();
+    // A tag data message: its own line from the frame start, labelled at its end.
+    EXPECT_TRUE(QString::fromUtf8(out).contains(QRegularExpression("(^|\\n)02 01 f0 23 [0-9a-f ]+ tag data")))
+        << out.toStdString() << cli.readAllStandardError().toStdString();
 }
 
 // A changed file is told apart, written and then equal; write and diff take and refuse the same
@@ -234,35 +207,6 @@ TEST(CliEndToEnd, SlowAndBusyLinesGiveTheReadersExactConfiguration) {
     EXPECT_EQ(bytes[25], "02");  // the display choice did not
 }
 
-TEST(CliEndToEnd, FailuresEndWithTheirExitCodesAndNothingOnStandardOutput) {
-    // clang-format off
-    const struct {
-        QStringList sim;  // empty: no simulator
-        QStringList args;
-        int code;
-        QString err;  // a part of standard error
-    } rows[] = {
-        {{}, {"--port", "/dev/does-not-exist", "info"}, 3, "/dev/does-not-exist does not exist"},
-        {{}, {"--baud", "1200", "info"}, 2, "Usage: corvantelle-cli"},
-        {{}, {"follow", "--socket", "/nonexistent/corvantelle/tags"}, 3,
-         "no tool is running a tag feed at /nonexistent/corvantelle/tags"},
-        {{"--drop", "100"}, {"send", "09"}, 1, "no answer from the reader"},
-        {{"--refuse", "0x0A"}, {"info"}, 1, "read step 6 of 7 (Get snr request) was refused"},
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        std::optional<Sim> sim;
-        if (!row.sim.isEmpty()) {
-            sim.emplace(row.sim);
-        }
-        const CliRun run = sim ? CliOn(*sim, row.args) : Cli(row.args);
-        const QString name = row.args.join(' ');
-        EXPECT_EQ(run.code, row.code) << name << ": " << run.err;
-        EXPECT_TRUE(run.err.contains(row.err)) << name << ": " << run.err;
-        EXPECT_TRUE(run.out.isEmpty()) << name << ": " << run.out;
-    }
-}
-
 // 250 records as the reader holds them, each once and in order with the time stamp the simulator
 // started with, as CSV at the dialog's pace; then as much as was read when Ctrl-C stops a download.
 TEST(CliEndToEnd, DatasetsDownloadCsvHoldsExactlyThePreloadedRecordsAndCtrlCKeepsWhatWasRead) {
@@ -310,24 +254,6 @@ TEST(CliEndToEnd, DatasetsFastDownloadWithLostAnswersHasEachRecordOnceInOrder) {
     EXPECT_EQ(WithoutStamps(lines), PreloadedRows(250, false));
 }
 
-TEST(CliEndToEnd, MonitorLabelsFramesAndCtrlCEndsCleanly) {
-    Sim sim({"--tag-interval", "100", "--tag", "276:98765432101:hdx"});
-    QProcess cli;
-    cli.start(QStringLiteral(CORVANTELLE_CLI_PATH), {"--port", sim.device, "monitor"});
-    ASSERT_TRUE(cli.waitForStarted(kDeadlineMs));
-    QByteArray out;
-    while (!out.contains("\n02 ") && cli.waitForReadyRead(kDeadlineMs)) {
-        out += cli.readAllStandardOutput();
-    }
-    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
-    ASSERT_TRUE(cli.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(cli.exitCode(), 130);
-    out += cli.readAllStandardOutput();
-    // A tag data message: its own line from the frame start, labelled at its end.
-    EXPECT_TRUE(QString::fromUtf8(out).contains(QRegularExpression("(^|\\n)02 01 f0 23 [0-9a-f ]+ tag data")))
-        << out.toStdString() << cli.readAllStandardError().toStdString();
-}
-
 // The same animal in every output format of the reader gives the same numbers.
 TEST(CliEndToEnd, ListenJsonNumbersDoNotDependOnTheOutputFormat) {
     const QJsonValue null(QJsonValue::Null);
@@ -349,13 +275,17 @@ TEST(CliEndToEnd, ListenJsonNumbersDoNotDependOnTheOutputFormat) {
 }
 
 // One reader, reached by a relative link or by its device path, as a script runs commands on it in
-// a folder of its own: what each prints, where files land, and the exit codes.
+// a folder of its own: what each prints, where files land, and the exit codes; a failure prints
+// nothing on standard output.
 TEST(CliEndToEnd, CommandsPrintWhatAScriptReads) {
     Sim sim({"--datasets", "12", "--group-every", "10", "--refuse", "0x60:0x1a"});
+    Sim silent({"--drop", "100"});
+    Sim refusing({"--refuse", "0x0A"});
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::link(sim.device, dir.filePath("r1")));
+    const QString none = "\\A\\z";  // an empty standard output
     const struct {
-        QStringList args;  // after "--port r1" unless they start with an option
+        QStringList args;  // after "--port r1" for a reader's command that names no reader
         int code;
         QString out;  // a pattern in standard output
         QString err;  // a part of standard error
@@ -379,10 +309,18 @@ TEST(CliEndToEnd, CommandsPrintWhatAScriptReads) {
         {{"datasets", "count"}, 0, "^12\n", ""},
         {{"datasets", "clear", "--yes"}, 0, "", "all datasets in the reader cleared"},
         {{"datasets", "count"}, 0, "^0\n", ""},
+        {{"--port", "/dev/does-not-exist", "info"}, 3, none, "/dev/does-not-exist does not exist"},
+        {{"--baud", "1200", "info"}, 2, none, "Usage: corvantelle-cli"},
+        {{"follow", "--socket", "/nonexistent/feed"},
+         3,
+         none,
+         "no tool is running a tag feed at /nonexistent/feed"},
+        {{"--port=" + silent.device, "send", "09"}, 1, none, "no answer from the reader"},
+        {{"--port=" + refusing.device, "info"}, 1, none, "read step 6 of 7 (Get snr request) was refused"},
     };
     for (const auto& row : rows) {
-        const QStringList args =
-            row.args[0].startsWith('-') ? row.args : QStringList{"--port", "r1"} + row.args;
+        const bool own = row.args[0].startsWith('-') || row.args[0] == "follow";
+        const QStringList args = own ? row.args : QStringList{"--port", "r1"} + row.args;
         const CliRun run = Cli(args, kDeadlineMs, dir.path());
         const QString name = args.join(' ');
         EXPECT_EQ(run.code, row.code) << name << ": " << run.err;

@@ -2,11 +2,11 @@
 // it sees it: every time one "Connection lost" and exit status 1, never a hang or a crash; and
 // the runner, made and ended in one process as often, keeps no descriptor or thread.
 #include "cli/CliRunner.h"
+#include "cli/CliSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,25 +18,6 @@
 namespace {
 
 constexpr int kCycles = 20;
-constexpr int kDeadlineMs = 10000;
-
-struct SimOnLink final {
-    explicit SimOnLink(const QString& link) {
-        process.start(QStringLiteral(CORVANTELLE_SIM_PATH),
-                      {"--link", link, "--tag-interval", "50", "--tag", "276:4711:hdx"});
-        ready = process.waitForStarted(kDeadlineMs) && process.waitForReadyRead(kDeadlineMs);
-    }
-    ~SimOnLink() { Pull(); }
-    // As a pulled cable: the device goes away without a word.
-    void Pull() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(kDeadlineMs);
-        }
-    }
-    QProcess process;
-    bool ready = false;
-};
 
 int Entries(const char* folder) {
     return static_cast<int>(
@@ -68,8 +49,8 @@ TEST(CliUnplug, ListenEndsWithConnectionLostEachTimeAndKeepsNoDescriptorOrThread
         FILE* err = std::tmpfile();
         int code = -1;
         {
-            SimOnLink sim(link);
-            ASSERT_TRUE(sim.ready) << "cycle " << cycle;
+            Sim sim({"--link", link, "--tag-interval", "50", "--tag", "276:4711:hdx"});
+            ASSERT_FALSE(sim.device.isEmpty()) << "cycle " << cycle;
             CliRunner runner(options, out, err);
             // The reader goes once the first tag is out.
             QTimer watch;
@@ -87,11 +68,10 @@ TEST(CliUnplug, ListenEndsWithConnectionLostEachTimeAndKeepsNoDescriptorOrThread
         EXPECT_EQ(code, CliRunner::kFailed) << "cycle " << cycle;
         EXPECT_TRUE(Text(out).startsWith("0276 000000004711 HDX")) << "cycle " << cycle;
         const QString said = Text(err);
-        EXPECT_EQ(said.count(QStringLiteral("Connection lost")), 1)
-            << "cycle " << cycle << ": " << said.toStdString();
-        EXPECT_EQ(said.count('\n'), 1) << "cycle " << cycle << ": " << said.toStdString();
+        EXPECT_EQ(said.count(QStringLiteral("Connection lost")), 1) << "cycle " << cycle << ": " << said;
+        EXPECT_EQ(said.count('\n'), 1) << "cycle " << cycle << ": " << said;
         // A port error's number alone tells a technician nothing.
-        EXPECT_FALSE(said.contains(QRegularExpression("<CE-\\d+>\\)"))) << said.toStdString();
+        EXPECT_FALSE(said.contains(QRegularExpression("<CE-\\d+>\\)"))) << said;
         std::fclose(out);
         std::fclose(err);
         QCoreApplication::processEvents();
