@@ -63,8 +63,9 @@ QStringList WithoutStamps(const QStringList& lines) {
     return out;
 }
 
-// Tags as listen prints them and as monitor labels their frames; Ctrl-C ends monitor cleanly.
-TEST(CliEndToEnd, ListenJsonCarriesTheSimulatorsTagsAndMonitorLabelsTheirFrames) {
+// Tags as listen prints them, in every output format, and as monitor labels their frames; Ctrl-C
+// ends monitor cleanly.
+TEST(CliEndToEnd, ListenAndMonitorShowTheSimulatorsTags) {
     Sim sim(
         {"--tag-interval", "50", "--tag", "276:98765432101:hdx", "--tag", "984:123456789012:fdx:Vaccinate"});
     const CliRun run = CliOn(sim, {"listen", "--json", "--count", "3"});
@@ -105,6 +106,24 @@ TEST(CliEndToEnd, ListenJsonCarriesTheSimulatorsTagsAndMonitorLabelsTheirFrames)
     // A tag data message: its own line from the frame start, labelled at its end.
     EXPECT_TRUE(QString::fromUtf8(out).contains(QRegularExpression("(^|\\n)02 01 f0 23 [0-9a-f ]+ tag data")))
         << out.toStdString() << cli.readAllStandardError().toStdString();
+
+    // The same animal in every output format of the reader gives the same numbers.
+    const QJsonValue null(QJsonValue::Null);
+    const struct {
+        const char* form;
+        QJsonValue country, type;
+    } rows[] = {{"char16", 984, "H4002"}, {"char10", null, "H4002"}, {"bin8", 984, "H4002"},
+                {"bin5", null, "H4002"},  {"bin13", 984, "H4002"},   {"line", 984, null}};
+    const QRegularExpression time("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d$");
+    for (const auto& row : rows) {
+        Sim formed({"--tag-interval", "50", "--tag-form", row.form, "--tag", "984:123456789012:h4002"});
+        const CliRun run = CliOn(formed, {"listen", "--json", "--count", "1"});
+        const QJsonObject tag = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        EXPECT_EQ(tag.value("country_number"), row.country) << row.form << run.out;
+        EXPECT_EQ(tag.value("national_number"), "123456789012") << row.form;
+        EXPECT_EQ(tag.value("type_name"), row.type) << row.form;
+        EXPECT_TRUE(time.match(tag.value("time").toString()).hasMatch()) << run.out;
+    }
 }
 
 // A changed file is told apart, written and then equal; write and diff take and refuse the same
@@ -252,26 +271,6 @@ TEST(CliEndToEnd, DatasetsFastDownloadWithLostAnswersHasEachRecordOnceInOrder) {
     EXPECT_TRUE(lines.takeFirst().contains(QRegularExpression("^Date: \\d\\d:\\d\\d:20\\d\\d$")));
     EXPECT_EQ(lines.takeFirst(), "Group 1");
     EXPECT_EQ(WithoutStamps(lines), PreloadedRows(250, false));
-}
-
-// The same animal in every output format of the reader gives the same numbers.
-TEST(CliEndToEnd, ListenJsonNumbersDoNotDependOnTheOutputFormat) {
-    const QJsonValue null(QJsonValue::Null);
-    const struct {
-        const char* form;
-        QJsonValue country, type;
-    } rows[] = {{"char16", 984, "H4002"}, {"char10", null, "H4002"}, {"bin8", 984, "H4002"},
-                {"bin5", null, "H4002"},  {"bin13", 984, "H4002"},   {"line", 984, null}};
-    const QRegularExpression time("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d$");
-    for (const auto& row : rows) {
-        Sim sim({"--tag-interval", "50", "--tag-form", row.form, "--tag", "984:123456789012:h4002"});
-        const CliRun run = CliOn(sim, {"listen", "--json", "--count", "1"});
-        const QJsonObject tag = QJsonDocument::fromJson(run.out.toUtf8()).object();
-        EXPECT_EQ(tag.value("country_number"), row.country) << row.form << run.out;
-        EXPECT_EQ(tag.value("national_number"), "123456789012") << row.form;
-        EXPECT_EQ(tag.value("type_name"), row.type) << row.form;
-        EXPECT_TRUE(time.match(tag.value("time").toString()).hasMatch()) << run.out;
-    }
 }
 
 // One reader, reached by a relative link or by its device path, as a script runs commands on it in
