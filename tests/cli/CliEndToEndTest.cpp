@@ -126,8 +126,8 @@ TEST(CliEndToEnd, ListenAndMonitorShowTheSimulatorsTags) {
     }
 }
 
-// A changed file is told apart, written and then equal; write and diff take and refuse the same
-// files, and refuse them before anything is sent: the reader's configuration stays as it was.
+// Write and diff take and refuse the same files, and refuse them before anything is sent: the
+// reader's configuration stays as it was. A changed file is told apart; a refused step is named.
 TEST(CliEndToEnd, ConfigFilesAreComparedWrittenOrRefusedBeforeAnythingIsSent) {
     Sim sim({});
     QTemporaryDir dir;
@@ -164,12 +164,6 @@ TEST(CliEndToEnd, ConfigFilesAreComparedWrittenOrRefusedBeforeAnythingIsSent) {
     const CliRun differs = CliOn(sim, {"config", "diff", changed});
     EXPECT_EQ(differs.code, 1);
     EXPECT_EQ(differs.out, "[Timeout] reader: 5000  file: 3000\n");
-    const CliRun write = CliOn(sim, {"config", "write", changed});
-    EXPECT_EQ(write.code, 0) << write.err;
-    EXPECT_TRUE(write.err.contains("every value matches")) << write.err;
-    const CliRun equal = CliOn(sim, {"config", "diff", changed});
-    EXPECT_EQ(equal.code, 0) << equal.out;
-    EXPECT_TRUE(equal.out.isEmpty());
     EXPECT_EQ(CliOn(sim, {"config", "write", "--allow-defaults", partial}).code, 0);
 
     Sim refusing({"--refuse", "0x60:0x13"});
@@ -215,8 +209,10 @@ TEST(CliEndToEnd, SlowAndBusyLinesGiveTheReadersExactConfiguration) {
     ASSERT_EQ(CliOn(target, {"send", "60", "1F", "02"}).code, 0);
     const CliRun write = CliOn(target, {"config", "write", path}, kSlowMs);
     EXPECT_EQ(write.code, 0) << write.err;
+    EXPECT_TRUE(write.err.contains("every value matches")) << write.err;
     const CliRun diff = CliOn(target, {"config", "diff", path}, kSlowMs);
     EXPECT_EQ(diff.code, 0) << diff.out << diff.err;
+    EXPECT_TRUE(diff.out.isEmpty());
     // What the file does not hold stays the target's own.
     EXPECT_TRUE(CliOn(target, {"send", "29", "3E"}).out.contains(QRegularExpression("^02 01 f0 06 29 51 ")));
     const CliRun block = CliOn(target, {"send", "60", "14"});
