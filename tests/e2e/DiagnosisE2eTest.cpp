@@ -8,12 +8,11 @@
 #include <QAction>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <fstream>
 
 namespace {
 
-TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
+TEST(DiagnosisE2e, FdxTraceAndASampleFileThatDrawsTheSame) {
     BuiltIn<> rig;
     ASSERT_EQ(rig.started, 0);
     auto& window = rig.tool.window;
@@ -33,19 +32,6 @@ TEST(DiagnosisE2e, FdxTraceItsSpectrumAndASampleFileThatDrawsTheSame) {
     ASSERT_TRUE(WaitFor([&] { return samples[0] != 0; }, 5000));
     const auto first = samples;
     ASSERT_TRUE(WaitFor([&] { return samples != first; }, 5000)) << "a second block";
-
-    // Bars stand at x = 40 + 2 k dx; the bit rate of 4.19 kHz falls on bins 33 to 36.
-    click("dft");
-    const Primitives spectrum = d->CurrentPrimitives();
-    std::vector<int> heights;
-    for (const auto& p : spectrum) {
-        if (p.kind == Primitive::kBar) {
-            heights.push_back(p.points[0].y - p.points[1].y);
-        }
-    }
-    ASSERT_EQ(heights.size(), 255u);
-    const int tallest = *std::max_element(heights.begin(), heights.end());
-    EXPECT_GE(*std::max_element(heights.begin() + 31, heights.begin() + 37), tallest / 2);
 
     click("stop");
     QTest::qWait(1200);  // an answer still on its way
