@@ -1,6 +1,6 @@
-// The reader pulled under "listen" again and again on the same link, as a script that restarts
-// it sees it: every time one "Connection lost" and exit status 1, never a hang or a crash; and
-// the runner, made and ended in one process as often, keeps no descriptor or thread.
+// The reader pulled under "listen" again and again on the same link: every time the tag it saw,
+// one "Connection lost" line and the failed exit status, never a hang or a crash; and the runner,
+// made and ended in one process as often, keeps no descriptor or thread.
 #include "cli/CliRunner.h"
 #include "cli/CliSupport.h"
 
