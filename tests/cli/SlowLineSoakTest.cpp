@@ -31,16 +31,8 @@ struct Tally {
         ++runs;
         ok += success ? 1 : 0;
     }
+    int Rate() const { return 100 * ok / std::max(runs, 1); }
 };
-
-SimulatedReader::Faults LineOf(const Cell& cell) {
-    SimulatedReader::Faults faults;
-    faults.delayMs = cell.latencyMs;
-    faults.jitterMs = cell.latencyMs / 2;
-    faults.oneAtATime = true;
-    faults.dropPercent = cell.lossy ? 10 : 0;
-    return faults;
-}
 
 // The engine on a simulated reader whose clock it reads, the line made as the cell says.
 struct SlowRig : TagRig {
@@ -55,7 +47,10 @@ struct SlowRig : TagRig {
                 {{.countryCode = 276, .nationalId = 1045, .type = 1, .eventText = {}}});
             link.Reader().SetTagInterval(300);
         }
-        link.Reader().SetFaults(LineOf(cell));
+        link.Reader().SetFaults({.dropPercent = cell.lossy ? 10 : 0,
+                                 .delayMs = cell.latencyMs,
+                                 .jitterMs = cell.latencyMs / 2,
+                                 .oneAtATime = true});
     }
     template <typename Running>
     void TickWhile(Running running, int limit) {
@@ -105,14 +100,14 @@ void PageReads(const Cell& cell, Tally& reader, Tally& additional) {
     rig.engine.OnConfigurationButton();
     CPropPageReader& readerPage = pages.Reader();
     CAdditional& additionalPage = pages.Additional();
-    readerPage.OnCreate();
-    additionalPage.OnCreate();
     const auto readAll = [&] {
+        readerPage.OnCreate();
         rig.view.sheet.active = CConfigPages::kReader;
         readerPage.OnGetAll();
         rig.TickWhile([&] { return readerPage.IsBusy(); }, 3000);
     };
     const auto readAdditional = [&] {
+        additionalPage.OnCreate();
         rig.view.sheet.active = CConfigPages::kAdditional;
         additionalPage.OnGetAll();
         // Asked once, without a failure of its own: the answer may take its time.
@@ -129,22 +124,19 @@ void PageReads(const Cell& cell, Tally& reader, Tally& additional) {
 
     rig.MakeLine(cell);
     for (int run = 0; run < 4; ++run) {
-        readerPage.OnCreate();
+        const std::string where = std::to_string(cell.latencyMs) + " ms, run " + std::to_string(run);
         readAll();
         const bool ok = readerPage.Message() == "Get all success";
         if (ok) {
-            EXPECT_EQ(ReaderShown(readerPage), readerExpected) << cell.latencyMs << " ms, run " << run;
+            EXPECT_EQ(ReaderShown(readerPage), readerExpected) << where;
         } else {
-            EXPECT_EQ(readerPage.Message(), "Get all failed") << cell.latencyMs << " ms, run " << run;
+            EXPECT_EQ(readerPage.Message(), "Get all failed") << where;
         }
         reader.Add(ok);
-
-        additionalPage.OnCreate();
         readAdditional();
         const bool received = additionalPage.Message() == kReceived;
         if (received) {
-            EXPECT_EQ(AdditionalShown(additionalPage), additionalExpected)
-                << cell.latencyMs << " ms, run " << run;
+            EXPECT_EQ(AdditionalShown(additionalPage), additionalExpected) << where;
         }
         additional.Add(received);
     }
@@ -160,6 +152,7 @@ void WindowRuns(const Cell& cell, Tally& reads, Tally& writes) {
     rig.engine.OnConfigurationButton();
     std::mt19937 random(static_cast<uint32_t>(cell.latencyMs) + 5);
     for (int run = 0; run < 8; ++run) {
+        const std::string where = std::to_string(cell.latencyMs) + " ms, run " + std::to_string(run);
         const bool write = run % 2 == 1;
         pages.status.clear();
         if (write) {
@@ -171,13 +164,11 @@ void WindowRuns(const Cell& cell, Tally& reads, Tally& writes) {
             pages.status == (write ? "Write configuration success" : "Read configuration success");
         (write ? writes : reads).Add(ok);
         if (!ok) {
-            EXPECT_EQ(pages.status, "Read/Write configuration failed")
-                << cell.latencyMs << " ms, run " << run;
+            EXPECT_EQ(pages.status, "Read/Write configuration failed") << where;
             continue;
         }
         const ConfigRecord holds = Holds(rig.link.Reader());
-        EXPECT_TRUE(Values(write ? pages.toWrite : pages.shown) == Values(holds))
-            << cell.latencyMs << " ms, run " << run;
+        EXPECT_TRUE(Values(write ? pages.toWrite : pages.shown) == Values(holds)) << where;
         if (!write) {
             EXPECT_EQ(pages.shown.version, holds.version);
             EXPECT_EQ(pages.shown.serialNumber, holds.serialNumber);
@@ -194,6 +185,7 @@ void CliRuns(const Cell& cell, Tally& reads, Tally& writes) {
     rig.engine.SetConfigSequence(&sequence);
     std::mt19937 random(static_cast<uint32_t>(cell.latencyMs) + 9);
     for (int run = 0; run < 6; ++run) {
+        const std::string where = std::to_string(cell.latencyMs) + " ms, run " + std::to_string(run);
         const bool write = run % 2 == 1;
         const ConfigRecord record = RandomRecord(random);
         end = 0;
@@ -206,11 +198,9 @@ void CliRuns(const Cell& cell, Tally& reads, Tally& writes) {
             continue;
         }
         const ConfigRecord holds = Holds(rig.link.Reader());
-        EXPECT_TRUE(Values(write ? record : sequence.GetReadRecord()) == Values(holds))
-            << cell.latencyMs << " ms, run " << run;
+        EXPECT_TRUE(Values(write ? record : sequence.GetReadRecord()) == Values(holds)) << where;
         // The write's read-back is what the command line compares with the file.
-        EXPECT_TRUE(Values(sequence.GetReadRecord()) == Values(holds))
-            << cell.latencyMs << " ms, run " << run;
+        EXPECT_TRUE(Values(sequence.GetReadRecord()) == Values(holds)) << where;
     }
 }
 
@@ -226,11 +216,10 @@ TEST(SlowLineSoak, EveryExchangeEndsWithTheReadersValuesOrSaysItFailed) {
                 PageReads(cell, readerPage, additionalPage);
                 WindowRuns(cell, reads, writes);
                 CliRuns(cell, cliReads, cliWrites);
-                const auto rate = [](const Tally& t) { return 100 * t.ok / std::max(t.runs, 1); };
                 std::printf("| %d ms | %s | %s | %d %% | %d %% | %d %% | %d %% | %d %% | %d %% |\n", latency,
-                            lossy ? "10 %" : "none", tags ? "every 300 ms" : "none", rate(reads),
-                            rate(writes), rate(cliReads), rate(cliWrites), rate(readerPage),
-                            rate(additionalPage));
+                            lossy ? "10 %" : "none", tags ? "every 300 ms" : "none", reads.Rate(),
+                            writes.Rate(), cliReads.Rate(), cliWrites.Rate(), readerPage.Rate(),
+                            additionalPage.Rate());
                 if (!lossy) {
                     for (const Tally* t :
                          {&reads, &writes, &cliReads, &cliWrites, &readerPage, &additionalPage}) {

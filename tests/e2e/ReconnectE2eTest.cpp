@@ -1,11 +1,7 @@
 // A reader that goes away and comes back under the same link name while the tool runs.
 #include "e2e/E2eSupport.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -13,8 +9,12 @@ TEST(ReconnectE2e, SimulatorRestartedOnTheSameLinkIsReopenedUntilDisconnect) {
     QTemporaryDir dir;
     const QStringList arguments = {"--link", dir.filePath("reader"), "--tag-interval", "100",
                                    "--tag",  "276:4711:hdx"};
-    auto sim = std::make_unique<SimProcess>(arguments);
-    ASSERT_FALSE(sim->Device().isEmpty());
+    std::unique_ptr<SimProcess> sim;
+    const auto restart = [&] {
+        sim = std::make_unique<SimProcess>(arguments);
+        return !sim->Device().isEmpty();
+    };
+    ASSERT_TRUE(restart());
     Tool tool(dir.filePath("reader"), {1, 9600, 255, 0, 1});
     auto& window = tool.window;
     int lost = 0, reconnected = 0;  // each run of status lines that shows the text counts once
@@ -40,8 +40,7 @@ TEST(ReconnectE2e, SimulatorRestartedOnTheSameLinkIsReopenedUntilDisconnect) {
     EXPECT_EQ(button->text(), "&Stop reconnecting");
     EXPECT_TRUE(last.startsWith("Reconnecting to " + dir.filePath("reader") + " (attempt "))
         << last.toStdString();
-    sim = std::make_unique<SimProcess>(arguments);
-    ASSERT_FALSE(sim->Device().isEmpty());
+    ASSERT_TRUE(restart());
     ASSERT_TRUE(tagsFlow()) << "tags flow again without a click";
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(reconnected, 1);
@@ -55,8 +54,7 @@ TEST(ReconnectE2e, SimulatorRestartedOnTheSameLinkIsReopenedUntilDisconnect) {
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(button->text(), "&Connect");
     EXPECT_FALSE(last.endsWith(CReaderToolDlg::kConnectionLost)) << last.toStdString();
-    sim = std::make_unique<SimProcess>(arguments);
-    ASSERT_FALSE(sim->Device().isEmpty());
+    ASSERT_TRUE(restart());
     QTest::qWait(2500);
     EXPECT_EQ(tool.serial.IsOpen(), 0) << "no reconnect after Disconnect";
     EXPECT_EQ(reconnected, 1);

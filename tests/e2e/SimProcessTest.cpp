@@ -1,16 +1,12 @@
+#include "e2e/E2eSupport.h"
+
 #include "core/link/Commands.h"
 #include "core/link/FrameParser.h"
-#include "platform/SerialPort.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -20,70 +16,63 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 constexpr int kDeadlineMs = 5000;
+const Bytes kVersionRequest{0x00, 0x00, 0x02, 0x01, 0xF0, 0x09, 0x38, 0x03};
 
-struct SimProcess final {
-    explicit SimProcess(const QStringList& arguments) {
-        process.start(QStringLiteral(CORVANTELLE_SIM_PATH), arguments);
-    }
-    ~SimProcess() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(kDeadlineMs);
-        }
-    }
-    QProcess process;
-};
-
-// The first good frame a freshly opened port receives after sending the request; empty if none.
-Bytes FirstFrame(const QString& device, const Bytes& request) {
+// The good frames a freshly opened port receives in ms after sending the request (if any); with
+// `first`, only the first one, as soon as it is there.
+std::vector<Bytes> Frames(const QString& device, const Bytes& request, int ms, bool first) {
     CSerialPort port;
     CFrameParser parser;
-    Bytes first;
+    std::vector<Bytes> frames;
     port.SetDevicePath(device);
     port.SetReceiver([&](const uint8_t* bytes, int count) {
-        for (int i = 0; i < count && first.empty(); ++i) {
+        for (int i = 0; i < count && !(first && !frames.empty()); ++i) {
             if (parser.PutByte(bytes[i]) == CFrameParser::kGood) {
-                first = parser.Frame();
+                frames.push_back(parser.Frame());
             }
         }
     });
     EXPECT_EQ(port.Open(), 1) << port.LastOpenErrorText().toStdString();
-    EXPECT_EQ(port.Write(request.data(), static_cast<int>(request.size())), 1);
-    QDeadlineTimer deadline(kDeadlineMs);
-    while (first.empty() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(5);
+    if (!request.empty()) {
+        EXPECT_EQ(port.Write(request.data(), static_cast<int>(request.size())), 1);
     }
-    return first;
+    WaitFor([&] { return first && !frames.empty(); }, ms);
+    return frames;
+}
+
+Bytes FirstFrame(const QString& device, const Bytes& request) {
+    const auto frames = Frames(device, request, kDeadlineMs, true);
+    return frames.empty() ? Bytes{} : frames[0];
+}
+
+// A signal that should end the simulator cleanly, its link removed.
+void ExpectCleanEndOn(int signal, SimProcess& sim, const QString& link) {
+    ::kill(static_cast<pid_t>(sim.Process().processId()), signal);
+    ASSERT_TRUE(sim.Process().waitForFinished(kDeadlineMs));
+    EXPECT_EQ(sim.Process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.Process().exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink() || QFileInfo::exists(link));
 }
 
 }  // namespace
 
 TEST(SimProcess, AnswersAgainAfterAReconnectAndEndsCleanlyRemovingItsLink) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString link = dir.filePath(QStringLiteral("reader"));
     SimProcess sim({QStringLiteral("--link"), link});
-    while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {
-    }
-    const QString device = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
+    const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
 
-    const Bytes version{0x00, 0x00, 0x02, 0x01, 0xF0, 0x09, 0x38, 0x03};
     for (int client = 0; client < 2; ++client) {
-        const auto answer = FirstFrame(link, version);
+        const auto answer = FirstFrame(link, kVersionRequest);
         ASSERT_GE(answer.size(), 6u) << "client " << client;
         EXPECT_EQ(Bytes(answer.begin() + 1, answer.begin() + 5),
                   (Bytes{0x01, 0xF0, CFrameParser::kAck, Cmd::kVersion}));
         const std::string text(answer.begin() + 5, answer.end() - 1);
         EXPECT_EQ(text.rfind("Corvantelle SIM ", 0), 0u) << text;
     }
-    ::kill(static_cast<pid_t>(sim.process.processId()), SIGTERM);
-    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(sim.process.exitCode(), 0);
-    EXPECT_FALSE(QFileInfo(link).isSymLink() || QFileInfo::exists(link));
+    ExpectCleanEndOn(SIGTERM, sim, link);
 }
 
 // Tags reported while nobody has the line open are gone, as a real reader's are; a second
@@ -92,45 +81,25 @@ TEST(SimProcess, NoStaleTagsNoStolenLinkAndAHangUpRemovesTheLink) {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("reader"));
     SimProcess sim({"--link", link, "--tag-interval", "20", "--tag", "276:4711:hdx"});
-    while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {
-    }
-    const QString device = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
+    const QString device = sim.Device();
     QTest::qWait(1000);  // some 50 reports with no one listening
-    CSerialPort port;
-    CFrameParser parser;
-    int tags = 0;
-    port.SetDevicePath(link);
-    port.SetReceiver([&](const uint8_t* bytes, int count) {
-        for (int i = 0; i < count; ++i) {
-            tags += parser.PutByte(bytes[i]) == CFrameParser::kGood && parser.Frame()[3] == 0x23 ? 1 : 0;
-        }
-    });
-    ASSERT_EQ(port.Open(), 1);
-    QTest::qWait(100);
-    port.Close();
-    EXPECT_LE(tags, 8) << "reports from before the port was opened came through";
+    const auto frames = Frames(link, {}, 100, false);
+    EXPECT_LE(std::count_if(frames.begin(), frames.end(), [](const Bytes& f) { return f[3] == 0x23; }), 8)
+        << "reports from before the port was opened came through";
 
     SimProcess second({"--link", link});
-    ASSERT_TRUE(second.process.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(second.process.exitCode(), 1);
-    EXPECT_TRUE(second.process.readAllStandardError().contains("another running simulator"));
+    ASSERT_TRUE(second.Process().waitForFinished(kDeadlineMs));
+    EXPECT_EQ(second.Process().exitCode(), 1);
+    EXPECT_TRUE(second.Process().readAllStandardError().contains("another running simulator"));
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
-
-    ::kill(static_cast<pid_t>(sim.process.processId()), SIGHUP);
-    ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(sim.process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(sim.process.exitCode(), 0);
-    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    ExpectCleanEndOn(SIGHUP, sim, link);
 }
 
 TEST(SimProcess, RefuseOptionAnswersWithANonAcknowledge) {
     SimProcess sim({QStringLiteral("--refuse"), QStringLiteral("0x09")});
-    while (!sim.process.canReadLine() && sim.process.waitForReadyRead(kDeadlineMs)) {
-    }
-    const QString device = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
+    const QString device = sim.Device();
     ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
-    const Bytes version{0x00, 0x00, 0x02, 0x01, 0xF0, 0x09, 0x38, 0x03};
-    EXPECT_EQ(FirstFrame(device, version), (Bytes{0x02, 0x01, 0xF0, 0x15, 0x09, 0x84}));
+    EXPECT_EQ(FirstFrame(device, kVersionRequest), (Bytes{0x02, 0x01, 0xF0, 0x15, 0x09, 0x84}));
 }
 
 // Every value is checked whole: a number that overflows or carries anything after it is no
@@ -162,12 +131,13 @@ TEST(SimProcess, RefusesBadOptionsNamingTheOption) {
     };
     for (const auto& row : rows) {
         SimProcess sim(row.arguments);
-        ASSERT_TRUE(sim.process.waitForFinished(kDeadlineMs));
-        const QString text = QString::fromLocal8Bit(sim.process.readAllStandardError());
-        const QString what = row.arguments.join(' ');
-        EXPECT_EQ(sim.process.exitCode(), 2) << what.toStdString();
-        EXPECT_TRUE(text.contains(QLatin1String(row.named))) << text.toStdString();
-        EXPECT_EQ(text.count('\n'), 1) << text.toStdString();
-        EXPECT_TRUE(sim.process.readAllStandardOutput().isEmpty()) << what.toStdString();
+        QProcess& process = sim.Process();
+        ASSERT_TRUE(process.waitForFinished(kDeadlineMs));
+        const QString text = QString::fromLocal8Bit(process.readAllStandardError());
+        const std::string what = row.arguments.join(' ').toStdString();
+        EXPECT_EQ(process.exitCode(), 2) << what;
+        EXPECT_TRUE(text.contains(QLatin1String(row.named))) << what << ": " << text.toStdString();
+        EXPECT_EQ(text.count('\n'), 1) << what << ": " << text.toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty()) << what;
     }
 }

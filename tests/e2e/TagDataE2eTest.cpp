@@ -1,50 +1,17 @@
 // Test tools, Database and Event database windows against the tool's built-in simulated reader.
 #include "../sim/TagTestSupport.h"
+#include "e2e/E2eSupport.h"
 
 #include "core/tags/EventDatabase.h"
 #include "core/util/Format.h"
-#include "simhost/EmbeddedSimulator.h"
-#include "gui/app/MainWindow.h"
-#include "platform/SerialPort.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <sstream>
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(20);
-    }
-    return true;
-}
-
-void Click(QWidget* window, const char* name) {
-    auto* button = window->findChild<QPushButton*>(name);
-    ASSERT_NE(button, nullptr) << name;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void Type(QWidget* window, const char* name, const QString& text) {
-    auto* edit = window->findChild<QLineEdit*>(name);
-    ASSERT_NE(edit, nullptr) << name;
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
 
 // The national IDs of a dataset file, after its two header lines.
 std::vector<std::string> IdsIn(const std::string& path) {
@@ -67,19 +34,26 @@ std::vector<std::string> Ids(int from, int to) {
     return ids;
 }
 
-TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
-    TempDir dir;
-    EmbeddedSimulator sim;
-    ASSERT_EQ(sim.Start(), 0);
-    CSerialPort serial;
-    TagPrompt prompt;
+MainWindowOptions DataIn(const TempDir& dir) {
     MainWindowOptions options;
     options.dataFolder = dir.path.string();
-    MainWindow window(serial, prompt, options);
-    serial.SetDevicePath(sim.DevicePath());
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    window.show();
-    window.Start(AppSettings{1, 9600, 255, 0});
+    return options;
+}
+
+// The Database window's "Get all" into the file the dialog is given, to its end.
+bool DownloadAll(MainWindow& window, TagPrompt& prompt, const std::string& file, int ms) {
+    window.Action(MainWindow::kDatabase)->trigger();
+    prompt.files.push_back(file);
+    Click(window.Database(), "getAll");
+    return WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, ms);
+}
+
+TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
+    TempDir dir;
+    BuiltIn<TagPrompt> rig({1, 9600, 255, 0}, DataIn(dir));
+    ASSERT_EQ(rig.started, 0);
+    auto& sim = rig.sim;
+    auto& window = rig.tool.window;
     const auto& memory = sim.Reader().Datasets();
 
     window.Action(MainWindow::kTestTools)->trigger();
@@ -97,12 +71,9 @@ TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
     ASSERT_TRUE(WaitFor([&] { return memory.Count() == 26; }, 20000)) << memory.Count();
 
     window.Action(MainWindow::kDatabase)->trigger();
-    QWidget* database = window.Database();
-    ASSERT_NE(database, nullptr);
-    database->findChild<QCheckBox*>("newFile")->setChecked(true);
-    prompt.files.push_back(dir / "farm.txt");
-    Click(database, "getAll");
-    ASSERT_TRUE(WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, 20000));
+    ASSERT_NE(window.Database(), nullptr);
+    window.Database()->findChild<QCheckBox*>("newFile")->setChecked(true);
+    ASSERT_TRUE(DownloadAll(window, rig.tool.prompt, dir / "farm.txt", 20000));
     EXPECT_EQ(IdsIn(dir / "farm_Group_001.txt"), Ids(5000, 5009));
     EXPECT_EQ(IdsIn(dir / "farm_Group_002.txt"), Ids(5011, 5025));  // the separator took 5010
 
@@ -119,7 +90,7 @@ TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
     const auto& record = sim.Reader().Events().LastShownEvent();
     EXPECT_EQ(std::string(record.begin() + 8, record.end()), "Sale            ");
     EXPECT_EQ(events->findChild<QLineEdit*>("event")->text(), "Sale            ");
-    EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
+    EXPECT_TRUE(rig.tool.prompt.messages.empty()) << rig.tool.prompt.messages[0];
     AppSettings saved;
     window.Shutdown(saved);
     EXPECT_EQ(saved.eventDatabase, 1);
@@ -132,30 +103,20 @@ TEST(TagDataE2e, StoredDatasetsComeBackInGroupFilesAndAListedTagGetsItsEvent) {
 //   e2e_tests --gtest_also_run_disabled_tests --gtest_filter='*FullMemory*'
 TEST(TagDataE2e, DISABLED_FullMemoryDownloadTime) {
     TempDir dir;
-    QProcess sim;
-    sim.start(QStringLiteral(CORVANTELLE_SIM_PATH),
-              {"--datasets", "4095", "--group-every", "100", "--baud", "115200"});
-    ASSERT_TRUE(sim.waitForStarted(5000) && sim.waitForReadyRead(5000));
-    const QString device = QString::fromUtf8(sim.readLine()).trimmed();
-    CSerialPort serial;
-    TagPrompt prompt;
-    MainWindow window(serial, prompt, MainWindowOptions{});
-    serial.SetDevicePath(device);
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    window.Start(AppSettings{1, 115200, 255, 0});
-    window.Action(MainWindow::kDatabase)->trigger();
-    prompt.files.push_back(dir / "full.txt");
+    SimProcess sim({"--datasets", "4095", "--group-every", "100", "--baud", "115200"});
+    const QString device = sim.Device();
+    ASSERT_FALSE(device.isEmpty());
+    ToolWith<TagPrompt> tool(device, {1, 115200, 255, 0});
     QElapsedTimer clock;
     clock.start();
-    Click(window.Database(), "getAll");
-    ASSERT_TRUE(WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, 900000));
-    const double seconds = clock.elapsed() / 1000.0;
-    std::printf("4095 datasets (41 groups) in %.1f s: %s\n", seconds,
-                window.Database()->Logic().ProgressText().c_str());
-    EXPECT_EQ(window.Database()->Logic().Lines().size(), 4095u + 1u);
-    EXPECT_TRUE(prompt.messages.empty());
-    sim.terminate();
-    sim.waitForFinished(5000);
+    ASSERT_TRUE(DownloadAll(tool.window, tool.prompt, dir / "full.txt", 900000));
+    const auto& logic = tool.window.Database()->Logic();
+    std::printf("4095 datasets (41 groups) in %.1f s: %s\n", clock.elapsed() / 1000.0,
+                logic.ProgressText().c_str());
+    EXPECT_EQ(logic.Lines().size(), 4095u + 1u);
+    EXPECT_TRUE(tool.prompt.messages.empty());
+    sim.Process().terminate();
+    sim.Process().waitForFinished(5000);
 }
 
 // Pictures of the windows for the documentation, not a unit test. Run it with
@@ -163,23 +124,12 @@ TEST(TagDataE2e, DISABLED_FullMemoryDownloadTime) {
 TEST(TagDataE2e, DISABLED_Pictures) {
     const QString folder = qEnvironmentVariable("CORVANTELLE_SHOTS", QStringLiteral("."));
     TempDir dir;
-    EmbeddedSimulator sim;
-    ASSERT_EQ(sim.Start(), 0);
-    sim.Reader().Datasets().Preload(45, 20, DatasetMemory::PackStamp(12, 6, 9, 41, 5));
-    CSerialPort serial;
-    TagPrompt prompt;
-    MainWindowOptions options;
-    options.dataFolder = dir.path.string();
-    MainWindow window(serial, prompt, options);
-    serial.SetDevicePath(sim.DevicePath());
-    serial.SetReceiver([&window](const uint8_t* bytes, int count) { window.OnRxBytes(bytes, count); });
-    window.show();
-    window.Start(AppSettings{1, 9600, 255, 0});
+    BuiltIn<TagPrompt> rig({1, 9600, 255, 0}, DataIn(dir));
+    ASSERT_EQ(rig.started, 0);
+    auto& window = rig.tool.window;
+    rig.sim.Reader().Datasets().Preload(45, 20, DatasetMemory::PackStamp(12, 6, 9, 41, 5));
 
-    window.Action(MainWindow::kDatabase)->trigger();
-    prompt.files.push_back(dir / "farm.txt");
-    Click(window.Database(), "getAll");
-    ASSERT_TRUE(WaitFor([&] { return window.Database()->Logic().State() == CDatabaseDlg::kIdle; }, 20000));
+    ASSERT_TRUE(DownloadAll(window, rig.tool.prompt, dir / "farm.txt", 20000));
     window.Database()->resize(760, 460);
     window.Database()->grab().save(folder + "/database-dialog.png");
 
@@ -187,16 +137,15 @@ TEST(TagDataE2e, DISABLED_Pictures) {
         << CEventDatabase::kHeader << "\r\n984000123456789        \"Sale\"\r\n"
         << "276000000004711        \"Vaccination\"\r\n6789        \"Selection\"\r\n";
     window.Action(MainWindow::kEventDatabase)->trigger();
-    sim.Reader().SetTransponders({{984, 123456789ULL, 5, {}}});
-    sim.Reader().ReportNextTag();
+    rig.sim.Reader().SetTransponders({{984, 123456789ULL, 5, {}}});
+    rig.sim.Reader().ReportNextTag();
     ASSERT_TRUE(WaitFor([&] { return !window.EventDatabase()->Logic().m_id.empty(); }, 5000));
     window.EventDatabase()->resize(520, 420);
     window.EventDatabase()->grab().save(folder + "/event-database-dialog.png");
 
-    QTest::mouseClick(window.findChild<QPushButton*>("configuration"), Qt::LeftButton);
+    ASSERT_NE(rig.tool.OpenSheet(), nullptr);
     window.Sheet()->SetActivePage(CConfigPages::kEvents);
-    QWidget* page = window.Sheet()->PageWidget(CConfigPages::kEvents);
-    Click(page, "listGet");
+    Click(window.Sheet()->PageWidget(CConfigPages::kEvents), "listGet");
     ASSERT_TRUE(WaitFor([&] { return window.Pages().Events().EventList().size() == 30; }, 30000));
     window.Sheet()->grab().save(folder + "/events-page.png");
 }
