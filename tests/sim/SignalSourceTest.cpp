@@ -1,6 +1,7 @@
 // The simulated receiver as the tool sees it: framed answers to the diagnosis commands.
 #include "SimTestSupport.h"
 
+#include "core/diagnosis/Dft.h"
 #include "core/link/Commands.h"
 
 #include <algorithm>
@@ -22,7 +23,14 @@ Bytes Samples(SimulatedReader& reader, uint8_t code) {
 TEST(SimulatedSignals, BlocksLookLikeTheReceiverChannels) {
     SimulatedReader reader;
     const Bytes fdx = Samples(reader, Cmd::kStartFdxSample);
-    EXPECT_EQ(fdx.size(), 512u);  // its bit-rate line in the spectrum: DiagnosisE2e
+    ASSERT_EQ(fdx.size(), 512u);
+    // The biphase stream's bit rate shows as a line in the spectrum (118 Hz a bin).
+    std::vector<double> x(fdx.begin(), fdx.end());
+    CDft dft;
+    dft.Compute(x.data(), 512);
+    const auto& m = dft.Magnitudes();
+    const double strongest = *std::max_element(m.begin() + 1, m.end());
+    EXPECT_GE(*std::max_element(m.begin() + 32, m.begin() + 38), 0.5 * strongest);
 
     const Bytes hdx = Samples(reader, Cmd::kStartHdxSample);
     ASSERT_EQ(hdx.size(), 512u);
