@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr uint8_t kNak = 0x15;
-
 std::string Utf8(const std::string& latin1) {
     return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toStdString();
 }
@@ -82,7 +80,7 @@ void CliRunner::OnSequenceEnd(int answer) {
     }
     if (c == "info") {
         std::fprintf(m_out, "Version: %s\nSerial number: %s\n%s\n", Utf8(read.version).c_str(),
-                     Utf8(read.serialNumber).c_str(), m_engine.LineTiming().Describe().c_str());
+                     Utf8(read.serialNumber).c_str(), m_engine.DescribeLine().c_str());
         Finish(kOk);
     } else if (c == "config read") {
         std::string error;
@@ -159,7 +157,7 @@ void CliRunner::OnResponse(const uint8_t* frame, int length) {
         std::fprintf(m_out, "%s  %s %s\n", Hex(frame, length).c_str(),
                      CommandNames::OfAnswer(frame, length).c_str(),
                      ack                ? "acknowledged"
-                     : frame[3] == kNak ? "refused (non-acknowledge)"
+                     : frame[3] == CFrameParser::kNak ? "refused (non-acknowledge)"
                                         : "answered");
         Finish(ack ? kOk : kFailed);
         return;

@@ -160,7 +160,7 @@ int CliDatasets::DownloadResult() {
                 partial = m_csvFile.TemporaryPath();
                 m_error("what was read is in " + partial);
             }
-        } else if (!m_csvFile.Close()) {
+        } else if (!m_csvFile.Commit()) {
             m_error("datasets not saved: " + m_csvFile.Error());
             ok = false;
         }

@@ -5,6 +5,7 @@
 #include "core/app/WindowInterfaces.h"
 #include "core/tags/DatabaseDlg.h"
 #include "core/tags/ToolView.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 
 #include <cstdio>
@@ -64,7 +65,7 @@ private:
     FILE* m_out;
     std::function<void(const std::string&)> m_error;
     CDatabaseDlg m_dialog;
-    CAtomicTextWriter m_csvFile;
+    CAtomicFile m_csvFile;
     std::string m_firstFile;
     int m_rows = 0;
     bool m_failed = false;

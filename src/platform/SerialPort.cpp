@@ -110,7 +110,7 @@ int CSerialPort::Open() {
 }
 
 void CSerialPort::RequestLowLatency() {
-    m_flagsBefore = -1;
+    m_lowLatencySet = false;
     const int fd = static_cast<int>(m_port->handle());
     serial_struct serial{};
     if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0) {
@@ -119,13 +119,12 @@ void CSerialPort::RequestLowLatency() {
     } else if ((serial.flags & ASYNC_LOW_LATENCY) != 0) {
         m_lowLatencyNote = QStringLiteral("low latency: already on");
     } else {
-        const int before = serial.flags;
         serial.flags |= ASYNC_LOW_LATENCY;
         if (::ioctl(fd, TIOCSSERIAL, &serial) != 0) {
             m_lowLatencyNote = QStringLiteral("low latency: refused by the driver (%1)")
                                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
         } else {
-            m_flagsBefore = before;
+            m_lowLatencySet = true;
             m_lowLatencyNote = QStringLiteral("low latency: set (ASYNC_LOW_LATENCY), put back on close");
         }
     }
@@ -133,18 +132,17 @@ void CSerialPort::RequestLowLatency() {
 }
 
 void CSerialPort::RestoreLatency() {
-    if (m_flagsBefore < 0) {
+    if (!m_lowLatencySet) {
         return;
     }
     const int fd = static_cast<int>(m_port->handle());
     serial_struct serial{};
     // Only our own flag goes back: whatever else changed meanwhile stays.
     if (fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
-        serial.flags =
-            (serial.flags & ~ASYNC_LOW_LATENCY) | (static_cast<int>(m_flagsBefore) & ASYNC_LOW_LATENCY);
+        serial.flags &= ~ASYNC_LOW_LATENCY;
         ::ioctl(fd, TIOCSSERIAL, &serial);
     }
-    m_flagsBefore = -1;
+    m_lowLatencySet = false;
 }
 
 void CSerialPort::RememberName(const QString& device) {

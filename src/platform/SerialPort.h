@@ -92,8 +92,7 @@ private:
     bool m_openedPty = false;
     uint64_t m_nameDevice = 0;
     uint64_t m_nameInode = 0;
-    // The driver's flags before we asked for low latency, to be put back on close; -1 when
-    // nothing was changed.
-    long long m_flagsBefore = -1;
+    // We turned the driver's low latency on, and turn it off again on close.
+    bool m_lowLatencySet = false;
     QString m_lowLatencyNote;
 };

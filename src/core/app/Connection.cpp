@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kConnectedTicks = 60;
 constexpr uint32_t kFastBaud = 115200;
 constexpr uint32_t kSlowBaud = 9600;
 constexpr const char* kStopReconnecting = "Stop reconnecting";
@@ -134,7 +133,7 @@ void CConnection::ReconnectStep(int64_t nowMs) {
     m_reconnect.OnConnected();
     m_engine.ResetLineState();
     m_view.ShowConnectCaption("Disconnect");
-    m_engine.ShowStatus(CReaderToolDlg::kReconnected, kConnectedTicks);
+    m_engine.ShowStatus(CReaderToolDlg::kReconnected, CReaderToolDlg::kConnectedTicks);
 }
 
 CComPropertiesDlg CConnection::BeginComProperties(const std::vector<SystemPort>& devices) {

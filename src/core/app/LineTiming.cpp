@@ -7,10 +7,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-constexpr uint8_t kNak = 0x15;
-}  // namespace
-
 int64_t CLineTiming::SteadyNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -31,7 +27,7 @@ AnswerKey AnswerKey::OfRequest(const uint8_t* payload, int length) {
 
 bool AnswerKey::OfAnswer(const uint8_t* frame, int length, AnswerKey& key) {
     // STX, address, marker, status, code, CRC.
-    if (frame == nullptr || length < 6 || (frame[3] != CFrameParser::kAck && frame[3] != kNak)) {
+    if (frame == nullptr || length < 6 || (frame[3] != CFrameParser::kAck && frame[3] != CFrameParser::kNak)) {
         return false;
     }
     key = AnswerKey{frame[4], -1};
@@ -48,12 +44,12 @@ bool AnswerKey::Matches(const AnswerKey& answer) const {
 }
 
 int64_t CLineTiming::RtoMs() const {
-    const int64_t measured = m_samples > 0 ? m_srtt + std::max(kGranularityMs, 4 * m_rttvar) : 0;
+    const int64_t measured = m_measured ? m_srtt + std::max(kGranularityMs, 4 * m_rttvar) : 0;
     return std::min(std::max(measured, m_backoffMs), kMaxRtoMs);
 }
 
 int64_t CLineTiming::OwedMs() const {
-    if (m_samples == 0) {
+    if (!m_measured) {
         return std::max(kFirstAnswerMs, 2 * RtoMs());
     }
     return std::clamp(2 * RtoMs(), kMinOwedMs, kMaxOwedMs);
@@ -61,7 +57,7 @@ int64_t CLineTiming::OwedMs() const {
 
 void CLineTiming::Sample(int64_t rtt) {
     rtt = std::max<int64_t>(rtt, 0);
-    if (m_samples == 0) {
+    if (!m_measured) {
         m_srtt = rtt;
         m_rttvar = rtt / 2;
     } else {
@@ -69,9 +65,7 @@ void CLineTiming::Sample(int64_t rtt) {
         m_rttvar = (3 * m_rttvar + delta) / 4;
         m_srtt = (7 * m_srtt + rtt) / 8;
     }
-    if (m_samples < 1000000) {
-        ++m_samples;
-    }
+    m_measured = true;
 }
 
 CLineTiming::Request* CLineTiming::Find(uint64_t id) {
@@ -164,7 +158,7 @@ bool CLineTiming::HoldsRepeat(const uint8_t* payload, int length, bool giveUp, i
     if (request == nullptr || request->answered) {
         return false;
     }
-    if (giveUp && m_samples == 0 && nowMs - request->firstSent < kFirstAnswerMs) {
+    if (giveUp && !m_measured && nowMs - request->firstSent < kFirstAnswerMs) {
         return true;
     }
     return nowMs - request->lastSent < RtoMs();
@@ -188,7 +182,7 @@ void CLineTiming::ForgetOutstanding() {
 }
 
 std::string CLineTiming::Describe() const {
-    if (m_samples == 0) {
+    if (!m_measured) {
         return "Round trip not measured yet";
     }
     return Format("Round trip %lld ms, variation %lld ms, repeats after %lld ms",

@@ -67,13 +67,11 @@ public:
     // owes an answer: that answer would be taken for this one's.
     bool Blocks(const uint8_t* payload, int length, int64_t nowMs) const;
 
-    bool Measured() const { return m_samples > 0; }
+    bool Measured() const { return m_measured; }
     int64_t SmoothedMs() const { return m_srtt; }
-    int64_t VariationMs() const { return m_rttvar; }
     // The retransmission time-out; 0 while the line has neither been measured nor been slower
     // than the fixed waits.
     int64_t RtoMs() const;
-    int Samples() const { return m_samples; }
     // "Round trip 250 ms, variation 40 ms, repeats after 410 ms", or that nothing is measured yet.
     std::string Describe() const;
 
@@ -111,7 +109,7 @@ private:
     std::deque<Transmission> m_outstanding;
     std::vector<uint8_t> m_answered;
     uint64_t m_nextId = 1;
-    int m_samples = 0;
+    bool m_measured = false;
     int64_t m_srtt = 0;
     int64_t m_rttvar = 0;
     int64_t m_backoffMs = 0;

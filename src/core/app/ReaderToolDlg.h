@@ -119,9 +119,7 @@ public:
     // Milliseconds on a steady clock; without one, the ticks counted (100 ms each).
     using Clock = std::function<int64_t()>;
     void SetClock(Clock clock) { m_clock = std::move(clock); }
-    int64_t NowMs() const { return m_clock ? m_clock() : m_ticks * 100; }
-    // What the line owes and how long it takes to answer.
-    const CLineTiming& LineTiming() const { return m_timing; }
+    int64_t NowMs() const { return m_clock ? m_clock() : NowTicksMs(); }
 
     // Windows.
     CWindowRegistry& Windows() { return m_windows; }

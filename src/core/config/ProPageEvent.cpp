@@ -4,6 +4,7 @@
 #include "core/link/FrameParser.h"
 #include "core/tags/TransponderId.h"
 #include "core/util/Format.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 
 #include <algorithm>
@@ -197,7 +198,7 @@ void CProPageEvent::OnListSave() {
         text += line + "\r\n";
     }
     std::string error;
-    if (!TextFile::WriteAtomic(path, text, error)) {
+    if (!WriteFileAtomically(path, text, error)) {
         Prompt()->Message("Event list not saved", error);
     }
 }

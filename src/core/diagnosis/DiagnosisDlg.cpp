@@ -87,21 +87,13 @@ void CDiagnosisDlg::OnStop() {
 
 // The zoom, the DFT and the mode move the last view that fits; a shift left beyond it from an
 // earlier one would take hundreds of presses before ">>" showed anything.
-void CDiagnosisDlg::ClampShift() {
-    m_shift =
-        std::clamp(m_shift, 0, std::max(0, Diagnosis::MaxShift(Mode(), m_fields.zoomIndex, m_fields.dft)));
-}
-
 void CDiagnosisDlg::OnShiftLeft() {
-    ClampShift();
-    if (m_shift < Diagnosis::MaxShift(Mode(), m_fields.zoomIndex, m_fields.dft)) {
-        ++m_shift;
-    }
+    SetShift(m_shift + 1);
     m_view.Repaint();
 }
 
 void CDiagnosisDlg::OnShiftRight() {
-    ClampShift();
+    SetShift(m_shift);
     if (m_shift > 0) {
         --m_shift;
     }
@@ -114,7 +106,7 @@ void CDiagnosisDlg::OnReset() {
 }
 
 void CDiagnosisDlg::OnDft() {
-    ClampShift();
+    SetShift(m_shift);
     if (m_fields.dft) {
         Transform();
     }

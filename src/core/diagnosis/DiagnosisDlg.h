@@ -121,7 +121,6 @@ private:
     // Buffer positions per trace point: 2 for UB samples, else 1.
     int Step() const;
     void SetShift(double shift);
-    void ClampShift();
 
     IMainWindow& m_main;
     IPrompt& m_prompt;

@@ -14,6 +14,7 @@ public:
     static constexpr uint8_t kMarker = 0xF0;
     static constexpr uint8_t kBroadcast = 0xFF;
     static constexpr uint8_t kAck = 0x06;
+    static constexpr uint8_t kNak = 0x15;
     static constexpr uint8_t kTagData = 0x23;
     static constexpr int kMaxPayload = 50;
     static constexpr int kMaxFrame = 2 * 3 + 2 * kMaxPayload + 2;  // 108: room BuildFrame needs

@@ -194,7 +194,7 @@ void CDatabaseDlg::CloseOutput(bool complete, const std::string& why) {
     }
     const bool failed = m_output.Failed();
     if (complete && !failed) {
-        if (!m_output.Close()) {
+        if (!m_output.Commit()) {
             m_prompt.Message("Datasets file not saved", m_output.Error());
         }
         return;

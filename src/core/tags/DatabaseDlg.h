@@ -4,6 +4,7 @@
 #include "core/app/WindowInterfaces.h"
 #include "core/tags/ToolView.h"
 #include "core/util/LocalTime.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 
 #include <array>
@@ -153,7 +154,7 @@ private:
     uint16_t m_current = 0;
     uint16_t m_total = 0;
     int m_groupCounter = 0;
-    CAtomicTextWriter m_output;
+    CAtomicFile m_output;
     int m_fileCounter = 1;
     std::string m_baseName;
     std::string m_partialPath;

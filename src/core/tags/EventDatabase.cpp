@@ -2,6 +2,7 @@
 
 #include "core/tags/TransponderId.h"
 #include "core/util/Format.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 
 #include <sys/stat.h>
@@ -132,7 +133,7 @@ bool CEventDatabase::EnsureHeader(std::string& error) const {
             return true;
         }
     }
-    return TextFile::WriteAtomic(m_path, std::string(kHeader) + kLineEnd, error);
+    return WriteFileAtomically(m_path, std::string(kHeader) + kLineEnd, error);
 }
 
 std::vector<std::string> CEventDatabase::ListLines() const {
@@ -157,12 +158,12 @@ bool CEventDatabase::Backup(std::vector<std::string>& lines, std::string& error)
         error = ReadError(m_path);
         return false;
     }
-    return TextFile::WriteAtomic(BackupPath(), Join(lines), error);
+    return WriteFileAtomically(BackupPath(), Join(lines), error);
 }
 
 bool CEventDatabase::Rewrite(const std::vector<std::string>& lines, IPrompt& prompt) const {
     std::string error;
-    if (!TextFile::WriteAtomic(m_path, Join(lines), error)) {
+    if (!WriteFileAtomically(m_path, Join(lines), error)) {
         prompt.Message(kDatabaseError, error);
         return false;
     }

@@ -3,6 +3,7 @@
 #include "core/tags/CountryNames.h"
 #include "core/util/Format.h"
 #include "core/util/LocalTime.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 
 #include <algorithm>
@@ -194,5 +195,5 @@ std::string TagHistory::Csv() const {
 }
 
 int TagHistory::ExportCsv(const std::string& path, std::string& error) const {
-    return WriteTextFileAtomically(path, Csv(), error);
+    return WriteFileAtomically(path, Csv(), error) ? 0 : -1;
 }

@@ -1,7 +1,5 @@
 #include "core/util/TextFile.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 
 namespace TextFile {
@@ -64,17 +62,4 @@ bool GetLine(std::istream& in, std::string& line, size_t maxLength) {
     return any;
 }
 
-std::string WriteError(const std::string& path) {
-    const int code = errno;
-    return "Cannot write " + path + ": " + (code != 0 ? std::strerror(code) : "write failed");
-}
-
-bool WriteAtomic(const std::string& path, const std::string& content, std::string& error) {
-    return WriteFileAtomically(path, content, error);
-}
-
 }  // namespace TextFile
-
-int WriteTextFileAtomically(const std::string& path, const std::string& text, std::string& error) {
-    return TextFile::WriteAtomic(path, text, error) ? 0 : -1;
-}

@@ -3,15 +3,8 @@
 #include <QPainter>
 #include <QStyle>
 
-#include <QStyle>
-#include <algorithm>
-
-namespace {
-// Wide enough for the short messages, so that a layout still gives the label room.
-constexpr int kPreferredCharacters = 40;
-}  // namespace
-
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
+    // The layout gives it the window's width and never asks it for its text's.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
@@ -20,18 +13,8 @@ void ElidedLabel::SetFullText(const QString& text) {
         return;
     }
     setText(text);
-    // A text that fits needs no tooltip; one that may be cut carries all of it there.
+    // Any text may be cut at the label's width; the tooltip always carries all of it.
     setToolTip(text.trimmed().isEmpty() ? QString() : text);
-}
-
-QSize ElidedLabel::sizeHint() const {
-    const QSize hint = QLabel::sizeHint();
-    const int width = fontMetrics().averageCharWidth() * kPreferredCharacters + 2 * frameWidth();
-    return {std::min(hint.width(), width), hint.height()};
-}
-
-QSize ElidedLabel::minimumSizeHint() const {
-    return {2 * frameWidth(), QLabel::minimumSizeHint().height()};
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* /*event*/) {

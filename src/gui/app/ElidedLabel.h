@@ -11,9 +11,6 @@ public:
     // Sets the text and its tooltip; cheap when nothing changed.
     void SetFullText(const QString& text);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 };

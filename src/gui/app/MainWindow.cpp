@@ -316,15 +316,11 @@ void MainWindow::BuildMenu() {
     connect(add(configure, "&Real time clock", kRealTimeClock, true), &QAction::triggered, this,
             [this] { m_logic->OnRealTimeClock(); });
     connect(add(configure, "M&emory", kMemory, true), &QAction::triggered, this, [this] {
-        WindowPrompt prompt(m_prompt);
-        MemoryDialog dialog(*m_logic, m_logic->Windows(), prompt, this);
-        prompt.SetWindow(&dialog);
+        MemoryDialog dialog(*m_logic, m_logic->Windows(), m_prompt, this);
         dialog.exec();
     });
     connect(add(tools, "M&AX884", kMax884, true), &QAction::triggered, this, [this] {
-        WindowPrompt prompt(m_prompt);
-        Max884Dialog dialog(prompt, this);
-        prompt.SetWindow(&dialog);
+        Max884Dialog dialog(m_prompt, this);
         dialog.exec();
     });
     connect(add(tools, "D&iagnosis", kDiagnosis, true), &QAction::triggered, this, [this] { OnDiagnosis(); });

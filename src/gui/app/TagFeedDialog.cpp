@@ -45,21 +45,21 @@ TagFeedDialog::TagFeedDialog(TagFeed& feed, QWidget* parent)
 
     m_enabled->setChecked(m_feed.IsEnabled());
     connect(m_enabled, &QCheckBox::toggled, this, [this](bool on) {
-        QString note;
+        QString note;  // the same as the feed's Note() afterwards
         m_feed.SetEnabled(on, note);
-        Show(m_feed.Note());
+        Show();
     });
-    connect(&m_feed, &TagFeed::clientsChanged, this, [this] { Show(m_feed.Note()); });
-    Show(m_feed.Note());
+    connect(&m_feed, &TagFeed::clientsChanged, this, [this] { Show(); });
+    Show();
 }
 
-void TagFeedDialog::Show(const QString& note) {
+void TagFeedDialog::Show() {
     const bool listening = m_feed.IsListening();
     m_path->setText(listening ? m_feed.Path() : TagFeed::DefaultPath());
     m_path->setEnabled(listening);
     m_clients->setText(listening ? QString::number(m_feed.Clients())
                                  : QStringLiteral("none, the feed is off"));
-    QString text = note;
+    QString text = m_feed.Note();
     if (listening && m_feed.Path() != TagFeed::DefaultPath()) {
         // The long paths of the feed's own note wrap badly here; the path is in the field above.
         text = QStringLiteral(

@@ -15,7 +15,7 @@ public:
     explicit TagFeedDialog(TagFeed& feed, QWidget* parent = nullptr);
 
 private:
-    void Show(const QString& note);
+    void Show();
 
     TagFeed& m_feed;
     QCheckBox* m_enabled;

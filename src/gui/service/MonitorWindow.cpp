@@ -2,6 +2,7 @@
 
 #include "core/app/WindowRegistry.h"
 #include "core/util/LocalTime.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 #include "gui/service/PlainTextDelegate.h"
 
@@ -329,7 +330,7 @@ void MonitorWindow::OnSave() {
     }
     std::string error;
     const std::string text = m_logic.Text(0, m_logic.Lines().Size(), m_stamps->isChecked());
-    if (WriteTextFileAtomically(path, text, error) != 0) {
+    if (!WriteFileAtomically(path, text, error)) {
         m_prompt.Message("The monitor lines were not saved", error);
     }
 }

@@ -27,7 +27,6 @@ public:
     UpdatePacer& operator=(const UpdatePacer&) = delete;
 
     void Request();
-    bool IsPending() const { return m_pending; }
     // How long until the shared clock runs the pending updates: 0 on the next turn of the event
     // loop, -1 when nothing is pending anywhere.
     static int MsUntilNextUpdate();

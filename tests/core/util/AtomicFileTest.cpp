@@ -3,6 +3,7 @@
 
 #include "core/config/ConfigFile.h"
 #include "core/diagnosis/SampleFile.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/TextFile.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ const std::pair<const char*, Saver> kSavers[] = {
     {"text",
      [](const std::string& p, const std::string& c) {
          std::string e;
-         return WriteTextFileAtomically(p, c, e) == 0;
+         return WriteFileAtomically(p, c, e);
      }},
     {"samples",
      [](const std::string& p, const std::string& c) {
@@ -28,8 +29,8 @@ const std::pair<const char*, Saver> kSavers[] = {
      }},
     {"download",
      [](const std::string& p, const std::string& c) {
-         CAtomicTextWriter writer;
-         return writer.Open(p) && writer.Write(c) && writer.Close();
+         CAtomicFile writer;
+         return writer.Open(p) && writer.Write(c) && writer.Commit();
      }},
 };
 
