@@ -152,13 +152,11 @@ int CliDatasets::DownloadResult() {
         m_dialog.OnStop();
     }
     bool ok = !m_failed && m_dialog.ReadAllEnd() == CDatabaseDlg::End::kComplete;
-    std::string partial = m_dialog.PartialPath();
     if (m_csvFile.IsOpen()) {
         if (!ok) {
             // Under its final name it would pass for a complete download.
             if (m_csvFile.Keep()) {
-                partial = m_csvFile.TemporaryPath();
-                m_error("what was read is in " + partial);
+                m_error("what was read is in " + m_csvFile.TemporaryPath());
             }
         } else if (!m_csvFile.Commit()) {
             m_error("datasets not saved: " + m_csvFile.Error());
@@ -169,8 +167,8 @@ int CliDatasets::DownloadResult() {
         m_error(Format("%d dataset%s read", m_dialog.Total(), m_dialog.Total() == 1 ? "" : "s") +
                 SavedFiles());
     } else if (m_dialog.ReadAllEnd() == CDatabaseDlg::End::kStopped) {
-        m_error(Format("stopped after %d of %d datasets", m_dialog.Done(), m_dialog.Total()) +
-                (partial.empty() ? std::string() : "; what was read is in " + partial));
+        // Where what was read is kept has been said already, by the file that kept it.
+        m_error(Format("stopped after %d of %d datasets", m_dialog.Done(), m_dialog.Total()));
     }
     return ok ? 0 : 1;
 }

@@ -250,8 +250,11 @@ TEST(CliEndToEnd, DatasetsDownloadCsvHoldsExactlyThePreloadedRecordsAndCtrlCKeep
     ASSERT_TRUE(stopped.hasMatch()) << err;
     // Only the temporary file, which the message names, holds it: "day.txt" would look complete.
     EXPECT_FALSE(QFile::exists(dir.filePath("day.txt")));
-    const auto kept = QRegularExpression("what was read is in (\\S+day\\.txt\\.\\w+\\.part)").match(err);
+    const QRegularExpression keptAt("what was read is in (\\S+day\\.txt\\.\\w+\\.part)",
+                                    QRegularExpression::CaseInsensitiveOption);
+    const auto kept = keptAt.match(err);
     ASSERT_TRUE(kept.hasMatch()) << err;
+    EXPECT_EQ(err.count(keptAt), 1) << err;
     // The two header lines, "Group 1", then a line for every dataset read before the stop.
     EXPECT_GT(stopped.captured(1).toInt(), 0);
     EXPECT_EQ(FileLines(kept.captured(1), "\r\n").size(), 3 + stopped.captured(1).toInt()) << err;
