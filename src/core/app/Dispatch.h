@@ -16,4 +16,7 @@ inline constexpr const char* kResponseWindows[] = {Caption::kTestTools, Caption:
 inline constexpr const char* kTickWindows[] = {Caption::kMemory, Caption::kDatabase, Caption::kTestTools,
                                                Caption::kBluetooth, Caption::kClient};
 
+// A lost port, for the windows whose running job it ends.
+inline constexpr const char* kLineLostWindows[] = {Caption::kDatabase};
+
 }  // namespace Dispatch

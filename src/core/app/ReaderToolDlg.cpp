@@ -126,6 +126,15 @@ void CReaderToolDlg::OnTestButton() {
 
 // ---- receiving ----
 
+void CReaderToolDlg::OnPortLost() {
+    m_connection.OnPortLost(NowTicksMs());
+    for (const char* caption : Dispatch::kLineLostWindows) {
+        if (IToolWindow* window = m_windows.Find(caption)) {
+            window->OnLineLost();
+        }
+    }
+}
+
 void CReaderToolDlg::OnRxBytes(const uint8_t* bytes, int count) {
     for (const char* caption : Dispatch::kLineWindows) {
         if (IToolWindow* window = m_windows.Find(caption)) {

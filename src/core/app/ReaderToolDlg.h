@@ -62,7 +62,7 @@ public:
     void Disconnect() { m_connection.Disconnect(); }
     void OnConnectButton() { m_connection.OnConnectButton(); }
     // The device went away while open (unplugged adapter, ended simulator).
-    void OnPortLost() { m_connection.OnPortLost(NowTicksMs()); }
+    void OnPortLost();
     // "COM Error <CE-%u>" of a failed read or write.
     void OnComError(const std::string& text) { m_connection.OnComError(text); }
     // Opening the same device again by itself after it went away; on unless the user turned it

@@ -74,6 +74,8 @@ public:
     virtual void OnResponse(const uint8_t* /*frame*/, int /*length*/) {}
     virtual void OnTick() {}
     virtual void OnBringToFront() {}
+    // The port went away: a job waiting for answers ends now rather than after its time-outs.
+    virtual void OnLineLost() {}
     // The ID of a tag just read (the event database window shows it).
     virtual void ShowTag(const std::string& /*id*/) {}
 };

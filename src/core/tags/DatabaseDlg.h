@@ -76,7 +76,7 @@ public:
     void OnQuit();
     // The port went away: the read-all ends now, not after twenty requests that cannot be
     // answered. The main window tells of the loss itself.
-    void OnLineLost();
+    void OnLineLost() override;
 
     // IToolWindow
     void OnResponse(const uint8_t* frame, int length) override;

@@ -354,9 +354,6 @@ void MainWindow::SetTagFeed(TagFeed* feed) {
 
 void MainWindow::OnPortLost() {
     m_logic->OnPortLost();
-    if (m_database) {
-        m_database->Logic().OnLineLost();
-    }
 }
 
 void MainWindow::AttachSerialPort(CSerialPort& serial) {
