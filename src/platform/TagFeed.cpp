@@ -1,9 +1,9 @@
 #include "platform/TagFeed.h"
 
 #include "core/link/FrameParser.h"
+#include "core/tags/CountryNames.h"
 #include "core/tags/TagLine.h"
 #include "core/tags/TransponderId.h"
-#include "platform/IsoCountryNames.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -219,6 +219,21 @@ void TagFeed::Publish(const std::string& line) {
     }
 }
 
+namespace {
+
+// The names the window shows, read once on the first tag; by the number, so that a name is the
+// same in every output format.
+void NameCountry(TagFields& fields) {
+    static const CCountryNames names = [] {
+        CCountryNames list;
+        list.Load(CCountryNames::kSystemList);
+        return list;
+    }();
+    fields.countryName = fields.countryNumber >= 0 ? names.Name(fields.countryNumber) : std::string();
+}
+
+}  // namespace
+
 void TagFeed::OnResponse(const uint8_t* frame, int length) {
     if (length < 4 || frame[3] != CFrameParser::kTagData) {
         return;
@@ -230,9 +245,7 @@ void TagFeed::OnResponse(const uint8_t* frame, int length) {
     const auto numbers =
         CTransponderId::NumbersOfTagData(std::span<const uint8_t>(frame, static_cast<size_t>(length)));
     TagLine::SetNumbers(fields, numbers.country, numbers.national, CTransponderId::TypeName(numbers.type));
-    // Named by the number, so that the name too is the same in every output format.
-    fields.countryName =
-        fields.countryNumber >= 0 ? IsoCountryName(std::to_string(fields.countryNumber)) : std::string();
+    NameCountry(fields);
     m_lastLine = TagLine::Json(fields);
     if (IsListening()) {
         Publish(m_lastLine);
@@ -247,7 +260,6 @@ TagFields TagFeed::Fields(const std::string& countryCode, const std::string& nat
     f.time = TagLine::TimeText(now.toMSecsSinceEpoch() + static_cast<int64_t>(now.offsetFromUtc()) * 1000,
                                now.offsetFromUtc());
     f.countryCode = TagLine::FieldText(countryCode);
-    f.countryName = IsoCountryName(f.countryCode);
     f.nationalId = TagLine::FieldText(nationalId);
     f.type = TagLine::FieldText(tagType);
     f.event = TagLine::FieldText(eventText);
@@ -258,6 +270,7 @@ TagFields TagFeed::Fields(const std::string& countryCode, const std::string& nat
                    : -1LL;
     };
     TagLine::SetNumbers(f, static_cast<int>(decimal(f.countryCode)), decimal(f.nationalId), {});
+    NameCountry(f);
     if (frame != nullptr && length > 0) {
         f.frame = TagLine::HexText(frame, static_cast<size_t>(length));
     }
