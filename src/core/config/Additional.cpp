@@ -73,7 +73,7 @@ void CAdditional::OnCreate() {
 
 void CAdditional::SetDefaults() {
     m_controls = Controls{};
-    m_reportedSwitchOff = m_reportedDoubleReads = m_reportedSync = Reported{};
+    m_reportedSwitchOff = m_reportedDoubleReads = Reported{};
     m_controls.highPower = false;
     m_controls.switchOff = "7";
     m_controls.doubleReads = "0";
@@ -256,9 +256,7 @@ int CAdditional::DoubleReadValue() {
 }
 
 int CAdditional::SyncLevelValue() {
-    if (const int reported = m_reportedSync.Unedited(m_controls.syncLevel); reported >= 0) {
-        return reported;
-    }
+    // Every text the page shows for a reported level converts back to that level exactly.
     double volts = 0.0;
     // Above 5.00 V the byte would wrap to a low level.
     if (!ParseDouble(m_controls.syncLevel, volts) || volts < 0.0 || volts > kMaxSync + 1e-9) {
@@ -406,7 +404,6 @@ void CAdditional::HandleAnswer(int length, const uint8_t* frame) {
                 SetStatus(SuccessText(), kAnswerTicks);
                 if (LastReadAddress() == CfgAddr::kSyncLevel && DataCount(length) >= 1) {
                     m_controls.syncLevel = ConfigFile::SyncLevelText(frame[5]);
-                    Remember(m_reportedSync, m_controls.syncLevel, frame[5]);
                     UpdateView();
                 }
             }
@@ -438,7 +435,6 @@ void CAdditional::HandleAnswer(int length, const uint8_t* frame) {
                 m_controls.switchOff = Format("%d", Word(frame + 12) / 100);
                 Remember(m_reportedSwitchOff, m_controls.switchOff, Word(frame + 12));
                 m_controls.syncLevel = ConfigFile::SyncLevelText(frame[14]);
-                Remember(m_reportedSync, m_controls.syncLevel, frame[14]);
                 m_controls.useBeeper = (frame[15] & 0x01) != 0;
                 m_controls.useLeds = (frame[15] & 0x02) != 0;
                 m_controls.highPower = (frame[17] & 0x01) != 0;
@@ -515,7 +511,6 @@ void CAdditional::ShowRecord(ConfigRecord record) {
     m_controls.doubleReads = Format("%d", record.doubleReadTime);
     Remember(m_reportedDoubleReads, m_controls.doubleReads, record.doubleReadTime);
     m_controls.syncLevel = ConfigFile::SyncLevelText(record.syncLevelRead);
-    Remember(m_reportedSync, m_controls.syncLevel, record.syncLevelRead);
     ShowDurationAndSlider();
     UpdateView();
 }

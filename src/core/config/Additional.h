@@ -92,8 +92,8 @@ private:
     void SendAdditional(const char* status, CTelegram request);
 
     // A value as the reader reported it and the text the page shows for it: while the text is
-    // not edited, the reported value is written back as it was, not its rounded text (a sync
-    // level of 100 shows "1.96", which x 51 gives 99; a switch-off of 750 shows "7").
+    // not edited, the reported value is written back as it was, not its rounded text (a
+    // switch-off of 750 shows "7").
     struct Reported {
         std::string text;
         int value = -1;
@@ -109,5 +109,4 @@ private:
     Controls m_controls;
     Reported m_reportedSwitchOff;
     Reported m_reportedDoubleReads;
-    Reported m_reportedSync;
 };
