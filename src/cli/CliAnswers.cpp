@@ -9,6 +9,7 @@
 #include "core/service/MonitorDlg.h"
 #include "core/tags/TagLine.h"
 #include "core/util/Format.h"
+#include "core/util/TextFile.h"
 #include "platform/TagFeed.h"
 
 #include <QDateTime>
@@ -85,7 +86,7 @@ void CliRunner::OnSequenceEnd(int answer) {
     } else if (c == "config read") {
         std::string error;
         if (!m_options.output.empty()) {
-            const std::string path = CliArgs::HasExtension(m_options.output)
+            const std::string path = TextFile::HasExtension(m_options.output)
                                          ? m_options.output
                                          : ConfigFile::WithExtension(m_options.output);
             if (ConfigFile::SaveFile(path, read, error) != 0) {

@@ -164,13 +164,6 @@ bool ParseHex(const std::string& token, std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-bool CliArgs::HasExtension(const std::string& path) {
-    const size_t name = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
-    const size_t dot = path.rfind('.');
-    // ".hidden" is a name, not an extension.
-    return dot != std::string::npos && dot > name && dot + 1 < path.size();
-}
-
 int CliArgs::Parse(const std::vector<std::string>& args, CliOptions& o, std::string& message) {
     size_t i = 0;
     // "--port=PATH" is "--port PATH": the value rides along with its option.

@@ -46,7 +46,4 @@ constexpr uint32_t kBauds[] = {9600, 19200, 38400, 57600, 115200};
 // kUsage with the reason and the usage line for stderr in message.
 int Parse(const std::vector<std::string>& args, CliOptions& options, std::string& message);
 
-// "out.txt", "my.txt.backup": the user chose the whole name, so none is added.
-bool HasExtension(const std::string& path);
-
 }  // namespace CliArgs

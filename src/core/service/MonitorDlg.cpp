@@ -3,6 +3,7 @@
 #include "core/util/Format.h"
 
 #include "core/link/Commands.h"
+#include "core/util/TextFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -200,10 +201,7 @@ std::string CMonitorDlg::SaveName(const std::tm& time) {
 }
 
 std::string CMonitorDlg::WithTextExtension(const std::string& path) {
-    const size_t name = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1);
-    return path.empty() || hasExtension ? path : path + ".txt";
+    return path.empty() || TextFile::HasExtension(path) ? path : path + ".txt";
 }
 
 std::string CMonitorDlg::StampedLine(const std::string& text, int64_t stamp) {

@@ -4,6 +4,7 @@
 #include "core/link/FrameParser.h"
 #include "core/tags/TransponderId.h"
 #include "core/util/Format.h"
+#include "core/util/TextFile.h"
 
 #include <span>
 
@@ -136,11 +137,9 @@ void CDatabaseDlg::OnGetAll() {
     std::string path = m_prompt.SaveFileNameProposing(kFilter, proposed);
     m_fileCounter = 1;
     if (!path.empty()) {
-        const size_t slash = path.find_last_of('/');
-        const size_t dot = path.rfind('.');
-        const size_t name = slash == std::string::npos ? 0 : slash + 1;
         m_extension = ".txt";
-        if (m_keepExtension && dot != std::string::npos && dot > name && dot + 1 < path.size()) {
+        if (m_keepExtension && TextFile::HasExtension(path)) {
+            const size_t dot = path.rfind('.');
             m_extension = path.substr(dot);
             path.erase(dot);
         } else {

@@ -62,4 +62,11 @@ bool GetLine(std::istream& in, std::string& line, size_t maxLength) {
     return any;
 }
 
+bool HasExtension(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot > name && dot + 1 < path.size();
+}
+
 }  // namespace TextFile

@@ -20,4 +20,7 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, size_t 
 // file without line ends cannot fill the memory.
 bool GetLine(std::istream& in, std::string& line, size_t maxLength = 4096);
 
+// The file name in path ends in an extension of its own (".hidden" is a name, not one).
+bool HasExtension(const std::string& path);
+
 }  // namespace TextFile
