@@ -1,7 +1,7 @@
 #include "core/tags/TagLine.h"
 
+#include "core/tags/TagHistory.h"
 #include "core/util/Format.h"
-#include "core/util/LocalTime.h"
 
 #include <charconv>
 
@@ -225,25 +225,15 @@ std::string TagLine::FieldText(const std::string& latin1) {
     if (first == std::string::npos) {
         return {};
     }
-    std::string out;
-    for (size_t i = first; i <= latin1.find_last_not_of(' '); ++i) {
-        AppendUtf8(out, static_cast<unsigned char>(latin1[i]));
-    }
-    return out;
+    return TagHistory::Latin1ToUtf8(latin1.substr(first, latin1.find_last_not_of(' ') + 1 - first));
 }
 
 std::string TagLine::TimeText(int64_t localMs, int offsetSeconds) {
-    const int64_t days = (localMs >= 0 ? localMs : localMs - 86399999) / 86400000;
-    const int64_t ms = localMs - days * 86400000;
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    CivilFromDays(days, year, month, day);
+    // The history's time with ISO 8601's "T" and the offset from UTC.
+    std::string text = TagHistory::TimeText(localMs);
+    text[10] = 'T';
     const int offset = offsetSeconds < 0 ? -offsetSeconds : offsetSeconds;
-    return Format("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", year, month, day,
-                  static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                  static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000),
-                  offsetSeconds < 0 ? '-' : '+', offset / 3600, offset / 60 % 60);
+    return text + Format("%c%02d:%02d", offsetSeconds < 0 ? '-' : '+', offset / 3600, offset / 60 % 60);
 }
 
 void TagLine::SetNumbers(TagFields& fields, int country, int64_t national, const std::string& typeName) {
