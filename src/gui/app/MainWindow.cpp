@@ -442,10 +442,8 @@ void MainWindow::ShowStatusLine(const std::string& text) {
 }
 
 void MainWindow::PaintStatusLine() {
-    if (m_statusText != m_statusShown) {
-        m_statusShown = m_statusText;
-        m_statusLine->SetFullText(QString::fromStdString(m_statusShown));
-    }
+    m_statusShown = m_statusText;
+    m_statusLine->SetFullText(QString::fromStdString(m_statusShown));
 }
 
 void MainWindow::ShowConnectCaption(const std::string& caption) {

@@ -306,9 +306,7 @@ void TagHistoryPanel::ShowSummary() {
     if (!m_saved.isEmpty()) {
         text += QStringLiteral("  \u2014  ") + m_saved;
     }
-    if (m_summary->text() != text) {
-        m_summary->setText(text);
-    }
+    m_summary->setText(text);  // nothing to lay out or paint when it is the same
 }
 
 void TagHistoryPanel::OnClear() {

@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,10 +24,6 @@
 #include <QVBoxLayout>
 #include <QVarLengthArray>
 #include <QWheelEvent>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 

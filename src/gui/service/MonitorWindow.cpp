@@ -83,10 +83,7 @@ MonitorWindow::MonitorWindow(IMainWindow& main, CWindowRegistry& windows, IPromp
     auto* roundTripTimer = new QTimer(this);
     const auto showRoundTrip = [roundTrip, &main] {
         const IRequestTiming* timing = main.Timing();
-        const std::string text = timing != nullptr ? timing->DescribeLine() : std::string();
-        if (roundTrip->text().toStdString() != text) {
-            roundTrip->setText(QString::fromStdString(text));
-        }
+        roundTrip->setText(timing != nullptr ? QString::fromStdString(timing->DescribeLine()) : QString());
     };
     connect(roundTripTimer, &QTimer::timeout, this, showRoundTrip);
     roundTripTimer->start(1000);

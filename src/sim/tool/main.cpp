@@ -3,7 +3,6 @@
 
 #include "core/link/CommandNames.h"
 #include "core/link/Commands.h"
-#include "core/link/FrameParser.h"
 #include "core/util/Format.h"
 #include "sim/HostClock.h"
 #include "sim/LinePacer.h"
@@ -19,7 +18,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <deque>
 #include <iterator>
 #include <string>
