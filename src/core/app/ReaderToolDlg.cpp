@@ -180,7 +180,10 @@ void CReaderToolDlg::OnFrame() {
     // it for its own value.
     const bool late = m_timing.OnFrame(frame.data(), length, NowMs()) == CLineTiming::Fate::kLate;
     for (const char* caption : Dispatch::kResponseWindows) {
-        if (!late || caption != Caption::kClient) {
+        SendToWindow(caption, frame.data(), length);
+    }
+    if (!late) {
+        for (const char* caption : Dispatch::kAnsweredWindows) {
             SendToWindow(caption, frame.data(), length);
         }
     }
