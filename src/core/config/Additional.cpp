@@ -230,9 +230,7 @@ int CAdditional::SwitchOffValue() {
                           : seconds > kMaxSwitchOff ? kTooLargeSwitchOff
                                                     : nullptr;
     if (refusal != nullptr) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(refusal);
-        }
+        Tell(refusal);
         return -1;
     }
     return seconds * 100;
@@ -247,9 +245,7 @@ int CAdditional::DoubleReadValue() {
         value = kEmptyField;
     }
     if (value > kMaxDoubleReads) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(kTooLargeDoubleReads);
-        }
+        Tell(kTooLargeDoubleReads);
         return -1;
     }
     return value;

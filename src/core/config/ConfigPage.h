@@ -115,6 +115,12 @@ protected:
     void StoreView();
     IMainWindow& MainWindow() { return m_mainWindow; }
     IPrompt* Prompt() { return m_prompt; }
+    // A message box, when the page has somewhere to show one.
+    void Tell(const std::string& text) {
+        if (m_prompt != nullptr) {
+            m_prompt->Message(text);
+        }
+    }
 
 private:
     IMainWindow& m_mainWindow;

@@ -73,9 +73,7 @@ void CProPageEvent::Request(uint8_t sub, int number, const std::string& status, 
 int CProPageEvent::CheckedNumber() {
     int number = 0;
     if (!ParseInt(m_number, number) || number < 1 || number > kDatasets) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(Format("Invalid dataset number, valid range is 1...%d", kDatasets));
-        }
+        Tell(Format("Invalid dataset number, valid range is 1...%d", kDatasets));
         return 0;
     }
     return number;
@@ -118,16 +116,12 @@ void CProPageEvent::OnAssignDataset() {
     }
     std::array<uint8_t, 8> code{};
     if (CTransponderId::EncodeTagText(m_tagText, code) != 0) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(kInvalidTag);
-        }
+        Tell(kInvalidTag);
         return;
     }
     int event = 0;
     if (!ParseInt(m_event, event) || event < 1 || event > kStrings) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(Format("Invalid event number, valid range is 1...%d", kStrings));
-        }
+        Tell(Format("Invalid event number, valid range is 1...%d", kStrings));
         return;
     }
     std::vector<uint8_t> extra(code.begin(), code.end());
@@ -267,12 +261,6 @@ bool CProPageEvent::IsUnusedLine(int line) const {
     const std::string& text = m_eventList[static_cast<size_t>(line - 1)];
     const size_t colon = text.find(':');
     return colon != std::string::npos && TrimLeft(text.substr(colon + 1)).rfind(kNotUsed, 0) == 0;
-}
-
-void CProPageEvent::Tell(const std::string& text) {
-    if (Prompt() != nullptr) {
-        Prompt()->Message(text);
-    }
 }
 
 void CProPageEvent::OnGiveUp() {

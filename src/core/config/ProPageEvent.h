@@ -73,7 +73,6 @@ private:
     // The "Number:" value, or 0 after telling the user it is out of range.
     int CheckedNumber();
     bool IsUnusedLine(int line) const;
-    void Tell(const std::string& text);
     static void Add(std::vector<std::string>& list, int& selected, const std::string& line);
 
     LocalClock m_clock = &LocalTimeNow;

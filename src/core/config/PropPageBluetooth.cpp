@@ -75,9 +75,7 @@ void CPropPageBluetooth::OnAssign() {
     StoreView();
     const std::string& address = m_controls.peerAddress;
     if (address.size() != kPeerAddressLength) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message("Invalid peer address");
-        }
+        Tell("Invalid peer address");
         return;
     }
     // The module checks the digits itself; the page sends what was typed.
@@ -116,9 +114,7 @@ void CPropPageBluetooth::OnSetFriendlyName() {
                           : name.size() > kMaxFriendlyName ? "Maximum size is 20 characters"
                                                            : nullptr;
     if (refusal != nullptr) {
-        if (Prompt() != nullptr) {
-            Prompt()->Message(refusal);
-        }
+        Tell(refusal);
         return;
     }
     CTelegram request(Cmd::kService, Desc::kSetFriendlyName, kKindFrame);

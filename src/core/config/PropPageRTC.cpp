@@ -66,11 +66,9 @@ bool CPropPageRTC::CheckFields() {
             !text.empty() && text.size() <= 2 && text.find_first_not_of("0123456789") == std::string::npos;
         const int value = digits ? std::stoi(text) : -1;
         if (value < kLow[i] || value > kHigh[i]) {
-            if (Prompt() != nullptr) {
-                std::string caption = kFieldCaptions[static_cast<size_t>(i)];
-                caption.pop_back();
-                Prompt()->Message(caption + Format(" %02d to %02d", kLow[i], kHigh[i]));
-            }
+            std::string caption = kFieldCaptions[static_cast<size_t>(i)];
+            caption.pop_back();
+            Tell(caption + Format(" %02d to %02d", kLow[i], kHigh[i]));
             return false;
         }
     }
